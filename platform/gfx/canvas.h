@@ -1,0 +1,119 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/color.h"
+#include "platform/gfx/font.h"
+#include "platform/gfx/geometry.h"
+
+namespace tv::gfx {
+
+struct Pen {
+  enum class Style { kSolid, kNone };
+  Style style = Style::kSolid;
+  Color color = kBlack;
+};
+
+// A solid colour, nothing, or a bitmap repeated from the canvas origin (so a
+// pattern drawn into a window lines up with the window's top-left corner).
+struct Brush {
+  enum class Style { kSolid, kNull, kPattern };
+  Style style = Style::kSolid;
+  Color color = kWhite;
+  std::shared_ptr<const Bitmap> pattern;
+
+  static Brush Solid(Color c) { return {Style::kSolid, c, nullptr}; }
+  static Brush Null() { return {Style::kNull, {}, nullptr}; }
+  static Brush Pattern(std::shared_ptr<const Bitmap> bitmap) {
+    return {Style::kPattern, {}, std::move(bitmap)};
+  }
+};
+
+enum class BackgroundMode { kOpaque, kTransparent };
+
+// One text drawn through a canvas, in the canvas's logical coordinates.
+struct TextRecord {
+  Point position;
+  std::u16string text;
+};
+
+// A drawing context on a bitmap: origin, clip, pen, brush, font and text
+// colours, with Save/Restore. Coordinates given to the drawing calls are
+// logical: device = logical + origin. Every public primitive translates,
+// intersects with the clip and returns early when nothing is left.
+class Canvas {
+ public:
+  // `clip` is in device coordinates; it is intersected with the target.
+  Canvas(Bitmap& target, Point origin, const Rect& clip);
+  explicit Canvas(Bitmap& target) : Canvas(target, {}, target.Bounds()) {}
+
+  Bitmap& Target() { return *target_; }
+  Point Origin() const { return state_.origin; }
+  void SetOrigin(Point origin) { state_.origin = origin; }
+  // The clip in logical coordinates.
+  Rect ClipBox() const { return state_.clip.Offset(-state_.origin.x, -state_.origin.y); }
+  void IntersectClip(const Rect& logical);
+
+  void Save();
+  void Restore();
+
+  void SetTextColor(Color c) { state_.text_color = c; }
+  Color TextColor() const { return state_.text_color; }
+  void SetBackgroundColor(Color c) { state_.background_color = c; }
+  void SetBackgroundMode(BackgroundMode m) { state_.background_mode = m; }
+  void SetPen(const Pen& pen) { state_.pen = pen; }
+  void SetBrush(const Brush& brush) { state_.brush = brush; }
+  // A null font makes text calls draw nothing and measure zero.
+  void SetFont(std::shared_ptr<const Font> font) { state_.font = std::move(font); }
+  const std::shared_ptr<const Font>& CurrentFont() const { return state_.font; }
+
+  void FillRect(const Rect& r, Color c);
+  // Outlines `r` with the pen (one pixel, inside the rectangle) and fills the
+  // inside with the brush.
+  void Rectangle(const Rect& r);
+  // A one-pixel line from `a` to `b`, the end point excluded.
+  void Line(Point a, Point b);
+  // Text with the top-left of its cell at `p`; with an opaque background the
+  // cell is filled with the background colour first.
+  void DrawText(Point p, std::u16string_view text);
+  Size MeasureText(std::u16string_view text) const;
+
+  // The colour as the target holds it (so 248 for a full red on a 16-bit
+  // display), or nothing when the point lies outside the clip.
+  std::optional<Color> GetPixel(Point p) const;
+  void SetPixel(Point p, Color c);
+
+  // Copies `src_rect` of `src` to `dest` (top-left), one to one.
+  void Blit(Point dest, const Bitmap& src, const Rect& src_rect);
+  // Copies `src_rect` of `src` scaled into `dest` (nearest pixel).
+  void StretchBlit(const Rect& dest, const Bitmap& src, const Rect& src_rect);
+
+  // Records every DrawText call (for the automation's dump).
+  void SetTextLog(std::vector<TextRecord>* log) { text_log_ = log; }
+
+ private:
+  struct State {
+    Point origin;
+    Rect clip;  // device coordinates, within the target
+    Color text_color = kBlack;
+    Color background_color = kWhite;
+    BackgroundMode background_mode = BackgroundMode::kOpaque;
+    Pen pen;
+    Brush brush;
+    std::shared_ptr<const Font> font;
+  };
+  // Fills a device rectangle already clipped by the caller.
+  void FillDeviceRect(const Rect& device, const Brush& brush);
+
+  Bitmap* target_;
+  State state_;
+  std::vector<State> saved_;
+  std::vector<TextRecord>* text_log_ = nullptr;
+};
+
+}  // namespace tv::gfx
