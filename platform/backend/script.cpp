@@ -1,0 +1,158 @@
+#include "platform/backend/script.h"
+
+#include <charconv>
+#include <cstddef>
+
+#include "platform/base/utf.h"
+
+namespace tv::backend {
+namespace {
+
+// Splits a line into words; a word in double quotes may hold spaces, and \"
+// and \\ escape inside it. Returns false on an unterminated quote.
+bool SplitWords(std::string_view text, std::vector<std::string>& words,
+                std::vector<bool>& quoted) {
+  size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i >= text.size() || text[i] == '#') break;
+    std::string word;
+    if (text[i] == '"') {
+      ++i;
+      bool closed = false;
+      while (i < text.size()) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+          word += text[i + 1];
+          i += 2;
+        } else if (text[i] == '"') {
+          closed = true;
+          ++i;
+          break;
+        } else {
+          word += text[i++];
+        }
+      }
+      if (!closed) return false;
+      words.push_back(word);
+      quoted.push_back(true);
+    } else {
+      while (i < text.size() && text[i] != ' ' && text[i] != '\t') word += text[i++];
+      words.push_back(word);
+      quoted.push_back(false);
+    }
+  }
+  return true;
+}
+
+std::optional<int> ParseInt(std::string_view s) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::optional<ui::Key> KeyFromName(std::string_view name) {
+  static constexpr std::pair<std::string_view, ui::Key> kKeys[] = {
+      {"Escape", ui::Key::kEscape}, {"Return", ui::Key::kReturn},
+      {"Up", ui::Key::kUp},         {"Down", ui::Key::kDown},
+      {"Left", ui::Key::kLeft},     {"Right", ui::Key::kRight},
+      {"Tab", ui::Key::kTab},       {"PageUp", ui::Key::kPageUp},
+      {"PageDown", ui::Key::kPageDown}, {"Home", ui::Key::kHome},
+      {"End", ui::Key::kEnd},
+  };
+  for (const auto& [key_name, key] : kKeys) {
+    if (key_name == name) return key;
+  }
+  return std::nullopt;
+}
+
+std::optional<ScriptCommand> ParseScriptLine(const std::string& text, int line,
+                                             std::string& error) {
+  std::vector<std::string> words;
+  std::vector<bool> quoted;
+  if (!SplitWords(text, words, quoted)) {
+    error = "unterminated quote";
+    return std::nullopt;
+  }
+  if (words.empty()) return std::nullopt;
+  ScriptCommand command{};
+  command.line = line;
+  const std::string& verb = words[0];
+  const size_t args = words.size() - 1;
+  auto expect = [&](size_t n, const char* usage) {
+    if (args != n) error = std::string("usage: ") + usage;
+    return args == n;
+  };
+  if (verb == "tap" || verb == "down" || verb == "move" || verb == "up") {
+    if (!expect(2, (verb + " X Y").c_str())) return std::nullopt;
+    const auto x = ParseInt(words[1]);
+    const auto y = ParseInt(words[2]);
+    if (!x || !y) {
+      error = "coordinates must be whole numbers";
+      return std::nullopt;
+    }
+    command.type = verb == "tap"    ? ScriptCommand::Type::kTap
+                   : verb == "down" ? ScriptCommand::Type::kDown
+                   : verb == "move" ? ScriptCommand::Type::kMove
+                                    : ScriptCommand::Type::kUp;
+    command.point = {*x, *y};
+    return command;
+  }
+  if (verb == "press") {
+    if (!expect(1, "press ID|ok")) return std::nullopt;
+    if (words[1] != "ok" && !ParseInt(words[1])) {
+      error = "press needs a control id or ok";
+      return std::nullopt;
+    }
+    command.type = ScriptCommand::Type::kPress;
+    command.target = words[1];
+    return command;
+  }
+  if (verb == "choose") {
+    if (!expect(2, "choose ID N|\"text\"")) return std::nullopt;
+    const auto id = ParseInt(words[1]);
+    if (!id) {
+      error = "choose needs a control id";
+      return std::nullopt;
+    }
+    command.type = ScriptCommand::Type::kChoose;
+    command.control = *id;
+    if (quoted[2]) {
+      command.item = Utf8ToUtf16(words[2]);
+    } else if (const auto index = ParseInt(words[2])) {
+      command.item = *index;
+    } else {
+      error = "choose needs an item number or a quoted text";
+      return std::nullopt;
+    }
+    return command;
+  }
+  if (verb == "key") {
+    if (!expect(1, "key NAME")) return std::nullopt;
+    const auto key = KeyFromName(words[1]);
+    if (!key) {
+      error = "unknown key " + words[1];
+      return std::nullopt;
+    }
+    command.type = ScriptCommand::Type::kKey;
+    command.key = *key;
+    return command;
+  }
+  if (verb == "screenshot") {
+    if (!expect(1, "screenshot FILE")) return std::nullopt;
+    command.type = ScriptCommand::Type::kScreenshot;
+    command.path = words[1];
+    return command;
+  }
+  if (verb == "dump") {
+    if (!expect(0, "dump")) return std::nullopt;
+    command.type = ScriptCommand::Type::kDump;
+    return command;
+  }
+  error = "unknown command " + verb;
+  return std::nullopt;
+}
+
+}  // namespace tv::backend

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/ui/backend.h"
+
+namespace tv::backend {
+
+// A real window showing the display at an integer scale. The mouse acts as
+// the stylus (positions divided by the scale), the keyboard as the
+// handheld's keys, and the window's close button quits.
+class SdlBackend : public ui::Backend {
+ public:
+  // Returns null (with `error` set) when no window can be opened.
+  static std::unique_ptr<SdlBackend> Create(const std::string& title, int scale,
+                                            std::string& error);
+  ~SdlBackend() override;
+
+  ui::Event WaitEvent() override;
+  bool PollEvent(ui::Event& event) override;
+  void Present(const gfx::Bitmap& frame) override;
+  void SetIcon(const gfx::Bitmap& icon) override;
+  // What the window shows now, at its scaled size.
+  std::optional<gfx::Bitmap> CaptureWindow();
+
+ private:
+  struct Impl;
+  explicit SdlBackend(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tv::backend

@@ -1,0 +1,186 @@
+#include "platform/ui/automation.h"
+
+#include <charconv>
+
+#include "platform/base/utf.h"
+#include "platform/gfx/image_io.h"
+#include "platform/ui/desktop.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/json.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/widget.h"
+
+namespace tv::ui::automation {
+namespace {
+
+Window* Active(std::string& error) {
+  Window* active = Desktop::Get().ActiveWindow();
+  if (active == nullptr) error = "no window is open";
+  return active;
+}
+
+Widget* FindWidget(int id, std::string& error) {
+  Window* active = Active(error);
+  if (active == nullptr) return nullptr;
+  auto* widget = dynamic_cast<Widget*>(active->FindChild(id));
+  if (widget == nullptr) {
+    error = "no control " + std::to_string(id) + " in the top window";
+  }
+  return widget;
+}
+
+std::string DescribeWidget(const Widget& widget) {
+  std::string out = "{\"id\":" + std::to_string(widget.Id()) + ",\"kind\":" +
+                    JsonQuote(std::string_view(widget.KindName())) +
+                    ",\"text\":" + JsonQuote(widget.Text()) + ",\"items\":[";
+  bool first = true;
+  for (const std::u16string& item : widget.Items()) {
+    if (!first) out += ',';
+    first = false;
+    out += JsonQuote(item);
+  }
+  out += "],\"selected\":" + std::to_string(widget.SelectedIndex());
+  out += std::string(",\"enabled\":") + (widget.IsEnabled() ? "true" : "false");
+  out += std::string(",\"visible\":") + (widget.IsVisible() ? "true" : "false") + "}";
+  return out;
+}
+
+std::string DescribeWindow(const Window& window) {
+  std::string out = "{\"caption\":" + JsonQuote(window.Text()) +
+                    ",\"kind\":" + JsonQuote(std::string_view(window.KindName()));
+  if (const auto* dialog = dynamic_cast<const Dialog*>(&window)) {
+    out += ",\"template\":" + std::to_string(dialog->TemplateNumber());
+    out += ",\"input\":{";
+    bool first = true;
+    for (const auto& [key, value] : dialog->InputForDump()) {
+      if (!first) out += ',';
+      first = false;
+      out += JsonQuote(std::string_view(key)) + ":" + value;
+    }
+    out += "}";
+  }
+  if (const auto* box = dynamic_cast<const MessageBoxWindow*>(&window)) {
+    out += ",\"text\":" + JsonQuote(box->Message());
+  }
+  out += ",\"controls\":[";
+  bool first = true;
+  for (const auto& child : window.Children()) {
+    const auto* widget = dynamic_cast<const Widget*>(child.get());
+    if (widget == nullptr) continue;
+    if (!first) out += ',';
+    first = false;
+    out += DescribeWidget(*widget);
+  }
+  out += "],\"texts\":[";
+  first = true;
+  for (const gfx::TextRecord& text : window.LastPaintTexts()) {
+    if (!first) out += ',';
+    first = false;
+    out += "{\"x\":" + std::to_string(text.position.x) + ",\"y\":" +
+           std::to_string(text.position.y) + ",\"text\":" + JsonQuote(text.text) + "}";
+  }
+  out += "]}";
+  return out;
+}
+
+bool ChooseIndex(Widget& widget, int index, std::string& error) {
+  if (index < 0 || index >= static_cast<int>(widget.Items().size())) {
+    error = "item " + std::to_string(index) + " is out of range for control " +
+            std::to_string(widget.Id()) + " (" + std::to_string(widget.Items().size()) +
+            " items)";
+    return false;
+  }
+  if (!widget.ChooseFromUser(index)) {
+    error = "control " + std::to_string(widget.Id()) + " is not a list";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<gfx::Point> ClientToDisplay(gfx::Point client, std::string& error) {
+  Window* active = Active(error);
+  if (active == nullptr) return std::nullopt;
+  return client + active->ScreenOrigin();
+}
+
+bool Press(std::string_view target, std::string& error) {
+  Window* active = Active(error);
+  if (active == nullptr) return false;
+  if (target == "ok") {
+    if (auto* box = dynamic_cast<MessageBoxWindow*>(active)) {
+      box->Dismiss();
+      return true;
+    }
+    auto* dialog = dynamic_cast<Dialog*>(active);
+    if (dialog == nullptr || !dialog->HasOkButton()) {
+      error = "the top window has no OK button";
+      return false;
+    }
+    dialog->PressOk();
+    return true;
+  }
+  int id = 0;
+  const auto [end, ec] = std::from_chars(target.data(), target.data() + target.size(), id);
+  if (ec != std::errc() || end != target.data() + target.size()) {
+    error = "not a control id: " + std::string(target);
+    return false;
+  }
+  if (auto* widget = dynamic_cast<Widget*>(active->FindChild(id))) {
+    if (!widget->IsVisible() || !widget->IsEnabled()) {
+      error = "control " + std::to_string(id) + " is hidden or disabled";
+      return false;
+    }
+    if (!widget->ClickFromUser()) {
+      error = "control " + std::to_string(id) + " is not a button";
+      return false;
+    }
+    return true;
+  }
+  if (auto* dialog = dynamic_cast<Dialog*>(active); dialog != nullptr && dialog->RunCommand(id)) {
+    return true;
+  }
+  error = "no control or command " + std::to_string(id) + " in the top window";
+  return false;
+}
+
+bool Choose(int id, int index, std::string& error) {
+  Widget* widget = FindWidget(id, error);
+  return widget != nullptr && ChooseIndex(*widget, index, error);
+}
+
+bool Choose(int id, std::u16string_view text, std::string& error) {
+  Widget* widget = FindWidget(id, error);
+  if (widget == nullptr) return false;
+  const std::vector<std::u16string> items = widget->Items();
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i] == text) return ChooseIndex(*widget, static_cast<int>(i), error);
+  }
+  error = "control " + std::to_string(id) + " has no item \"" + Utf16ToUtf8(text) + "\"";
+  return false;
+}
+
+std::string Dump() {
+  std::string out = "{\"windows\":[";
+  bool first = true;
+  for (const Window* window : Desktop::Get().TopLevels()) {
+    if (!first) out += ',';
+    first = false;
+    out += DescribeWindow(*window);
+  }
+  out += "]}";
+  return out;
+}
+
+bool Screenshot(const std::string& path, std::string& error) {
+  Desktop& desktop = Desktop::Get();
+  desktop.PaintPending();
+  if (!gfx::WritePngFile(desktop.Display(), path)) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tv::ui::automation

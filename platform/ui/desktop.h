@@ -1,0 +1,131 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/ui/backend.h"
+#include "platform/ui/event.h"
+#include "platform/ui/window.h"
+
+namespace tv::ui {
+
+inline constexpr int kDisplayWidth = 240;
+inline constexpr int kDisplayHeight = 320;
+inline constexpr int kBarHeight = 26;
+// Where every screen lives: below the navigation bar, above the command bar.
+inline constexpr gfx::Rect kScreenArea{0, kBarHeight, kDisplayWidth,
+                                       kDisplayHeight - kBarHeight};
+
+// The window system of the handheld: the framebuffer, the stack of top-level
+// windows, pen capture and keyboard focus, and the event loop that nested
+// modal runs share. There is one per program, reachable through Get().
+class Desktop {
+ public:
+  Desktop(Backend& backend, gfx::PixelFormat format);
+  ~Desktop();
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+
+  static Desktop& Get();
+  static bool Exists();
+
+  gfx::Bitmap& Display() { return display_; }
+  Backend& GetBackend() { return backend_; }
+
+  // Top-level windows, bottom to top.
+  void AddTopLevel(Window* window);
+  void RemoveTopLevel(Window* window);
+  const std::vector<Window*>& TopLevels() const { return top_levels_; }
+  // The topmost visible top-level window: the one that takes input.
+  Window* ActiveWindow() const;
+  // The topmost visible window that fills the screen area (its caption is the
+  // one the navigation bar shows).
+  Window* ActiveScreen() const;
+
+  // Runs the event loop until `done` returns true or the program quits.
+  void RunUntil(const std::function<bool()>& done);
+  // Handles queued work and one event, painting and presenting before it
+  // waits.
+  void ProcessOneEvent();
+  void PostEvent(Event event);
+  // Runs a callback after the current event, before the next one (windows
+  // closing themselves are taken off the screen this way). A task with an
+  // owner is dropped if the owner is destroyed first.
+  void PostTask(std::function<void()> task, const Window* owner = nullptr);
+
+  // Ends every modal run and the program with `exit_code`.
+  void Quit(int exit_code);
+  bool Quitting() const { return quitting_; }
+  int ExitCode() const { return exit_code_; }
+
+  // Paints every invalid area and the bars when they changed.
+  void PaintPending();
+  // Shows the framebuffer now if it changed (used during long work too).
+  void Present();
+  // Paints, presents and handles pending input without blocking, for long
+  // work inside a handler.
+  void Pump();
+  void MarkDirty() { dirty_ = true; }
+  void InvalidateBars() { bars_dirty_ = true; }
+
+  // A window holding the capture receives every pen event, also outside
+  // itself (an open drop-down list), until it releases it.
+  void SetCapture(Window* window) { capture_ = window; }
+  void ReleaseCapture(const Window* window) {
+    if (capture_ == window) capture_ = nullptr;
+  }
+  Window* Capture() const { return capture_; }
+  void SetFocus(Window* window);
+  Window* Focus() const { return focus_; }
+  // Moves the focus to the next (or previous) focusable control of the
+  // active window.
+  void CycleFocus(bool forward);
+
+  // Forgets every reference to a window that is going away.
+  void ForgetWindow(Window* window);
+
+  // The navigation bar's OK button, in display coordinates.
+  static gfx::Rect OkButtonRect();
+  // The number of frames presented so far.
+  int PresentCount() const { return present_count_; }
+
+ private:
+  void Dispatch(const Event& event);
+  void DispatchPen(const Event& event);
+  void DispatchKey(Key key);
+  // Paints a window's invalid area and then its children, adding what it
+  // painted (display coordinates) to `painted`.
+  void PaintTree(Window* window, gfx::Rect& painted);
+  void PaintBars();
+
+  Backend& backend_;
+  gfx::Bitmap display_;
+  std::vector<Window*> top_levels_;
+  std::deque<Event> queue_;
+  struct Task {
+    const Window* owner;
+    std::function<void()> run;
+  };
+  void RunTasks();
+  Window* FocusOwner(Window* window) const;
+
+  std::deque<Task> tasks_;
+  Window* capture_ = nullptr;
+  Window* pen_target_ = nullptr;
+  // The control that had the focus in each top-level window, restored when
+  // the window becomes active again.
+  std::vector<std::pair<Window*, Window*>> saved_focus_;
+  Window* focus_ = nullptr;
+  bool pen_on_ok_ = false;
+  bool quitting_ = false;
+  int exit_code_ = 0;
+  bool dirty_ = true;
+  bool bars_dirty_ = true;
+  Window* bars_screen_ = nullptr;
+  int present_count_ = 0;
+};
+
+}  // namespace tv::ui

@@ -1,0 +1,94 @@
+#include "platform/ui/dialog.h"
+
+#include "platform/ui/desktop.h"
+
+namespace tv::ui {
+
+Dialog::Dialog(const DialogTemplate& tmpl) : template_(tmpl) {
+  SetText(tmpl.caption);
+}
+
+Dialog::~Dialog() { Destroy(); }
+
+bool Dialog::Create() {
+  if (created_) return true;
+  SetFrame(kScreenArea);
+  for (const ControlTemplate& control : template_.controls) {
+    AddChild(CreateWidget(control));
+  }
+  created_ = true;
+  ended_ = false;
+  closed_ = false;
+  Desktop& desktop = Desktop::Get();
+  desktop.AddTopLevel(this);
+  if (OnInitDialog()) {
+    for (const auto& child : Children()) {
+      if (child->IsVisible() && child->AcceptsFocus()) {
+        desktop.SetFocus(child.get());
+        break;
+      }
+    }
+  }
+  return true;
+}
+
+void Dialog::Destroy() {
+  if (!created_) return;
+  created_ = false;
+  Show(false);
+  if (Desktop::Exists()) Desktop::Get().RemoveTopLevel(this);
+}
+
+int Dialog::RunModal() {
+  modal_ = true;
+  result_ = kIdCancel;
+  if (!Create()) return -1;
+  Show(true);
+  Desktop::Get().RunUntil([this] { return ended_; });
+  Destroy();
+  modal_ = false;
+  return result_;
+}
+
+bool Dialog::CreateModeless() {
+  modal_ = false;
+  return Create();
+}
+
+void Dialog::EndDialog(int result) {
+  result_ = result;
+  if (modal_) {
+    ended_ = true;
+  } else {
+    Close();
+  }
+}
+
+void Dialog::Close() {
+  if (closed_ || !created_) return;
+  closed_ = true;
+  Desktop::Get().PostTask(
+      [this] {
+        Destroy();
+        OnClosed();
+      },
+      this);
+}
+
+bool Dialog::OnKey(Key key) {
+  switch (key) {
+    case Key::kEscape:
+      OnCancel();
+      return true;
+    case Key::kTab:
+      Desktop::Get().CycleFocus(true);
+      return true;
+    case Key::kBackTab:
+      Desktop::Get().CycleFocus(false);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace tv::ui

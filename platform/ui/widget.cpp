@@ -1,0 +1,77 @@
+#include "platform/ui/widget.h"
+
+#include "platform/base/utf.h"
+#include "platform/ui/controls.h"
+
+namespace tv::ui {
+
+Widget::Widget(const ControlTemplate& tmpl) : style_(tmpl.style) {
+  SetId(tmpl.id);
+  SetFrame(DialogUnitsToPixels(tmpl.x, tmpl.y, tmpl.cx, tmpl.cy));
+  Window::SetText(tmpl.text);
+  Enable((tmpl.style & style::kDisabled) == 0);
+  Show((tmpl.style & style::kHidden) == 0);
+}
+
+std::unique_ptr<Widget> CreateWidget(const ControlTemplate& tmpl) {
+  switch (tmpl.kind) {
+    case ControlKind::kComboBox:
+      return std::make_unique<ComboBox>(tmpl);
+    case ControlKind::kListBox:
+      return std::make_unique<ListBox>(tmpl);
+    case ControlKind::kEditBox:
+      return std::make_unique<EditBox>(tmpl);
+    case ControlKind::kBitmapButton:
+      return std::make_unique<BitmapButton>(tmpl);
+    case ControlKind::kPushButton:
+      return std::make_unique<PushButton>(tmpl);
+  }
+  return std::make_unique<PushButton>(tmpl);
+}
+
+std::shared_ptr<const gfx::Font> DialogFont() { return gfx::Font::Get(gfx::SystemFontSpec()); }
+
+int DialogLineHeight() {
+  const std::shared_ptr<const gfx::Font> font = DialogFont();
+  // Without a font the layout still follows the font's nominal cell height,
+  // so that rows and scroll ranges do not depend on the machine's fonts.
+  return font != nullptr ? font->CellHeight() : gfx::SystemFontSpec().height;
+}
+
+int ListItemHeight() { return DialogLineHeight() + 1; }
+
+void DrawFocusRect(gfx::Canvas& canvas, const gfx::Rect& rect, gfx::Color color) {
+  if (rect.IsEmpty()) return;
+  // Every other pixel along the outline, walked clockwise so that the dots
+  // keep their rhythm around the corners.
+  int n = 0;
+  for (int x = rect.left; x < rect.right; ++x, ++n) {
+    if (n % 2 == 0) canvas.SetPixel({x, rect.top}, color);
+  }
+  for (int y = rect.top + 1; y < rect.bottom; ++y, ++n) {
+    if (n % 2 == 0) canvas.SetPixel({rect.right - 1, y}, color);
+  }
+  for (int x = rect.right - 2; x >= rect.left; --x, ++n) {
+    if (n % 2 == 0) canvas.SetPixel({x, rect.bottom - 1}, color);
+  }
+  for (int y = rect.bottom - 2; y > rect.top; --y, ++n) {
+    if (n % 2 == 0) canvas.SetPixel({rect.left, y}, color);
+  }
+}
+
+int SortedInsertIndex(const std::vector<std::u16string>& items, std::u16string_view text) {
+  // Binary search for the first item that compares greater than `text`.
+  size_t lo = 0;
+  size_t hi = items.size();
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (CompareNoCase(items[mid], text) <= 0) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return static_cast<int>(lo);
+}
+
+}  // namespace tv::ui
