@@ -1,0 +1,33 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/gfx/bitmap.h"
+
+namespace tv::art {
+
+inline constexpr int kFaceSize = 16;
+
+// A 16 by 16 button face drawn as letters, one per pixel and one letter per
+// colour of the standard 16-colour palette (see FaceBitmap).
+struct FaceArt {
+  std::string_view file;  // file name under bitmaps/
+  std::string_view resource;  // resource name
+  std::array<std::string_view, kFaceSize> rows;
+};
+
+// The seven screen button faces.
+std::span<const FaceArt> ScreenButtonFaces();
+
+// Paints a face into a 4-bit bitmap with the standard palette. Letters:
+// '.' white, 'k' black, 'M' maroon, 'g' green, 'O' olive, 'N' navy,
+// 'P' purple, 'T' teal, 's' silver, 'd' grey, 'r' red, 'l' lime, 'y' yellow,
+// 'b' blue, 'f' fuchsia, 'c' aqua. Fails on a row of the wrong length or an
+// unknown letter.
+std::optional<gfx::Bitmap> FaceBitmap(const FaceArt& face, std::string& error);
+
+}  // namespace tv::art

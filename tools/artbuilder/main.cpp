@@ -1,0 +1,195 @@
+// terravue-artbuilder: draws the world map, the screen button faces and the
+// program icon from the Natural Earth boundaries of the world-atlas package,
+// checks them, and writes them where the resource list expects them.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/places.h"
+#include "platform/base/utf.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/image_io.h"
+#include "tools/artbuilder/faces.h"
+#include "tools/artbuilder/globe.h"
+#include "tools/artbuilder/topojson.h"
+#include "tools/artbuilder/worldmap.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tv::gfx::Bitmap;
+
+struct Options {
+  std::string atlas;
+  fs::path out;
+  fs::path preview;  // optional: enlarged PNGs for looking at the artwork
+};
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: terravue-artbuilder --atlas countries-50m.json --out resources/ "
+               "[--preview DIR]\n");
+  return 2;
+}
+
+// Nearest-pixel enlargement for looking at small artwork.
+Bitmap Enlarge(const Bitmap& source, int factor) {
+  Bitmap big(source.Width() * factor, source.Height() * factor, tv::gfx::PixelFormat::kRgb888);
+  for (int y = 0; y < big.Height(); ++y) {
+    for (int x = 0; x < big.Width(); ++x) big.Store(x, y, source.Load(x / factor, y / factor));
+  }
+  return big;
+}
+
+// Writes a bitmap and reads it back, so a writer fault cannot pass unseen.
+bool WriteAndVerifyBmp(const Bitmap& bitmap, const fs::path& path) {
+  fs::create_directories(path.parent_path());
+  if (!tv::gfx::WriteBmpFile(bitmap, path.string())) {
+    std::fprintf(stderr, "error: cannot write %s\n", path.c_str());
+    return false;
+  }
+  const std::optional<Bitmap> back = tv::gfx::ReadBmpFile(path.string());
+  bool same = back && back->Width() == bitmap.Width() && back->Height() == bitmap.Height() &&
+              back->IsIndexed() == bitmap.IsIndexed();
+  for (int y = 0; same && y < bitmap.Height(); ++y) {
+    for (int x = 0; same && x < bitmap.Width(); ++x) same = back->Load(x, y) == bitmap.Load(x, y);
+  }
+  if (!same) std::fprintf(stderr, "error: %s does not read back as written\n", path.c_str());
+  return same;
+}
+
+int Run(const Options& options) {
+  std::string error;
+  const std::optional<std::vector<tv::art::Feature>> countries =
+      tv::art::ReadTopoJsonFile(options.atlas, "countries", error);
+  if (!countries) {
+    std::fprintf(stderr, "error: %s: %s\n", options.atlas.c_str(), error.c_str());
+    return 1;
+  }
+  std::printf("atlas: %zu country features from %s\n", countries->size(), options.atlas.c_str());
+  bool ok = true;
+
+  tv::art::WorldMap map = tv::art::BuildWorldMap(*countries);
+  if (!tv::art::DrawMapLabels(map, error)) {
+    std::fprintf(stderr, "error: %s\n", error.c_str());
+    return 1;
+  }
+
+  std::printf("world map: key-coloured land pixels per region before settling\n");
+  for (int region = 0; region < terravue::kRegionCount; ++region) {
+    const std::string name = tv::Utf16ToUtf8(terravue::RegionTable[region].name);
+    std::printf("  %-14s %5d\n", name.c_str(), map.region_pixels[region]);
+    if (map.region_pixels[region] == 0) {
+      std::fprintf(stderr, "error: region %s has no pixels\n", name.c_str());
+      ok = false;
+    }
+  }
+  std::printf("settled (drawn silver: the key colour would resolve to another region or lies at x = 0)\n");
+  for (const auto& [place, count] : map.settled) std::printf("  %-45s %4d\n", place.c_str(), count);
+  std::printf("land of no place in the tables (drawn silver)\n");
+  for (const std::string& name : map.unassigned_features) {
+    const auto it = map.unassigned.find(name);
+    std::printf("  %-45s %4d\n", name.c_str(), it == map.unassigned.end() ? 0 : it->second);
+  }
+  std::printf("labels: position, ink pixels, on their region, on another region\n");
+  for (const auto& label : map.labels) {
+    std::printf("  %-14s (%3d, %3d) %4d %4d %4d\n", label.text.c_str(), label.position.x,
+                label.position.y, label.ink, label.on_region, label.on_other_region);
+    // A label may graze a neighbouring region where regions are narrow (the
+    // Middle East), but only by a pixel or two.
+    if (label.ink == 0 || label.on_other_region * 50 > label.ink) {
+      std::fprintf(stderr, "error: label %s is not drawn on its own region\n", label.text.c_str());
+      ok = false;
+    }
+    // White ink is lost on the white sea.
+    if (label.color == tv::gfx::kWhite && label.on_region != label.ink) {
+      std::fprintf(stderr, "error: white label %s leaves its region\n", label.text.c_str());
+      ok = false;
+    }
+  }
+
+  const fs::path map_path = options.out / "bitmaps" / "worldmap.bmp";
+  if (!WriteAndVerifyBmp(map.bitmap, map_path)) return 1;
+  const std::optional<Bitmap> written = tv::gfx::ReadBmpFile(map_path.string());
+  for (const std::string& fault : tv::art::CheckWorldMap(*written, map.intended)) {
+    std::fprintf(stderr, "error: world map: %s\n", fault.c_str());
+    ok = false;
+  }
+  std::printf("wrote %s\n", map_path.c_str());
+
+  std::vector<Bitmap> faces;
+  for (const tv::art::FaceArt& face : tv::art::ScreenButtonFaces()) {
+    std::optional<Bitmap> bitmap = tv::art::FaceBitmap(face, error);
+    if (!bitmap) {
+      std::fprintf(stderr, "error: %s\n", error.c_str());
+      return 1;
+    }
+    const fs::path path = options.out / "bitmaps" / face.file;
+    if (!WriteAndVerifyBmp(*bitmap, path)) return 1;
+    std::printf("wrote %s (%.*s)\n", path.c_str(), static_cast<int>(face.resource.size()),
+                face.resource.data());
+    faces.push_back(std::move(*bitmap));
+  }
+
+  // The globe faces Europe and Africa, the middle of the world map.
+  const tv::art::LandMask land(*countries, 0.1);
+  const Bitmap icon = tv::art::RenderGlobe(land, 15, 20, 32);
+  const Bitmap icon_large = tv::art::RenderGlobe(land, 15, 20, 64);
+  const fs::path icon_path = options.out / "icons" / "terravue.bmp";
+  const fs::path png_path = options.out / "icons" / "terravue.png";
+  if (!WriteAndVerifyBmp(icon, icon_path)) return 1;
+  if (!tv::gfx::WritePngFile(icon_large, png_path.string())) {
+    std::fprintf(stderr, "error: cannot write %s\n", png_path.c_str());
+    return 1;
+  }
+  std::printf("wrote %s and %s\n", icon_path.c_str(), png_path.c_str());
+
+  if (!options.preview.empty()) {
+    fs::create_directories(options.preview);
+    tv::gfx::WritePngFile(Enlarge(map.bitmap, 4), (options.preview / "worldmap-x4.png").string());
+    Bitmap strip(faces.size() * 24 + 8, 32, tv::gfx::PixelFormat::kRgb888);
+    strip.Fill(tv::gfx::kWhite);
+    for (size_t k = 0; k < faces.size(); ++k) {
+      for (int y = 0; y < tv::art::kFaceSize; ++y) {
+        for (int x = 0; x < tv::art::kFaceSize; ++x) {
+          strip.Store(8 + k * 24 + x, 8 + y, faces[k].Load(x, y));
+        }
+      }
+    }
+    tv::gfx::WritePngFile(Enlarge(strip, 8), (options.preview / "faces-x8.png").string());
+    tv::gfx::WritePngFile(Enlarge(icon, 8), (options.preview / "icon32-x8.png").string());
+    tv::gfx::WritePngFile(Enlarge(icon_large, 4), (options.preview / "icon64-x4.png").string());
+    std::printf("previews in %s\n", options.preview.c_str());
+  }
+
+  if (!ok) {
+    std::fprintf(stderr, "artwork checks failed\n");
+    return 1;
+  }
+  std::printf("all checks passed\n");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  for (int k = 1; k < argc; ++k) {
+    const std::string_view arg = argv[k];
+    if (k + 1 >= argc) return Usage();
+    if (arg == "--atlas") {
+      options.atlas = argv[++k];
+    } else if (arg == "--out") {
+      options.out = argv[++k];
+    } else if (arg == "--preview") {
+      options.preview = argv[++k];
+    } else {
+      return Usage();
+    }
+  }
+  if (options.atlas.empty() || options.out.empty()) return Usage();
+  return Run(options);
+}
