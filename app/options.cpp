@@ -1,0 +1,101 @@
+#include "app/options.h"
+
+#include <charconv>
+
+namespace terravue {
+namespace {
+
+std::optional<int> ParseInt(const std::string& s) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
+  Options options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    std::string text;
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--headless") {
+      options.headless = true;
+    } else if (arg == "--script") {
+      if (!value(options.script)) return std::nullopt;
+      if (options.script.empty()) {
+        error = "--script needs a file name";
+        return std::nullopt;
+      }
+    } else if (arg == "--device-root") {
+      if (!value(options.device_root)) return std::nullopt;
+      if (options.device_root.empty()) {
+        error = "--device-root needs a folder";
+        return std::nullopt;
+      }
+    } else if (arg == "--display-depth") {
+      if (!value(text)) return std::nullopt;
+      const auto depth = ParseInt(text);
+      if (!depth || (*depth != 16 && *depth != 24)) {
+        error = "--display-depth must be 16 or 24";
+        return std::nullopt;
+      }
+      options.display_depth = *depth;
+    } else if (arg == "--scale") {
+      if (!value(text)) return std::nullopt;
+      const auto scale = ParseInt(text);
+      if (!scale || *scale < 1 || *scale > 8) {
+        error = "--scale must be a whole number from 1 to 8";
+        return std::nullopt;
+      }
+      options.scale = *scale;
+    } else {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    }
+  }
+  if (options.help || options.version) return options;
+  if (options.headless && options.script.empty()) {
+    error = "--headless needs --script FILE";
+    return std::nullopt;
+  }
+  if (!options.headless && !options.script.empty()) {
+    error = "--script works only with --headless";
+    return std::nullopt;
+  }
+  return options;
+}
+
+std::string UsageText() {
+  return "Usage: terravue [OPTIONS]\n"
+         "A world geography reference for a 240x320 handheld screen.\n"
+         "\n"
+         "  --scale N              show the screen N times enlarged (1 to 8, default 2)\n"
+         "  --display-depth 16|24  keep the display in 16-bit (default) or 24-bit colour\n"
+         "  --device-root DIR      the folder that stands for the handheld's storage\n"
+         "                         (default $TERRAVUE_DEVICE_ROOT, else\n"
+         "                         $XDG_DATA_HOME/terravue)\n"
+         "  --headless             run without a window; needs --script\n"
+         "  --script FILE          read automation commands from FILE ('-' for standard\n"
+         "                         input): tap X Y, down X Y, move X Y, up X Y, press ID|ok,\n"
+         "                         choose ID N|\"text\", key NAME, screenshot FILE, dump\n"
+         "  --version              print the version and exit\n"
+         "  -h, --help             print this help and exit\n"
+         "\n"
+         "Exit status: 0 when the program or script ends normally, 2 for a bad option or\n"
+         "a script line that is malformed or cannot apply.\n";
+}
+
+}  // namespace terravue

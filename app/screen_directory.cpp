@@ -1,0 +1,54 @@
+#include "app/screen_directory.h"
+
+#include <string>
+
+#include "info/help_screen.h"
+#include "platform/ui/message_box.h"
+
+namespace terravue {
+namespace {
+
+// Screens that are not part of the program yet say so instead of opening.
+void NotAvailableYet(std::u16string_view what) {
+  tv::ui::MessageBox(u"Not available yet: " + std::u16string(what), u"Terravue");
+}
+
+std::u16string WithCountry(std::u16string_view caption, std::u16string_view country) {
+  return std::u16string(caption) + u", " + std::u16string(country);
+}
+
+}  // namespace
+
+void OpenContinentMap(int region) {
+  NotAvailableYet(u"Continent Map, region " + [region] {
+    const std::string digits = std::to_string(region);
+    return std::u16string(digits.begin(), digits.end());
+  }());
+}
+
+void OpenCountryMap(std::u16string_view country) {
+  NotAvailableYet(WithCountry(u"Country Map", country));
+}
+
+void OpenCountryInfo(std::u16string_view country) {
+  NotAvailableYet(WithCountry(u"Country Info", country));
+}
+
+void OpenDayNight() { NotAvailableYet(u"Day/Night Plot"); }
+
+void OpenCompare() { NotAvailableYet(u"Compare Countries Info"); }
+
+void OpenQuickFacts() { NotAvailableYet(u"Quick World Facts"); }
+
+void OpenHelp(std::u16string_view text) {
+  HelpScreen screen;
+  screen.helpText = text;
+  screen.RunModal();
+}
+
+void ShowInstallScreen(tv::ui::Dialog& main_screen) {
+  (void)main_screen;
+  NotAvailableYet(u"Installation In Progress");
+}
+
+}  // namespace terravue

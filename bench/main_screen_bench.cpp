@@ -1,0 +1,132 @@
+#include <benchmark/benchmark.h>
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "app/main_screen.h"
+#include "app/terravue_app.h"
+#include "app/places.h"
+#include "platform/ui/automation.h"
+#include "platform/ui/desktop.h"
+
+void RegisterTerravueResources();
+extern char** environ;
+
+namespace {
+
+// Starts the program headless with a script and waits for it; returns the
+// exit status.
+int RunProgram(const std::string& script_path) {
+  const std::string binary = TERRAVUE_BINARY;
+  char* argv[] = {const_cast<char*>(binary.c_str()), const_cast<char*>("--headless"),
+                  const_cast<char*>("--script"), const_cast<char*>(script_path.c_str()),
+                  nullptr};
+  pid_t pid = 0;
+  if (posix_spawn(&pid, binary.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string WriteScript(const std::string& name, const std::string& text) {
+  const std::string path = "bench_" + name + ".script";
+  std::ofstream(path) << text;
+  return path;
+}
+
+// Start-up to the first presented frame, measured as a whole process whose
+// empty script ends the run right after that frame.
+void BM_ColdStartToFirstFrame(benchmark::State& state) {
+  const std::string script = WriteScript("empty", "# nothing: quit after the first frame\n");
+  for (auto _ : state) {
+    if (RunProgram(script) != 0) state.SkipWithError("the program failed");
+  }
+}
+BENCHMARK(BM_ColdStartToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Peak resident memory of a headless run that opens the help screen, walks
+// the regions and taps the map.
+void BM_PeakMemoryHeadlessRun(benchmark::State& state) {
+  const std::string script = WriteScript(
+      "walk",
+      "press ok\n"
+      "choose 1009 \"Europe\"\nchoose 1009 \"Africa\"\nchoose 1009 \"World Countries\"\n"
+      "press 1007\nkey PageDown\nkey Escape\n"
+      "tap 120 40\npress ok\ntap 5 5\npress ok\ndump\n");
+  for (auto _ : state) {
+    if (RunProgram(script) != 0) state.SkipWithError("the program failed");
+  }
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_PeakMemoryHeadlessRun)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A backend that hands the program its steps, one each time it is idle.
+class BenchRun : public tv::ui::Backend {
+ public:
+  explicit BenchRun(std::deque<std::function<void()>> steps) : steps_(std::move(steps)) {}
+  tv::ui::Event WaitEvent() override {
+    if (steps_.empty()) return tv::ui::Event::Quit();
+    auto step = std::move(steps_.front());
+    steps_.pop_front();
+    return tv::ui::Event::Task(std::move(step));
+  }
+  void Present(const tv::gfx::Bitmap& frame) override { (void)frame; }
+
+ private:
+  std::deque<std::function<void()>> steps_;
+};
+
+// Starts the program in this process, dismisses the start-up notice and runs
+// `body` on the main screen.
+void RunInProgram(std::function<void()> body) {
+  RegisterTerravueResources();
+  BenchRun run({[] {
+                  std::string error;
+                  tv::ui::automation::Press("ok", error);
+                },
+                std::move(body)});
+  tv::ui::Desktop desktop(run, tv::gfx::PixelFormat::kRgb565);
+  terravue::TerravueApp app;
+  app.InitInstance();
+}
+
+void BM_MainScreenFullRepaint(benchmark::State& state) {
+  RunInProgram([&state] {
+    tv::ui::Desktop& desktop = tv::ui::Desktop::Get();
+    tv::ui::Window* screen = desktop.ActiveWindow();
+    for (auto _ : state) {
+      screen->Invalidate(true);
+      desktop.PaintPending();
+    }
+  });
+}
+BENCHMARK(BM_MainScreenFullRepaint)->Unit(benchmark::kMicrosecond);
+
+void BM_TapHitTest(benchmark::State& state) {
+  RunInProgram([&state] {
+    tv::ui::Window* screen = tv::ui::Desktop::Get().ActiveWindow();
+    int x = 1;
+    for (auto _ : state) {
+      const auto pixel = screen->GetScreenCanvas().GetPixel({x, 40});
+      std::u16string name;
+      benchmark::DoNotOptimize(
+          terravue::HitTestRegion(terravue::NormalizePixelColor(*pixel), x, name));
+      x = x % 238 + 1;
+    }
+  });
+}
+BENCHMARK(BM_TapHitTest);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "app/main_screen.h"
+#include "app/places.h"
+#include "info/help_screen.h"
+#include "platform/base/utf.h"
+#include "platform/gfx/image_io.h"
+#include "platform/resources/resources.h"
+#include "platform/ui/automation.h"
+#include "platform/ui/controls.h"
+#include "tests/program_run.h"
+
+namespace terravue {
+namespace {
+
+using testing::MessageText;
+using testing::ProgramRun;
+using testing::Tap;
+using testing::Top;
+using testing::TopKind;
+using testing::TopTemplate;
+using tv::gfx::Color;
+
+constexpr std::u16string_view kMissed = u"Didn't get your selection, please try once again!";
+
+// The start shows the installation step first; dismiss it.
+void DismissInstallNotice(ProgramRun& run) {
+  run.Step([] {
+    ASSERT_EQ(TopKind(), "messagebox");
+    EXPECT_EQ(MessageText(), u"Not available yet: Installation In Progress");
+    std::string error;
+    ASSERT_TRUE(tv::ui::automation::Press("ok", error)) << error;
+  });
+}
+
+MainScreen& Main() {
+  auto* screen = dynamic_cast<MainScreen*>(Top());
+  EXPECT_NE(screen, nullptr) << "top window is " << TopKind();
+  return *screen;
+}
+
+void Choose(int id, std::u16string_view text) {
+  std::string error;
+  ASSERT_TRUE(tv::ui::automation::Choose(id, text, error)) << error;
+}
+
+void Press(std::string_view target) {
+  std::string error;
+  ASSERT_TRUE(tv::ui::automation::Press(target, error)) << error;
+}
+
+// A point of the world map, in its interior, whose 3x3 neighbourhood is all
+// of `colour` and whose x lies in (low, high]: a tap there cannot be confused
+// by the frame, a label or a neighbour.
+std::optional<tv::gfx::Point> SolidPixel(Color colour, int low, int high) {
+  auto map = tv::res::LoadBitmap(kWorldMapBitmap);
+  if (!map) return std::nullopt;
+  for (int y = 2; y < map->Height() - 2; ++y) {
+    for (int x = std::max(low + 2, 2); x <= std::min(high - 2, map->Width() - 3); ++x) {
+      bool solid = true;
+      for (int dy = -1; dy <= 1 && solid; ++dy) {
+        for (int dx = -1; dx <= 1 && solid; ++dx) solid = map->Load(x + dx, y + dy) == colour;
+      }
+      if (solid) return tv::gfx::Point{x, y};
+    }
+  }
+  return std::nullopt;
+}
+
+TEST(MainScreenTest, InitialStateAndPaint) {
+  ProgramRun run;
+  DismissInstallNotice(run);
+  run.Step([] {
+    MainScreen& screen = Main();
+    EXPECT_EQ(screen.Text(), u"Terravue");
+    EXPECT_EQ(screen.TemplateNumber(), 102);
+    const auto& selector = screen.Control<tv::ui::ComboBox>(kRegionSelector);
+    ASSERT_EQ(selector.Count(), 8);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(selector.GetText(i), RegionTable[i].name);
+    EXPECT_EQ(selector.GetCurSel(), 7);
+    EXPECT_EQ(selector.Text(), u"World Countries");
+
+    const auto& list = screen.Control<tv::ui::ListBox>(kCountryList);
+    ASSERT_EQ(list.Count(), 256);
+    const std::vector<std::u16string> items = list.Items();
+    EXPECT_TRUE(std::is_sorted(items.begin(), items.end(), [](const auto& a, const auto& b) {
+      return tv::CompareNoCase(a, b) < 0;
+    }));
+    EXPECT_EQ(std::count(items.begin(), items.end(), u"Russia"), 2);
+    EXPECT_EQ(items.front(), u"Afghanistan");
+    EXPECT_EQ(list.GetCurSel(), -1);
+
+    // The label is red, at its place, and the map is framed in black.
+    ASSERT_EQ(screen.LastPaintTexts().size(), 1u);
+    EXPECT_EQ(screen.LastPaintTexts()[0].text, u"Select Region:");
+    EXPECT_EQ(screen.LastPaintTexts()[0].position, (tv::gfx::Point{10, 124}));
+    auto canvas = screen.GetScreenCanvas();
+    for (tv::gfx::Point p : {tv::gfx::Point{0, 0}, {239, 0}, {0, 119}, {239, 119}, {120, 0}}) {
+      EXPECT_EQ(canvas.GetPixel(p), Color{}) << p.x << "," << p.y;
+    }
+    EXPECT_EQ(canvas.GetPixel({120, 120}), (Color{248, 252, 248}));
+    // Inside the frame the map shows through, aligned with the window.
+    auto map = tv::res::LoadBitmap(kWorldMapBitmap);
+    ASSERT_TRUE(map);
+    for (tv::gfx::Point p : {tv::gfx::Point{1, 1}, {60, 40}, {200, 90}, {238, 118}}) {
+      EXPECT_EQ(canvas.GetPixel(p), tv::ui::Desktop::Get().Display().Quantize(map->Load(p.x, p.y)));
+    }
+    bool red_text = false;
+    for (int y = 124; y < 140 && !red_text; ++y) {
+      for (int x = 10; x < 60 && !red_text; ++x) red_text = canvas.GetPixel({x, y}) == Color{248, 0, 0};
+    }
+    EXPECT_TRUE(red_text);
+
+    // Every face loaded and sized the button to 16x16.
+    for (int id : {kInfoButton, kMapButton, kDayNightButton, kFactsButton, kCompareButton,
+                   kHelpButton, kExitButton}) {
+      const auto& button = screen.Control<tv::ui::BitmapButton>(id);
+      EXPECT_NE(button.Face(), nullptr) << id;
+      EXPECT_EQ(button.Frame().Width(), 16) << id;
+      EXPECT_EQ(button.Frame().Height(), 16) << id;
+    }
+  });
+  EXPECT_EQ(run.Run(), 0);
+}
+
+TEST(MainScreenTest, ChoosingRegionsRefillsTheList) {
+  ProgramRun run;
+  DismissInstallNotice(run);
+  const std::pair<std::u16string_view, int> cases[] = {
+      {u"Europe", 52}, {u"Australia", 16}, {u"Middle East", 25}, {u"World Countries", 256},
+      {u"Africa", 63}};
+  for (const auto& [region, count] : cases) {
+    run.Step([region = region, count = count] {
+      Choose(kRegionSelector, region);
+      const auto& list = Main().Control<tv::ui::ListBox>(kCountryList);
+      EXPECT_EQ(list.Count(), count) << tv::Utf16ToUtf8(region);
+      EXPECT_EQ(Main().Control<tv::ui::ComboBox>(kRegionSelector).Text(), region);
+    });
+  }
+  // Choosing a country opens its map, and the list keeps its choice. A step
+  // that opens a modal screen ends there: the next steps run inside it.
+  run.Step([] { Choose(kCountryList, u"Egypt"); });
+  run.Step([] {
+    EXPECT_EQ(MessageText(), u"Not available yet: Country Map, Egypt");
+    Press("ok");
+  });
+  run.Step([] {
+    const auto& list = Main().Control<tv::ui::ListBox>(kCountryList);
+    EXPECT_EQ(list.GetText(list.GetCurSel()), u"Egypt");
+    EXPECT_EQ(list.Count(), 63);
+  });
+  EXPECT_EQ(run.Run(), 0);
+}
+
+TEST(MainScreenTest, TapsOnEachRegionReachIt) {
+  RegisterTerravueResources();
+  for (tv::gfx::PixelFormat format : {tv::gfx::PixelFormat::kRgb565, tv::gfx::PixelFormat::kRgb888}) {
+    ProgramRun run;
+    DismissInstallNotice(run);
+    for (int region = 0; region < kRegionCount; ++region) {
+      const MapHitRow& row = RegionTable[region];
+      const auto point = SolidPixel(row.keyColour, row.rangeLow, row.rangeHigh);
+      ASSERT_TRUE(point) << "no pixel of region " << region << " on the map";
+      run.Step([point, region] {
+        Tap(point->x, point->y);
+      });
+      run.Step([region, point] {
+        EXPECT_EQ(MessageText(), u"Not available yet: Continent Map, region " +
+                                     tv::Utf8ToUtf16(std::to_string(region)))
+            << "tap at " << point->x << "," << point->y;
+        if (TopKind() == "messagebox") Press("ok");
+      });
+    }
+    // Nothing on the main screen changed.
+    run.Step([] {
+      EXPECT_EQ(Main().Control<tv::ui::ComboBox>(kRegionSelector).GetCurSel(), 7);
+      EXPECT_EQ(Main().Control<tv::ui::ListBox>(kCountryList).Count(), 256);
+    });
+    EXPECT_EQ(run.Run(format), 0);
+  }
+}
+
+TEST(MainScreenTest, TapsOffTheRegionsGiveTheMessage) {
+  RegisterTerravueResources();
+  auto map = tv::res::LoadBitmap(kWorldMapBitmap);
+  ASSERT_TRUE(map);
+  std::vector<tv::gfx::Point> misses = {{0, 60}, {0, 0}, {239, 60}, {120, 0}, {120, 119},
+                                        {120, 120}, {60, 120}};
+  // A white (sea), grey and silver (shadow) and black (label) pixel.
+  for (Color colour : {Color{255, 255, 255}, Color{128, 128, 128}, Color{192, 192, 192},
+                       Color{0, 0, 0}}) {
+    bool found = false;
+    for (int y = 1; y < 119 && !found; ++y) {
+      for (int x = 1; x < 239 && !found; ++x) {
+        if (map->Load(x, y) == colour) {
+          misses.push_back({x, y});
+          found = true;
+        }
+      }
+    }
+    EXPECT_TRUE(found) << int(colour.r) << "," << int(colour.g) << "," << int(colour.b);
+  }
+  ProgramRun run;
+  DismissInstallNotice(run);
+  for (tv::gfx::Point p : misses) {
+    run.Step([p] { Tap(p.x, p.y); });
+    run.Step([p] {
+      EXPECT_EQ(MessageText(), kMissed) << "tap at " << p.x << "," << p.y;
+      if (TopKind() == "messagebox") Press("ok");
+    });
+  }
+  // Below the map, and at x = 240 (off the 240-pixel window, so no pixel can
+  // be read), the tap is ignored.
+  for (tv::gfx::Point p : {tv::gfx::Point{120, 121}, {5, 135}, {240, 60}}) {
+    run.Step([p] { Tap(p.x, p.y); });
+    run.Step([p] { EXPECT_EQ(TopKind(), "dialog") << "tap at " << p.x << "," << p.y; });
+  }
+  EXPECT_EQ(run.Run(), 0);
+}
+
+TEST(MainScreenTest, ButtonsOpenTheirScreens) {
+  ProgramRun run;
+  DismissInstallNotice(run);
+  run.Step([] { Choose(kRegionSelector, u"Europe"); });
+  run.Step([] { Choose(kCountryList, u"France"); });
+  run.Step([] { Press("ok"); });
+  const std::pair<int, std::u16string_view> cases[] = {
+      {kInfoButton, u"Not available yet: Country Info, World"},
+      {kMapButton, u"Not available yet: Country Map, World"},
+      {kDayNightButton, u"Not available yet: Day/Night Plot"},
+      {kFactsButton, u"Not available yet: Quick World Facts"},
+      {kCompareButton, u"Not available yet: Compare Countries Info"},
+  };
+  for (const auto& [id, text] : cases) {
+    run.Step([id = id] { Press(std::to_string(id)); });
+    run.Step([text = text] {
+      EXPECT_EQ(MessageText(), text);
+      Press("ok");
+    });
+  }
+  run.Step([] { Press(std::to_string(kHelpButton)); });
+  run.Step([] {
+    auto* help = dynamic_cast<HelpScreen*>(Top());
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->Text(), u"Help!");
+    EXPECT_EQ(help->helpText, InfoFeaturesText());
+    const auto& box = help->Control<tv::ui::EditBox>(kHelpTextBox);
+    EXPECT_EQ(box.Text(), InfoFeaturesText());
+    EXPECT_EQ(box.LineCount(), 43);
+    testing::PressKey(tv::ui::Key::kEscape);
+  });
+  run.Step([] { EXPECT_EQ(TopTemplate(), 102); });
+  run.Step([] { Press(std::to_string(kExitButton)); });
+  run.Step([] { ADD_FAILURE() << "the program should have ended"; });
+  EXPECT_EQ(run.Run(), 0);
+  EXPECT_EQ(run.StepsLeft(), 1);
+}
+
+TEST(MainScreenTest, EscapeAndCaptionOkEndTheProgram) {
+  for (bool escape : {true, false}) {
+    ProgramRun run;
+    DismissInstallNotice(run);
+    run.Step([escape] {
+      if (escape) {
+        testing::PressKey(tv::ui::Key::kEscape);
+      } else {
+        Press("ok");
+      }
+    });
+    run.Step([] { ADD_FAILURE() << "the program should have ended"; });
+    EXPECT_EQ(run.Run(), 0);
+    EXPECT_EQ(run.StepsLeft(), 1);
+  }
+}
+
+TEST(MainScreenTest, InfoFeaturesTextLines) {
+  const std::u16string text = InfoFeaturesText();
+  EXPECT_TRUE(text.starts_with(u"Terravue is the one application \r\n"));
+  EXPECT_TRUE(text.ends_with(u" information!"));
+  EXPECT_NE(text.find(u"zoom in/out\r\n\r\n 6. You can view"), std::u16string::npos);
+  EXPECT_EQ(std::count(text.begin(), text.end(), u'\n'), 42);
+  EXPECT_EQ(std::count(text.begin(), text.end(), u'\r'), 42);
+}
+
+}  // namespace
+}  // namespace terravue

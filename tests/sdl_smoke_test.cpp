@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <functional>
+
+#include "app/terravue_app.h"
+#include "platform/backend/sdl_backend.h"
+#include "platform/gfx/image_io.h"
+#include "platform/ui/automation.h"
+#include "platform/ui/desktop.h"
+
+void RegisterTerravueResources();
+
+namespace {
+
+// Feeds the program test steps while a real SDL window presents its frames.
+class WindowRun : public tv::ui::Backend {
+ public:
+  explicit WindowRun(tv::backend::SdlBackend& sdl) : sdl_(sdl) {}
+  void Step(std::function<void()> step) { steps_.push_back(std::move(step)); }
+  tv::ui::Event WaitEvent() override {
+    tv::ui::Event ignored;
+    while (sdl_.PollEvent(ignored)) {
+    }
+    if (steps_.empty()) return tv::ui::Event::Quit();
+    auto step = std::move(steps_.front());
+    steps_.pop_front();
+    return tv::ui::Event::Task(std::move(step));
+  }
+  void Present(const tv::gfx::Bitmap& frame) override { sdl_.Present(frame); }
+  void SetIcon(const tv::gfx::Bitmap& icon) override { sdl_.SetIcon(icon); }
+
+ private:
+  tv::backend::SdlBackend& sdl_;
+  std::deque<std::function<void()>> steps_;
+};
+
+TEST(SdlSmokeTest, RealWindowShowsTheMainScreen) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display (run under xvfb-run)";
+  RegisterTerravueResources();
+  std::string error;
+  auto sdl = tv::backend::SdlBackend::Create("Terravue", 2, error);
+  ASSERT_NE(sdl, nullptr) << error;
+  WindowRun run(*sdl);
+  run.Step([] {
+    std::string press_error;
+    ASSERT_TRUE(tv::ui::automation::Press("ok", press_error)) << press_error;
+  });
+  run.Step([&] {
+    const auto shot = sdl->CaptureWindow();
+    ASSERT_TRUE(shot);
+    ASSERT_EQ(shot->Width(), 480);
+    ASSERT_EQ(shot->Height(), 640);
+    EXPECT_TRUE(tv::gfx::WritePngFile(*shot, "sdl_smoke_window.png"));
+    // Each display pixel is a 2x2 block of the window.
+    const tv::gfx::Bitmap& display = tv::ui::Desktop::Get().Display();
+    for (tv::gfx::Point p : {tv::gfx::Point{0, 26}, {120, 60}, {60, 100}, {200, 80}, {5, 200},
+                             {100, 5}, {230, 300}}) {
+      const tv::gfx::Color want = display.Load(p.x, p.y);
+      EXPECT_EQ(shot->Load(2 * p.x, 2 * p.y), want) << p.x << "," << p.y;
+      EXPECT_EQ(shot->Load(2 * p.x + 1, 2 * p.y + 1), want) << p.x << "," << p.y;
+    }
+  });
+  tv::ui::Desktop desktop(run, tv::gfx::PixelFormat::kRgb565);
+  terravue::TerravueApp app;
+  app.InitInstance();
+  EXPECT_EQ(desktop.ExitCode(), 0);
+}
+
+}  // namespace
