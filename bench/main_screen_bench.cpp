@@ -60,7 +60,7 @@ void BM_PeakMemoryHeadlessRun(benchmark::State& state) {
       "press ok\n"
       "choose 1009 \"Europe\"\nchoose 1009 \"Africa\"\nchoose 1009 \"World Countries\"\n"
       "press 1007\nkey PageDown\nkey Escape\n"
-      "tap 120 40\npress ok\ntap 5 5\npress ok\ndump\n");
+      "tap 120 40\npress ok\ntap 5 5\npress ok\n");
   for (auto _ : state) {
     if (RunProgram(script) != 0) state.SkipWithError("the program failed");
   }

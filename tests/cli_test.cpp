@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "platform/gfx/image_io.h"
+
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out;  // standard output and standard error together
+};
+
+// Runs the built program with `args` and a script given as text.
+Result RunTerravue(const std::string& args, const std::string& script = "") {
+  static int counter = 0;
+  const std::string script_path = "cli_test_" + std::to_string(++counter) + ".script";
+  std::ofstream(script_path) << script;
+  const std::string command = std::string(TERRAVUE_BINARY) + " " + args + " 2>&1";
+  Result result;
+  std::string full = command;
+  const size_t at = full.find("SCRIPT");
+  if (at != std::string::npos) full.replace(at, 6, script_path);
+  FILE* pipe = popen(full.c_str(), "r");
+  if (pipe == nullptr) return result;
+  std::array<char, 4096> buffer;
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+TEST(CliTest, HelpAndBadOptions) {
+  Result help = RunTerravue("--help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"--scale", "--display-depth", "--device-root", "--headless", "--script"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
+  for (const char* bad : {"--bogus", "--display-depth 15", "--scale 0", "--headless",
+                          "--script SCRIPT", "--headless --script"}) {
+    Result r = RunTerravue(bad);
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_NE(r.out.find("terravue: "), std::string::npos) << bad << ": " << r.out;
+  }
+  Result missing = RunTerravue("--headless --script no-such-file.script");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.out.find("no-such-file.script"), std::string::npos);
+}
+
+TEST(CliTest, ScriptRunsAndDumps) {
+  Result r = RunTerravue("--headless --script SCRIPT",
+                         "# dismiss the start-up notice\n"
+                         "press ok\n"
+                         "\n"
+                         "choose 1009 \"Europe\"\n"
+                         "key Tab   # a comment after a command\n"
+                         "screenshot cli_test_main.png\n"
+                         "dump\n");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("{\"windows\":[{\"caption\":\"Terravue\",\"kind\":\"dialog\",\"template\":102"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"text\":\"Europe\""), std::string::npos);
+  EXPECT_NE(r.out.find("{\"x\":10,\"y\":124,\"text\":\"Select Region:\"}"), std::string::npos);
+  const auto shot = tv::gfx::ReadBmpFile("cli_test_main.png");  // not a BMP: must be refused
+  EXPECT_FALSE(shot);
+  std::ifstream png("cli_test_main.png", std::ios::binary);
+  std::string magic(8, '\0');
+  png.read(magic.data(), 8);
+  EXPECT_EQ(magic, "\x89PNG\r\n\x1a\n");
+}
+
+TEST(CliTest, BadScriptLinesStopWithStatusTwo) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"press ok\nfrobnicate\n", ":2: unknown command frobnicate"},
+      {"press ok\ntap 1\n", ":2: usage: tap X Y"},
+      {"press ok\n\nchoose 1009 99\n", ":3: item 99 is out of range"},
+      {"press ok\nchoose 4242 0\n", ":2: no control 4242"},
+      {"press ok\nchoose 1009 \"Atlantis\"\n", ":2: control 1009 has no item"},
+      {"press ok\npress 5\n", ":2: no control or command 5"},
+      {"press ok\nkey Space\n", ":2: unknown key Space"},
+      {"press ok\nchoose 1009 \"Europe\n", ":2: unterminated quote"},
+      {"press ok\npress 1007\npress ok\n", ":3: the top window has no OK button"},
+  };
+  for (const auto& [script, message] : cases) {
+    Result r = RunTerravue("--headless --script SCRIPT", script);
+    EXPECT_EQ(r.status, 2) << script;
+    EXPECT_NE(r.out.find(message), std::string::npos) << script << " gave: " << r.out;
+  }
+}
+
+TEST(CliTest, ScriptFromStandardInputAt24Bits) {
+  const std::string command = std::string("printf 'press ok\\ndump\\n' | ") + TERRAVUE_BINARY +
+                              " --headless --script - --display-depth 24";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  std::array<char, 4096> buffer;
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+  EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 0);
+  EXPECT_NE(out.find("\"template\":102"), std::string::npos);
+}
+
+}  // namespace
