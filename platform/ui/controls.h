@@ -226,6 +226,18 @@ class BitmapButton : public ButtonBase {
   std::shared_ptr<const gfx::Bitmap> face_;
 };
 
+// Text that a screen shows in its template: left-aligned in the dialog font,
+// wrapped between words to the control's width, on the dialog's background.
+class StaticText : public Widget {
+ public:
+  explicit StaticText(const ControlTemplate& tmpl) : Widget(tmpl) {}
+  const char* KindName() const override { return "static"; }
+  bool AcceptsFocus() const override { return false; }
+
+ protected:
+  void OnPaint(gfx::Canvas& canvas) override;
+};
+
 // A list of strings, one per row, with a single selection. A tap selects an
 // item and, with style::kNotify, tells the parent on release; the keys move
 // a caret and Return picks the caret's item.

@@ -14,6 +14,7 @@ enum class ControlKind {
   kEditBox,
   kBitmapButton,  // owner-drawn push button showing one bitmap face
   kPushButton,    // text push button
+  kStatic,        // left-aligned text, wrapped at word boundaries
 };
 
 // Style bits of a control template; each kind reads the ones it knows.

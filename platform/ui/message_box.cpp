@@ -6,6 +6,7 @@
 #include "platform/gfx/font.h"
 #include "platform/ui/desktop.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/text_layout.h"
 #include "platform/ui/widget.h"
 
 namespace tv::ui {
@@ -18,40 +19,6 @@ constexpr int kButtonHeight = 22;
 constexpr int kMaxTextWidth = kDisplayWidth - 12 - 2 * kPadding;
 constexpr gfx::Color kTitleBlue{0, 40, 120};
 
-// Breaks the message into lines that fit the box: at line breaks in the
-// text, and between words where a line would be too wide.
-std::vector<std::u16string> WrapText(std::u16string_view text, const gfx::Font* font) {
-  std::vector<std::u16string> lines;
-  auto width = [font](std::u16string_view s) { return font ? font->Measure(s).width : 0; };
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(u'\n', start);
-    if (end == std::u16string_view::npos) end = text.size();
-    std::u16string_view paragraph = text.substr(start, end - start);
-    if (!paragraph.empty() && paragraph.back() == u'\r') paragraph.remove_suffix(1);
-    std::u16string line;
-    size_t pos = 0;
-    while (pos < paragraph.size()) {
-      size_t word_end = paragraph.find(u' ', pos);
-      if (word_end == std::u16string_view::npos) word_end = paragraph.size();
-      std::u16string candidate = line;
-      if (!candidate.empty()) candidate += u' ';
-      candidate += paragraph.substr(pos, word_end - pos);
-      if (!line.empty() && width(candidate) > kMaxTextWidth) {
-        lines.push_back(line);
-        line = std::u16string(paragraph.substr(pos, word_end - pos));
-      } else {
-        line = std::move(candidate);
-      }
-      pos = word_end + 1;
-    }
-    lines.push_back(line);
-    if (end == text.size()) break;
-    start = end + 1;
-  }
-  return lines;
-}
-
 constexpr ControlTemplate kOkTemplate{kIdOk, ControlKind::kPushButton, 0, 0, 30, 12,
                                       style::kTabStop | style::kDefault, u"OK"};
 
@@ -61,7 +28,7 @@ MessageBoxWindow::MessageBoxWindow(std::u16string_view text, std::u16string_view
     : caption_(caption), message_(text) {
   SetText(caption);
   const auto font = gfx::Font::Get(gfx::SystemFontSpec());
-  const std::vector<std::u16string> lines = WrapText(text, font.get());
+  const std::vector<std::u16string> lines = WrapText(text, font.get(), kMaxTextWidth);
   int text_width = 0;
   for (const auto& line : lines) text_width = std::max(text_width, font ? font->Measure(line).width : 0);
   const int line_height = font ? font->CellHeight() : 13;
@@ -93,7 +60,7 @@ void MessageBoxWindow::OnPaint(gfx::Canvas& canvas) {
   canvas.SetTextColor(gfx::kBlack);
   const int line_height = font ? font->CellHeight() : 13;
   int y = kTitleHeight + kPadding;
-  for (const std::u16string& line : WrapText(message_, font.get())) {
+  for (const std::u16string& line : WrapText(message_, font.get(), kMaxTextWidth)) {
     const int w = font ? font->Measure(line).width : 0;
     canvas.DrawText({(client.Width() - w) / 2, y}, line);
     y += line_height;

@@ -25,6 +25,8 @@ std::unique_ptr<Widget> CreateWidget(const ControlTemplate& tmpl) {
       return std::make_unique<BitmapButton>(tmpl);
     case ControlKind::kPushButton:
       return std::make_unique<PushButton>(tmpl);
+    case ControlKind::kStatic:
+      return std::make_unique<StaticText>(tmpl);
   }
   return std::make_unique<PushButton>(tmpl);
 }
