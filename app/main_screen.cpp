@@ -55,7 +55,7 @@ bool MainScreen::OnInitDialog() {
   buttons_.Attach(*this, "Help", kHelpButton);
   buttons_.Attach(*this, "Facts", kFactsButton);
 
-  ShowInstallScreen(*this);
+  install_screen_ = ShowInstallScreen();
 
   auto& selector = Control<tv::ui::ComboBox>(kRegionSelector);
   for (const MapHitRow& region : RegionTable) selector.AddString(region.name);

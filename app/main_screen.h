@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/screen_button_bar.h"
@@ -38,6 +39,8 @@ class MainScreen : public tv::ui::Dialog {
  private:
   ScreenButtonBar buttons_;
   std::shared_ptr<const tv::gfx::Bitmap> icon_;
+  // The installation screen, kept until this screen goes.
+  std::unique_ptr<tv::ui::Dialog> install_screen_;
 };
 
 // The text the Help button shows.

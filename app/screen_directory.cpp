@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include <new>
+
+#include "db/install_screen.h"
 #include "info/help_screen.h"
 #include "platform/ui/message_box.h"
 
@@ -46,9 +49,17 @@ void OpenHelp(std::u16string_view text) {
   screen.RunModal();
 }
 
-void ShowInstallScreen(tv::ui::Dialog& main_screen) {
-  (void)main_screen;
-  NotAvailableYet(u"Installation In Progress");
+std::unique_ptr<tv::ui::Dialog> ShowInstallScreen() {
+  std::unique_ptr<InstallScreen> screen;
+  try {
+    screen = std::make_unique<InstallScreen>();
+  } catch (const std::bad_alloc&) {
+    tv::ui::MessageBox(u"Error Creating Dialog Object", u"Terravue");
+    return nullptr;
+  }
+  if (!screen->CreateModeless()) tv::ui::MessageBox(u"Error creating Dialog", u"Terravue");
+  screen->Show(true);
+  return screen;
 }
 
 }  // namespace terravue

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string_view>
 
 namespace tv::ui {
@@ -19,7 +20,10 @@ void OpenDayNight();
 void OpenCompare();
 void OpenQuickFacts();
 void OpenHelp(std::u16string_view text);
-// Creates and shows the modeless installation screen over `main_screen`.
-void ShowInstallScreen(tv::ui::Dialog& main_screen);
+// Creates and shows the modeless installation screen, which imports the
+// databases at its first paint and then closes itself. The caller keeps it
+// until the caller goes; null when it could not be made (the user has been
+// told).
+std::unique_ptr<tv::ui::Dialog> ShowInstallScreen();
 
 }  // namespace terravue

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <cstdio>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "app/main_screen.h"
 #include "app/terravue_app.h"
 #include "app/places.h"
+#include "platform/files/files.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/desktop.h"
 
@@ -26,8 +28,10 @@ namespace {
 // exit status.
 int RunProgram(const std::string& script_path) {
   const std::string binary = TERRAVUE_BINARY;
-  char* argv[] = {const_cast<char*>(binary.c_str()), const_cast<char*>("--headless"),
-                  const_cast<char*>("--script"), const_cast<char*>(script_path.c_str()),
+  // A device root of the benchmark's own, never the user's.
+  char* argv[] = {const_cast<char*>(binary.c_str()),    const_cast<char*>("--device-root"),
+                  const_cast<char*>("bench_device_root"), const_cast<char*>("--headless"),
+                  const_cast<char*>("--script"),         const_cast<char*>(script_path.c_str()),
                   nullptr};
   pid_t pid = 0;
   if (posix_spawn(&pid, binary.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
@@ -57,7 +61,6 @@ BENCHMARK(BM_ColdStartToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime(
 void BM_PeakMemoryHeadlessRun(benchmark::State& state) {
   const std::string script = WriteScript(
       "walk",
-      "press ok\n"
       "choose 1009 \"Europe\"\nchoose 1009 \"Africa\"\nchoose 1009 \"World Countries\"\n"
       "press 1007\nkey PageDown\nkey Escape\n"
       "tap 120 40\npress ok\ntap 5 5\npress ok\n");
@@ -86,15 +89,11 @@ class BenchRun : public tv::ui::Backend {
   std::deque<std::function<void()>> steps_;
 };
 
-// Starts the program in this process, dismisses the start-up notice and runs
-// `body` on the main screen.
+// Starts the program in this process and runs `body` on the main screen.
 void RunInProgram(std::function<void()> body) {
   RegisterTerravueResources();
-  BenchRun run({[] {
-                  std::string error;
-                  tv::ui::automation::Press("ok", error);
-                },
-                std::move(body)});
+  tv::files::SetDeviceRoot(std::filesystem::path("bench_device_root"));
+  BenchRun run({std::move(body)});
   tv::ui::Desktop desktop(run, tv::gfx::PixelFormat::kRgb565);
   terravue::TerravueApp app;
   app.InitInstance();

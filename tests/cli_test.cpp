@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -21,7 +22,11 @@ Result RunTerravue(const std::string& args, const std::string& script = "") {
   static int counter = 0;
   const std::string script_path = "cli_test_" + std::to_string(++counter) + ".script";
   std::ofstream(script_path) << script;
-  const std::string command = std::string(TERRAVUE_BINARY) + " " + args + " 2>&1";
+  // Every run gets a device root of its own, so no test touches a user's data.
+  const std::string root = "cli_test_root_" + std::to_string(counter);
+  std::filesystem::remove_all(root);
+  const std::string command =
+      std::string(TERRAVUE_BINARY) + " --device-root " + root + " " + args + " 2>&1";
   Result result;
   std::string full = command;
   const size_t at = full.find("SCRIPT");
@@ -55,8 +60,7 @@ TEST(CliTest, HelpAndBadOptions) {
 
 TEST(CliTest, ScriptRunsAndDumps) {
   Result r = RunTerravue("--headless --script SCRIPT",
-                         "# dismiss the start-up notice\n"
-                         "press ok\n"
+                         "# a comment line, then an empty one\n"
                          "\n"
                          "choose 1009 \"Europe\"\n"
                          "key Tab   # a comment after a command\n"
@@ -78,15 +82,15 @@ TEST(CliTest, ScriptRunsAndDumps) {
 
 TEST(CliTest, BadScriptLinesStopWithStatusTwo) {
   const std::pair<const char*, const char*> cases[] = {
-      {"press ok\nfrobnicate\n", ":2: unknown command frobnicate"},
-      {"press ok\ntap 1\n", ":2: usage: tap X Y"},
-      {"press ok\n\nchoose 1009 99\n", ":3: item 99 is out of range"},
-      {"press ok\nchoose 4242 0\n", ":2: no control 4242"},
-      {"press ok\nchoose 1009 \"Atlantis\"\n", ":2: control 1009 has no item"},
-      {"press ok\npress 5\n", ":2: no control or command 5"},
-      {"press ok\nkey Space\n", ":2: unknown key Space"},
-      {"press ok\nchoose 1009 \"Europe\n", ":2: unterminated quote"},
-      {"press ok\npress 1007\npress ok\n", ":3: the top window has no OK button"},
+      {"dump\nfrobnicate\n", ":2: unknown command frobnicate"},
+      {"dump\ntap 1\n", ":2: usage: tap X Y"},
+      {"dump\n\nchoose 1009 99\n", ":3: item 99 is out of range"},
+      {"dump\nchoose 4242 0\n", ":2: no control 4242"},
+      {"dump\nchoose 1009 \"Atlantis\"\n", ":2: control 1009 has no item"},
+      {"dump\npress 5\n", ":2: no control or command 5"},
+      {"dump\nkey Space\n", ":2: unknown key Space"},
+      {"dump\nchoose 1009 \"Europe\n", ":2: unterminated quote"},
+      {"dump\npress 1007\npress ok\n", ":3: the top window has no OK button"},
   };
   for (const auto& [script, message] : cases) {
     Result r = RunTerravue("--headless --script SCRIPT", script);
@@ -96,8 +100,9 @@ TEST(CliTest, BadScriptLinesStopWithStatusTwo) {
 }
 
 TEST(CliTest, ScriptFromStandardInputAt24Bits) {
-  const std::string command = std::string("printf 'press ok\\ndump\\n' | ") + TERRAVUE_BINARY +
-                              " --headless --script - --display-depth 24";
+  const std::string command = std::string("printf 'dump\\n' | ") + TERRAVUE_BINARY +
+                              " --device-root cli_test_stdin_root --headless --script - "
+                              "--display-depth 24";
   FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   std::string out;

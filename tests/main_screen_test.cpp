@@ -27,16 +27,6 @@ using tv::gfx::Color;
 
 constexpr std::u16string_view kMissed = u"Didn't get your selection, please try once again!";
 
-// The start shows the installation step first; dismiss it.
-void DismissInstallNotice(ProgramRun& run) {
-  run.Step([] {
-    ASSERT_EQ(TopKind(), "messagebox");
-    EXPECT_EQ(MessageText(), u"Not available yet: Installation In Progress");
-    std::string error;
-    ASSERT_TRUE(tv::ui::automation::Press("ok", error)) << error;
-  });
-}
-
 MainScreen& Main() {
   auto* screen = dynamic_cast<MainScreen*>(Top());
   EXPECT_NE(screen, nullptr) << "top window is " << TopKind();
@@ -73,7 +63,6 @@ std::optional<tv::gfx::Point> SolidPixel(Color colour, int low, int high) {
 
 TEST(MainScreenTest, InitialStateAndPaint) {
   ProgramRun run;
-  DismissInstallNotice(run);
   run.Step([] {
     MainScreen& screen = Main();
     EXPECT_EQ(screen.Text(), u"Terravue");
@@ -129,7 +118,6 @@ TEST(MainScreenTest, InitialStateAndPaint) {
 
 TEST(MainScreenTest, ChoosingRegionsRefillsTheList) {
   ProgramRun run;
-  DismissInstallNotice(run);
   const std::pair<std::u16string_view, int> cases[] = {
       {u"Europe", 52}, {u"Australia", 16}, {u"Middle East", 25}, {u"World Countries", 256},
       {u"Africa", 63}};
@@ -160,8 +148,7 @@ TEST(MainScreenTest, TapsOnEachRegionReachIt) {
   RegisterTerravueResources();
   for (tv::gfx::PixelFormat format : {tv::gfx::PixelFormat::kRgb565, tv::gfx::PixelFormat::kRgb888}) {
     ProgramRun run;
-    DismissInstallNotice(run);
-    for (int region = 0; region < kRegionCount; ++region) {
+      for (int region = 0; region < kRegionCount; ++region) {
       const MapHitRow& row = RegionTable[region];
       const auto point = SolidPixel(row.keyColour, row.rangeLow, row.rangeHigh);
       ASSERT_TRUE(point) << "no pixel of region " << region << " on the map";
@@ -205,7 +192,6 @@ TEST(MainScreenTest, TapsOffTheRegionsGiveTheMessage) {
     EXPECT_TRUE(found) << int(colour.r) << "," << int(colour.g) << "," << int(colour.b);
   }
   ProgramRun run;
-  DismissInstallNotice(run);
   for (tv::gfx::Point p : misses) {
     run.Step([p] { Tap(p.x, p.y); });
     run.Step([p] {
@@ -224,7 +210,6 @@ TEST(MainScreenTest, TapsOffTheRegionsGiveTheMessage) {
 
 TEST(MainScreenTest, ButtonsOpenTheirScreens) {
   ProgramRun run;
-  DismissInstallNotice(run);
   run.Step([] { Choose(kRegionSelector, u"Europe"); });
   run.Step([] { Choose(kCountryList, u"France"); });
   run.Step([] { Press("ok"); });
@@ -263,8 +248,7 @@ TEST(MainScreenTest, ButtonsOpenTheirScreens) {
 TEST(MainScreenTest, EscapeAndCaptionOkEndTheProgram) {
   for (bool escape : {true, false}) {
     ProgramRun run;
-    DismissInstallNotice(run);
-    run.Step([escape] {
+      run.Step([escape] {
       if (escape) {
         testing::PressKey(tv::ui::Key::kEscape);
       } else {

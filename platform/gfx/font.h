@@ -25,8 +25,10 @@ struct FontSpec {
   bool operator==(const FontSpec&) const = default;
 };
 
-// The face the dialogs and the default context use.
-inline constexpr std::string_view kSystemFontFace = "Tahoma";
+// The face the dialogs and the default context use. The handheld's system
+// font was a narrow sans serif; "Arial" (Liberation Sans on Debian) keeps its
+// widths, so texts fit the boxes their screens were laid out for.
+inline constexpr std::string_view kSystemFontFace = "Arial";
 FontSpec SystemFontSpec();
 
 // A rasterising font. Fonts are shared and cached by spec; Get returns null

@@ -1,6 +1,7 @@
 #include "platform/ui/desktop.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "platform/base/check.h"
 #include "platform/ui/chrome.h"
@@ -95,7 +96,13 @@ void Desktop::RunTasks() {
 void Desktop::ProcessOneEvent() {
   RunTasks();
   if (queue_.empty()) {
+    // A paint may close its window (the installation screen does), so the
+    // work it queues is done, and painted, before the next input.
     PaintPending();
+    while (!tasks_.empty()) {
+      RunTasks();
+      PaintPending();
+    }
     Present();
   }
   if (quitting_) return;
@@ -104,6 +111,7 @@ void Desktop::ProcessOneEvent() {
     event = std::move(queue_.front());
     queue_.pop_front();
   } else {
+    for (const auto& hook : idle_hooks_) hook();
     event = backend_.WaitEvent();
   }
   Dispatch(event);
@@ -122,8 +130,13 @@ void Desktop::Quit(int exit_code) {
 }
 
 void Desktop::Pump() {
-  PaintPending();
-  Present();
+  // Called from inside a paint handler, only what is already drawn is shown.
+  if (!painting_) PaintPending();
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_pump_present_ >= kPumpPresentInterval) {
+    last_pump_present_ = now;
+    Present();
+  }
   Event event;
   while (backend_.PollEvent(event)) {
     if (event.type == Event::Type::kQuit) {
@@ -135,7 +148,6 @@ void Desktop::Pump() {
       dirty_ = true;
     }
   }
-  Present();
 }
 
 void Desktop::Dispatch(const Event& event) {
@@ -274,6 +286,12 @@ void Desktop::ForgetWindow(Window* window) {
 gfx::Rect Desktop::OkButtonRect() { return NavigationOkRect(); }
 
 void Desktop::PaintPending() {
+  painting_ = true;
+  PaintAll();
+  painting_ = false;
+}
+
+void Desktop::PaintAll() {
   if (bars_dirty_ || bars_screen_ != ActiveScreen()) PaintBars();
   for (size_t i = 0; i < top_levels_.size(); ++i) {
     Window* window = top_levels_[i];

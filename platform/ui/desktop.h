@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -56,6 +57,10 @@ class Desktop {
   // owner is dropped if the owner is destroyed first.
   void PostTask(std::function<void()> task, const Window* owner = nullptr);
 
+  // Runs `hook` each time the program has handled all its input and is about
+  // to wait for more (the record stores release their file locks there).
+  void AddIdleHook(std::function<void()> hook) { idle_hooks_.push_back(std::move(hook)); }
+
   // Ends every modal run and the program with `exit_code`.
   void Quit(int exit_code);
   bool Quitting() const { return quitting_; }
@@ -100,6 +105,7 @@ class Desktop {
   // painted (display coordinates) to `painted`.
   void PaintTree(Window* window, gfx::Rect& painted);
   void PaintBars();
+  void PaintAll();
 
   Backend& backend_;
   gfx::Bitmap display_;
@@ -113,6 +119,7 @@ class Desktop {
   Window* FocusOwner(Window* window) const;
 
   std::deque<Task> tasks_;
+  std::vector<std::function<void()>> idle_hooks_;
   Window* capture_ = nullptr;
   Window* pen_target_ = nullptr;
   // The control that had the focus in each top-level window, restored when
@@ -126,6 +133,10 @@ class Desktop {
   bool bars_dirty_ = true;
   Window* bars_screen_ = nullptr;
   int present_count_ = 0;
+  bool painting_ = false;
+  // Long work shows its progress at most this often.
+  static constexpr std::chrono::milliseconds kPumpPresentInterval{15};
+  std::chrono::steady_clock::time_point last_pump_present_;
 };
 
 }  // namespace tv::ui

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
-namespace terravue {
+namespace tv::backend {
 
+// The command line that every program of the platform accepts.
 struct Options {
   bool help = false;
   bool version = false;
@@ -14,13 +16,14 @@ struct Options {
   std::string device_root;  // empty: the environment or the default
   int display_depth = 16;
   int scale = 2;
+  std::string clock;        // a fixed UTC instant, "2027-03-04T21:05:00Z"
 };
 
 // Parses the command line (without the program name). On a bad option
 // returns nothing and says why in `error`.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);
 
-// The text --help prints.
-std::string UsageText();
+// The text --help prints for program `name` with its one-line description.
+std::string UsageText(std::string_view name, std::string_view description);
 
-}  // namespace terravue
+}  // namespace tv::backend

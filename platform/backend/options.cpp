@@ -1,8 +1,10 @@
-#include "app/options.h"
+#include "platform/backend/options.h"
+
+#include "platform/clock/clock.h"
 
 #include <charconv>
 
-namespace terravue {
+namespace tv::backend {
 namespace {
 
 std::optional<int> ParseInt(const std::string& s) {
@@ -53,6 +55,12 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         return std::nullopt;
       }
       options.display_depth = *depth;
+    } else if (arg == "--clock") {
+      if (!value(options.clock)) return std::nullopt;
+      if (!tv::clock::ParseIsoUtc(options.clock)) {
+        error = "--clock needs a UTC time such as 2027-03-04T21:05:00Z";
+        return std::nullopt;
+      }
     } else if (arg == "--scale") {
       if (!value(text)) return std::nullopt;
       const auto scale = ParseInt(text);
@@ -78,15 +86,17 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
   return options;
 }
 
-std::string UsageText() {
-  return "Usage: terravue [OPTIONS]\n"
-         "A world geography reference for a 240x320 handheld screen.\n"
+std::string UsageText(std::string_view name, std::string_view description) {
+  const std::string n(name);
+  return "Usage: " + n + " [OPTIONS]\n" + std::string(description) + "\n" +
          "\n"
          "  --scale N              show the screen N times enlarged (1 to 8, default 2)\n"
          "  --display-depth 16|24  keep the display in 16-bit (default) or 24-bit colour\n"
          "  --device-root DIR      the folder that stands for the handheld's storage\n"
          "                         (default $TERRAVUE_DEVICE_ROOT, else\n"
          "                         $XDG_DATA_HOME/terravue)\n"
+         "  --clock TIME           fix the clock at a UTC time, e.g. 2027-03-04T21:05:00Z\n"
+         "                         (local time follows TZ)\n"
          "  --headless             run without a window; needs --script\n"
          "  --script FILE          read automation commands from FILE ('-' for standard\n"
          "                         input): tap X Y, down X Y, move X Y, up X Y, press ID|ok,\n"
@@ -98,4 +108,4 @@ std::string UsageText() {
          "a script line that is malformed or cannot apply.\n";
 }
 
-}  // namespace terravue
+}  // namespace tv::backend

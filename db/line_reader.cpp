@@ -1,0 +1,61 @@
+#include "db/line_reader.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "db/text_bounds.h"
+#include "platform/base/utf.h"
+
+namespace terravue {
+
+LineReader::LineReader(const std::filesystem::path& path) {
+  file_ = std::fopen(path.c_str(), "rb");
+}
+
+LineReader::~LineReader() { Close(); }
+
+void LineReader::Close() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+}
+
+std::optional<std::u16string> LineReader::ReadLine() {
+  if (file_ == nullptr) return std::nullopt;
+  std::string bytes;
+  int c = 0;
+  bool any = false;
+  while ((c = std::getc(file_)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    // A line far beyond the buffer is still read to its end, but only what
+    // can fit is kept (four bytes per character at most).
+    if (bytes.size() < 4 * kTextBufferChars) bytes.push_back(static_cast<char>(c));
+  }
+  if (!any) return std::nullopt;
+  if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+  return BoundedText(tv::Utf8ToUtf16(bytes));
+}
+
+namespace {
+
+std::string Ascii(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '\x7f');
+  return out;
+}
+
+}  // namespace
+
+long ParseLong(std::u16string_view text) {
+  const std::string ascii = Ascii(text);
+  errno = 0;
+  return std::strtol(ascii.c_str(), nullptr, 10);
+}
+
+double ParseDouble(std::u16string_view text) {
+  const std::string ascii = Ascii(text);
+  return std::strtod(ascii.c_str(), nullptr);
+}
+
+}  // namespace terravue

@@ -1,0 +1,280 @@
+#include "db/zone_store.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "db/country_store.h"
+#include "db/device_store.h"
+#include "db/line_reader.h"
+#include "db/text_bounds.h"
+#include "platform/base/utf.h"
+#include "platform/files/files.h"
+
+namespace terravue {
+namespace {
+
+constexpr std::string_view kZonesFile = "\\windows\\QuorvelZones.txt";
+constexpr std::u16string_view kWeekdays[] = {u"Mon", u"Tue", u"Wed", u"Thu",
+                                             u"Fri", u"Sat", u"Sun"};
+
+int ClampToInt(long v) {
+  if (v > INT_MAX) return INT_MAX;
+  if (v < INT_MIN) return INT_MIN;
+  return static_cast<int>(v);
+}
+
+// A rule is kept as the text "occurrence weekday month", so that the three
+// numbers come back exactly as the zones file gave them.
+std::u16string RuleText(const ZoneRule& rule) {
+  const std::string text = std::to_string(rule.occurrence) + " " + std::to_string(rule.weekday) +
+                           " " + std::to_string(rule.month);
+  return tv::Utf8ToUtf16(text);
+}
+
+std::optional<ZoneRule> ParseRuleText(const std::u16string* text) {
+  if (text == nullptr) return std::nullopt;
+  ZoneRule rule;
+  const std::string ascii = tv::Utf16ToUtf8(*text);
+  if (std::sscanf(ascii.c_str(), "%d %d %d", &rule.occurrence, &rule.weekday, &rule.month) != 3) {
+    return std::nullopt;
+  }
+  return rule;
+}
+
+// The date rules are compared on: the device's local date.
+MonthDay Today() {
+  const tv::clock::SystemTime now = tv::clock::LocalNow();
+  return {now.month, now.day};
+}
+
+// Offset text to hours east of UTC, standard time: the text counts minutes
+// by which UTC is ahead of the zone.
+double StandardHours(std::u16string_view offset_text) {
+  const double k = 1.0 / 60.0;
+  return (ParseDouble(offset_text) * k) * -1.0;
+}
+
+std::u16string FormatNumber(const char* format, double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return tv::Utf8ToUtf16(buffer);
+}
+
+}  // namespace
+
+int32_t ZoneRecordStore::FindZone(int16_t zone) {
+  tv::store::ObjectStore* store = DeviceStore();
+  if (store == nullptr) return -1;
+  std::optional<tv::store::RecordDatabase> db = store->OpenByName(kName);
+  if (!db) return -1;
+  return db->SeekFirstEqual(zone);
+}
+
+bool ZoneRecordStore::GetZone(int16_t zone, std::u16string& offset,
+                              std::u16string& standard_name, std::u16string& daylight_name,
+                              ZoneRule& end, ZoneRule& start) {
+  const int32_t position = FindZone(zone);
+  if (position < 0) return false;
+  tv::store::ObjectStore* store = DeviceStore();
+  if (store == nullptr) return false;
+  std::optional<tv::store::RecordDatabase> db = store->OpenByName(kName);
+  if (!db || db->SeekToPosition(position) < 0) return false;
+  const std::optional<tv::store::Record> record = db->ReadRecord();
+  if (!record) return false;
+  const std::u16string* offset_text = record->Text(kOffsetProp);
+  const std::u16string* standard = record->Text(kStandardNameProp);
+  const std::u16string* daylight = record->Text(kDaylightNameProp);
+  const std::optional<ZoneRule> end_rule = ParseRuleText(record->Text(kEndRuleProp));
+  const std::optional<ZoneRule> start_rule = ParseRuleText(record->Text(kStartRuleProp));
+  if (!offset_text || !standard || !daylight || !end_rule || !start_rule) return false;
+  offset = BoundedText(*offset_text);
+  standard_name = BoundedText(*standard);
+  daylight_name = BoundedText(*daylight);
+  end = *end_rule;
+  start = *start_rule;
+  return true;
+}
+
+MonthDay ZoneRecordStore::ResolveRuleDate(const ZoneRule& rule) {
+  const int year = tv::clock::UtcNow().year;
+  const int days = tv::clock::DaysInMonth(year, rule.month);
+  int count = 0;
+  int fourth = 0;
+  for (int day = 1; day <= days; ++day) {
+    if (tv::clock::DayOfWeek(year, rule.month, day) != rule.weekday) continue;
+    ++count;
+    if (count == rule.occurrence) return {rule.month, day};
+    if (count == 4) fourth = day;
+  }
+  if (count == 4 && rule.occurrence == 5) return {rule.month, fourth};
+  return {rule.month, 0};
+}
+
+bool ZoneRecordStore::InDaylightPeriod(MonthDay today, MonthDay start, MonthDay end) {
+  auto before = [](MonthDay a, MonthDay b) {
+    return a.month != b.month ? a.month < b.month : a.day < b.day;
+  };
+  if (before(start, end)) return !before(today, start) && before(today, end);
+  // The period runs over the new year: from the start day to 31 December and
+  // from 1 January to the day before the end day.
+  return !before(today, start) || before(today, end);
+}
+
+bool ZoneRecordStore::IsZoneInDaylightTime(int16_t zone) {
+  const MonthDay today = Today();
+  std::u16string offset, standard_name, daylight_name;
+  ZoneRule end, start;
+  if (!GetZone(zone, offset, standard_name, daylight_name, end, start)) return false;
+  if (end.month == 0) return false;
+  const MonthDay start_day = ResolveRuleDate(start);
+  const MonthDay end_day = ResolveRuleDate(end);
+  // A rule that names no day gives no daylight period.
+  if (start_day.day == 0 || end_day.day == 0) return false;
+  return InDaylightPeriod(today, start_day, end_day);
+}
+
+double ZoneRecordStore::GetZoneUtcOffset(int16_t zone) {
+  std::u16string offset, standard_name, daylight_name;
+  ZoneRule end, start;
+  if (!GetZone(zone, offset, standard_name, daylight_name, end, start)) return kUnknownOffset;
+  const double k = 1.0 / 60.0;
+  const double v = ParseDouble(offset);
+  if (end.month == 0 || !IsZoneInDaylightTime(zone)) return (v * k) * -1.0;
+  return ((v - 60.0) * k) * -1.0;
+}
+
+void ZoneRecordStore::FormatZoneOffset(int16_t zone, std::u16string& text) {
+  std::u16string offset, standard_name, daylight_name;
+  ZoneRule end, start;
+  if (!GetZone(zone, offset, standard_name, daylight_name, end, start)) {
+    text = u"N/A";
+    return;
+  }
+  double hours = StandardHours(offset);
+  std::u16string name = standard_name;
+  if (IsZoneInDaylightTime(zone)) {
+    hours += 1.0;
+    name = daylight_name;
+  }
+  // Greenwich shows "0.0": a negative zero would print as "-0.0".
+  if (hours == 0.0) hours = 0.0;
+  std::u16string result = hours > 0 ? u"+" : u"";
+  result += FormatNumber("%.1f", hours) + u" " + name;
+  text = BoundedText(result);
+}
+
+std::u16string ZoneRecordStore::FormatLocalTime(const tv::clock::SystemTime& now, double hours) {
+  const int whole = static_cast<int>(std::trunc(hours));
+  const int off_minutes = static_cast<int>(std::trunc((hours - whole) * -60.0));
+  int minute = now.minute - off_minutes;
+  int hour = whole + now.hour;
+  if (minute < 0) {
+    minute += 60;
+    hour -= 1;
+  } else if (minute > 59) {
+    minute -= 60;
+    hour += 1;
+  }
+  tv::clock::SystemTime date = now;
+  if (hour < 0) {
+    hour += 24;
+    date = SubtractOneDay(now);
+  } else if (hour >= 24) {
+    hour -= 24;
+    date = AddOneDay(now);
+  }
+  const char* suffix = hour < 12 ? "AM" : "PM";
+  const int shown = hour % 12 == 0 ? 12 : hour % 12;
+  const std::u16string_view weekday = kWeekdays[(date.day_of_week + 6) % 7];
+  char buffer[96];
+  std::snprintf(buffer, sizeof buffer, minute >= 10 ? " %d/%d %d:%d %s" : " %d/%d %d:0%d %s",
+                date.month, date.day, shown, minute, suffix);
+  return std::u16string(weekday) + tv::Utf8ToUtf16(buffer);
+}
+
+void ZoneRecordStore::FormatCountryLocalTime(std::u16string_view country, std::u16string& text) {
+  const tv::clock::SystemTime now = tv::clock::UtcNow();
+  std::u16string value;
+  if (!CountryRecordStore::GetCountryField(country, u"geography", u"Timezone", value) ||
+      value == u"N/A") {
+    text = u"N/A";
+    return;
+  }
+  const long number = ParseLong(value);
+  const double hours = number < INT16_MIN || number > INT16_MAX
+                           ? kUnknownOffset
+                           : GetZoneUtcOffset(static_cast<int16_t>(number));
+  if (hours == kUnknownOffset) {
+    text.clear();
+    return;
+  }
+  text = FormatLocalTime(now, hours);
+}
+
+tv::clock::SystemTime AddOneDay(const tv::clock::SystemTime& time) {
+  return tv::clock::AddDays(time, 1).value_or(time);
+}
+
+tv::clock::SystemTime SubtractOneDay(const tv::clock::SystemTime& time) {
+  return tv::clock::AddDays(time, -1).value_or(time);
+}
+
+bool ZoneRecordStore::DeleteZoneStore() { return DeleteDeviceDatabase(kName); }
+
+bool ZoneRecordStore::ImportZoneData() {
+  tv::store::ObjectStore* store = DeviceStore();
+  if (store == nullptr) return false;
+  if (store->Exists(kName)) return true;
+  const std::optional<std::filesystem::path> path = tv::files::MapDevicePath(kZonesFile);
+  // The database and its records appear together or not at all.
+  tv::store::Transaction transaction(*store);
+  if (!transaction.active()) return false;
+  const std::optional<uint32_t> id =
+      store->Create(kName, kType, {kNumberProp, tv::store::SortKind::kInt16});
+  if (!id) return false;
+  std::optional<tv::store::RecordDatabase> db = store->OpenById(*id);
+  if (!db) return false;
+  if (path) {
+    LineReader reader(*path);
+    while (std::optional<std::u16string> line = reader.ReadLine()) {
+      if (line->find(u',') == std::u16string::npos) break;
+      std::vector<std::u16string_view> fields;
+      std::u16string_view rest = *line;
+      while (fields.size() < 9) {
+        const size_t comma = rest.find(u',');
+        if (comma == std::u16string_view::npos) break;
+        fields.push_back(rest.substr(0, comma));
+        rest.remove_prefix(comma + 1);
+      }
+      fields.push_back(rest);
+      // A line with fewer than ten fields is not a zone: the file is
+      // malformed, and nothing of it is kept.
+      if (fields.size() != 10) return false;
+      const long number = ParseLong(fields[0]);
+      if (number < INT16_MIN || number > INT16_MAX) return false;
+      const ZoneRule start{ClampToInt(ParseLong(fields[6])), ClampToInt(ParseLong(fields[5])),
+                           ClampToInt(ParseLong(fields[4]))};
+      const ZoneRule end{ClampToInt(ParseLong(fields[9])), ClampToInt(ParseLong(fields[8])),
+                         ClampToInt(ParseLong(fields[7]))};
+      tv::store::Record record;
+      record.AddInt16(kNumberProp, static_cast<int16_t>(number));
+      record.AddText(kStandardNameProp, fields[1]);
+      record.AddText(kDaylightNameProp, fields[2]);
+      record.AddText(kOffsetProp, fields[3]);
+      record.AddText(kStartRuleProp, RuleText(start));
+      record.AddText(kEndRuleProp, RuleText(end));
+      if (!db->AppendRecord(record)) return false;
+    }
+  }
+  db->Close();
+  if (!transaction.Commit()) return false;
+  if (path) {
+    std::error_code ignored;
+    std::filesystem::remove(*path, ignored);
+  }
+  return true;
+}
+
+}  // namespace terravue

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock/clock.h"
+
+namespace terravue {
+
+// A daylight-saving rule: the `occurrence`-th (1 to 4, or 5 for the last)
+// `weekday` (0 = Sunday) of `month`. An end rule with month 0 means the zone
+// keeps standard time all year.
+struct ZoneRule {
+  int month = 0;
+  int weekday = 0;
+  int occurrence = 0;
+  bool operator==(const ZoneRule&) const = default;
+};
+
+struct MonthDay {
+  int month = 0;
+  int day = 0;
+};
+
+// The time zones: one record per zone number in "Timezones List", with the
+// zone's standard offset, its standard and daylight names and its rules, and
+// on top of them the offset texts and local times the screens show.
+class ZoneRecordStore {
+ public:
+  static constexpr std::u16string_view kName = u"Timezones List";
+  static constexpr uint32_t kType = 12348;
+  static constexpr uint16_t kNumberProp = 301;
+  static constexpr uint16_t kStandardNameProp = 302;
+  static constexpr uint16_t kDaylightNameProp = 303;
+  static constexpr uint16_t kOffsetProp = 304;
+  static constexpr uint16_t kEndRuleProp = 305;
+  static constexpr uint16_t kStartRuleProp = 306;
+  // What GetZoneUtcOffset returns for a zone it cannot read.
+  static constexpr double kUnknownOffset = 16.0;
+
+  // The zone's position in the sort order, or -1.
+  static int32_t FindZone(int16_t zone);
+  // Reads a zone: its offset text (minutes behind UTC), names and rules.
+  static bool GetZone(int16_t zone, std::u16string& offset, std::u16string& standard_name,
+                      std::u16string& daylight_name, ZoneRule& end, ZoneRule& start);
+  // The month and day a rule gives in the current UTC year; day 0 when the
+  // rule names no day (occurrence or weekday out of range, month not 1-12).
+  static MonthDay ResolveRuleDate(const ZoneRule& rule);
+  static bool IsZoneInDaylightTime(int16_t zone);
+  // Hours east of UTC with daylight saving applied, or kUnknownOffset.
+  static double GetZoneUtcOffset(int16_t zone);
+  // "+5.5 India Standard Time", "-4.0 Eastern Daylight Time", "0.0 ...";
+  // "N/A" for a zone that cannot be read.
+  static void FormatZoneOffset(int16_t zone, std::u16string& text);
+  // The country's local date and time now, "Tue 3/4 9:05 PM"; "N/A" when the
+  // country has no zone, empty when its zone cannot be read.
+  static void FormatCountryLocalTime(std::u16string_view country, std::u16string& text);
+  // Builds "Timezones List" from "\windows\QuorvelZones.txt" when it does not
+  // exist, in one transaction, and then deletes the text file.
+  static bool ImportZoneData();
+  // Deletes the database; true only when it existed and is gone.
+  static bool DeleteZoneStore();
+
+  // Whether daylight time holds on (month, day) for rules resolved to
+  // `start` and `end`. Rules whose start month comes after the end month
+  // (the southern hemisphere) wrap around the new year.
+  static bool InDaylightPeriod(MonthDay today, MonthDay start, MonthDay end);
+  // The local time text for `now` (UTC) and a zone `hours` east of UTC.
+  static std::u16string FormatLocalTime(const tv::clock::SystemTime& now, double hours);
+};
+
+// Moves a date by one day, keeping the time of day; the weekday follows.
+tv::clock::SystemTime AddOneDay(const tv::clock::SystemTime& time);
+tv::clock::SystemTime SubtractOneDay(const tv::clock::SystemTime& time);
+
+}  // namespace terravue

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+namespace tv::backend {
+
+// What distinguishes one program of the platform from another.
+struct ProgramInfo {
+  std::string_view name;         // "terravue": messages and --help
+  std::string_view title;        // the window's title
+  std::string_view description;  // one line for --help
+  std::string_view version;
+  void (*register_resources)();
+  // Runs the program's start hook; returns when its main screen has closed.
+  std::function<void()> start;
+};
+
+// Parses the command line, sets up the device root, the clock, the display
+// and the backend (a real window, or headless with a script), runs the
+// program and returns its exit status.
+int RunProgram(int argc, char** argv, const ProgramInfo& program);
+
+}  // namespace tv::backend

@@ -1,0 +1,71 @@
+#include "platform/files/files.h"
+
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+namespace tv::files {
+
+namespace {
+
+std::optional<std::filesystem::path>& ExplicitRoot() {
+  static std::optional<std::filesystem::path> root;
+  return root;
+}
+
+// Unset and empty variables both count as absent, as the XDG rules say.
+std::optional<std::filesystem::path> FromEnv(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  return std::filesystem::path(value);
+}
+
+}  // namespace
+
+void SetDeviceRoot(std::optional<std::filesystem::path> root) { ExplicitRoot() = std::move(root); }
+
+std::filesystem::path DeviceRoot() {
+  if (ExplicitRoot() && !ExplicitRoot()->empty()) return *ExplicitRoot();
+  if (auto root = FromEnv("TERRAVUE_DEVICE_ROOT")) return *root;
+  if (auto data = FromEnv("XDG_DATA_HOME")) return *data / "terravue";
+  if (auto home = FromEnv("HOME")) return *home / ".local" / "share" / "terravue";
+  return {};
+}
+
+std::filesystem::path WindowsFolder() { return DeviceRoot() / "windows"; }
+
+std::filesystem::path ObjectStorePath() { return DeviceRoot() / "objectstore.sqlite3"; }
+
+std::optional<std::filesystem::path> MapDevicePath(std::string_view handheld_path) {
+  std::filesystem::path result = DeviceRoot();
+  if (result.empty()) return std::nullopt;
+  size_t pos = 0;
+  while (pos <= handheld_path.size()) {
+    size_t end = handheld_path.find_first_of("\\/", pos);
+    if (end == std::string_view::npos) end = handheld_path.size();
+    const std::string_view part = handheld_path.substr(pos, end - pos);
+    if (part == "..") return std::nullopt;
+    if (!part.empty() && part != ".") result /= std::string(part);
+    pos = end + 1;
+  }
+  return result;
+}
+
+bool EnsureDeviceRoot() {
+  const std::filesystem::path windows = WindowsFolder();
+  if (DeviceRoot().empty()) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(windows, ec);
+  return !ec && std::filesystem::is_directory(windows, ec);
+}
+
+std::filesystem::path ProgramFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::filesystem::current_path(ec);
+  return exe.parent_path();
+}
+
+std::filesystem::path MapsFolder() { return ProgramFolder() / "Terravue Maps"; }
+
+}  // namespace tv::files

@@ -1,0 +1,163 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/store/record_database.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace tv::store {
+
+// One file of named record databases, kept in SQLite. A process holds one
+// connection per file with its statements prepared once, so opening a
+// database is only taking a handle.
+//
+// An existing file is never deleted, truncated or re-initialised: if it is not
+// a readable object store (garbage, a foreign SQLite file, a directory, no
+// permission) opening fails and nothing is written to it. A store is created
+// only where no file exists (an empty file counts as none).
+//
+// Reads outside a write transaction run in one long read transaction: the first read
+// begins a read transaction that later reads, through any handle, share, so
+// they take no file locks of their own. That read transaction holds a shared lock that
+// keeps other processes from committing; it ends when EndReadTransaction() is
+// called, before any write of this store, or at the first read after it has
+// lasted kReadTransactionLimit. A writer in another process waits for it (up to
+// the busy timeout) rather than failing at once.
+class ObjectStore {
+ public:
+  ~ObjectStore();
+  ObjectStore(const ObjectStore&) = delete;
+  ObjectStore& operator=(const ObjectStore&) = delete;
+
+  // Opens or creates the store at `path`; nothing when it cannot.
+  static std::unique_ptr<ObjectStore> Open(const std::filesystem::path& path);
+
+  // The process's store for `path`, opened on first use. Returns nothing
+  // while the file cannot be opened; each call tries again, so a store that
+  // appears later is found.
+  static ObjectStore* Shared(const std::filesystem::path& path);
+  // Closes every shared store (for tests that replace files).
+  static void CloseShared();
+  // Ends the shared read of every shared store.
+  static void EndSharedReadTransactions();
+
+  // A shared read older than this ends at the next read, so a long run of
+  // reads without idle time cannot starve a writer in another process.
+  static constexpr std::chrono::milliseconds kReadTransactionLimit{100};
+
+  // Ends the shared read, if one is open, releasing the shared lock; also
+  // lets go of the read position of open handles, which keep their current
+  // record. Call it whenever the program goes idle. Does nothing inside a
+  // write transaction.
+  void EndReadTransaction();
+  // Whether a shared read is open.
+  bool InReadTransaction();
+
+  // How long a statement waits for another process's lock before failing
+  // (2 seconds unless changed).
+  void SetBusyTimeout(std::chrono::milliseconds timeout);
+
+  bool Exists(std::u16string_view name);
+  // Creates an empty database; nothing if the name is taken or on failure.
+  std::optional<uint32_t> Create(std::u16string_view name, uint32_t type,
+                                 SortOrder sort_order);
+  std::optional<RecordDatabase> OpenByName(std::u16string_view name);
+  std::optional<RecordDatabase> OpenById(uint32_t id);
+  // Removes the database and all its records.
+  bool DeleteDatabase(std::u16string_view name);
+
+  // One write transaction at a time; Begin fails inside one and ends a read
+  // shared read first. A failed commit rolls the transaction back.
+  bool Begin();
+  bool Commit();
+  bool Rollback();
+  // Whether a write transaction is open (a shared read does not count).
+  bool InTransaction() const;
+
+  // The query plan of the key seek, as EXPLAIN QUERY PLAN describes it, so a
+  // test can check that the seek searches the key index.
+  std::string ExplainSeekPlan();
+
+ private:
+  friend class RecordDatabase;
+  struct Statements;
+  struct OrderEntry {
+    std::string key;
+    int64_t seq;
+  };
+  struct OrderCache {
+    int64_t data_version = 0;
+    uint64_t rollbacks = 0;
+    std::vector<OrderEntry> entries;
+  };
+
+  explicit ObjectStore(sqlite3* db);
+  bool Prepare();
+  std::optional<RecordDatabase> OpenWhere(sqlite3_stmt* stmt);
+  // Records of `db_id` in sort order, reloaded when the file changed.
+  const std::vector<OrderEntry>* Order(uint32_t db_id);
+  // Called at the start of every read: ends a shared read past its limit and
+  // begins one when no transaction is open.
+  void EnterRead();
+  // Called before a write outside a transaction.
+  void EnterWrite();
+  // Resets every statement still stepping, so that none holds a lock, and
+  // tells handles their cursors no longer stand on their current record.
+  void ReleaseCursors();
+  void Invalidate(uint32_t db_id) { order_.erase(db_id); }
+  std::optional<int64_t> DataVersion();
+  bool RunSavepoint(const char* sql);
+  sqlite3_stmt* TakeCursor();
+  void ReturnCursor(sqlite3_stmt* stmt);
+
+  sqlite3* db_ = nullptr;
+  std::unique_ptr<Statements> stmts_;
+  std::vector<sqlite3_stmt*> free_cursors_;
+  std::unordered_map<uint32_t, OrderCache> order_;
+  // Bumped by every rollback, which may undo writes the caches saw.
+  uint64_t rollbacks_ = 0;
+  int open_handles_ = 0;
+
+  // The shared read: whether this store's read transaction is open, when it
+  // began (on a coarse monotonic clock) and the file's data_version then (the
+  // file cannot change during it).
+  bool read_open_ = false;
+  std::chrono::nanoseconds read_start_{0};
+  int64_t read_version_ = 0;
+  // Bumped whenever ReleaseCursors() resets the handles' cursors.
+  uint64_t cursor_epoch_ = 0;
+};
+
+// Begins a transaction and rolls it back on destruction unless committed.
+class Transaction {
+ public:
+  explicit Transaction(ObjectStore& store) : store_(store), active_(store.Begin()) {}
+  ~Transaction() {
+    if (active_) store_.Rollback();
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  bool active() const { return active_; }
+  bool Commit() {
+    if (!active_) return false;
+    active_ = false;
+    return store_.Commit();
+  }
+
+ private:
+  ObjectStore& store_;
+  bool active_;
+};
+
+}  // namespace tv::store

