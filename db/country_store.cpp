@@ -59,16 +59,12 @@ bool CountryRecordStore::AppendCountryField(tv::store::RecordDatabase& store,
 bool CountryRecordStore::OpenOrCreateCountryStore(tv::store::RecordDatabase& store) {
   tv::store::ObjectStore* objects = DeviceStore();
   if (objects == nullptr) return false;
-  const bool in_transaction = objects->InTransaction();
   std::optional<tv::store::RecordDatabase> db;
   if (objects->Exists(kName)) {
     db = objects->OpenByName(kName);
   } else {
-    // A look-up that failed (out of memory, an I/O error) reads as "no such
-    // database", and SQLite rolls the caller's transaction back with such an
-    // error: a database created now would be committed on its own, and the
-    // caller's later records with it, outside the transaction.
-    if (in_transaction && !objects->InTransaction()) return false;
+    // A look-up that failed reads as "no such database"; if that failure
+    // also ended the caller's transaction, the store refuses the creation.
     const std::optional<uint32_t> id =
         objects->Create(kName, kType, {kCountryProp, tv::store::SortKind::kTextNoCase});
     if (id) db = objects->OpenById(*id);

@@ -264,8 +264,14 @@ void ObjectStore::EnterRead() {
   read_version_ = *version;
 }
 
-void ObjectStore::EnterWrite() {
+bool ObjectStore::EnterWrite() {
+  // SQLite ends a transaction by itself on some errors (out of memory, I/O),
+  // even of statements that only read. Writing on would commit each change on
+  // its own, outside the transaction its caller believes open; refuse until
+  // the caller ends the lost transaction.
+  if (transaction_begun_ && sqlite3_get_autocommit(db_) != 0) return false;
   if (!InTransaction()) EndReadTransaction();
+  return true;
 }
 
 bool ObjectStore::Prepare() {
@@ -318,7 +324,7 @@ std::optional<uint32_t> ObjectStore::Create(std::u16string_view name, uint32_t t
   if (sort_order.kind != SortKind::kTextNoCase && sort_order.kind != SortKind::kInt16) {
     return std::nullopt;
   }
-  EnterWrite();
+  if (!EnterWrite()) return std::nullopt;
   sqlite3_stmt* stmt = stmts_->create;
   BindName(stmt, 1, name);
   sqlite3_bind_int64(stmt, 2, type);
@@ -367,6 +373,7 @@ bool ObjectStore::DeleteDatabase(std::u16string_view name) {
   // Outside a caller's transaction the look-up and the deletions run in a
   // write transaction of their own, so the name cannot change hands between
   // them.
+  if (!EnterWrite()) return false;
   const bool own = !InTransaction();
   if (own && !Begin()) return false;
   std::optional<uint32_t> id;
@@ -400,11 +407,15 @@ bool ObjectStore::Begin() {
   // Holding the shared lock while asking for the write lock could deadlock
   // with another writer; SQLite would then fail at once instead of waiting.
   EndReadTransaction();
-  return StepDone(stmts_->begin);
+  transaction_begun_ = StepDone(stmts_->begin);
+  return transaction_begun_;
 }
 
 bool ObjectStore::Commit() {
-  if (!InTransaction()) return false;
+  const bool begun = transaction_begun_;
+  transaction_begun_ = false;
+  // A transaction that SQLite ended by itself has nothing left to commit.
+  if (!begun || !InTransaction()) return false;
   if (StepDone(stmts_->commit)) return true;
   // A commit that failed (busy, disk full) leaves the transaction open;
   // nothing of it should survive.
@@ -413,6 +424,7 @@ bool ObjectStore::Commit() {
 }
 
 bool ObjectStore::Rollback() {
+  transaction_begun_ = false;
   if (!InTransaction()) return false;
   const bool ok = StepDone(stmts_->rollback);
   ++rollbacks_;

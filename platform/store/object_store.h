@@ -110,7 +110,9 @@ class ObjectStore {
   // begins one when no transaction is open.
   void EnterRead();
   // Called before a write outside a transaction.
-  void EnterWrite();
+  // Before a write: ends the shared read; false when a write transaction
+  // begun here has been ended by SQLite behind the caller's back.
+  bool EnterWrite();
   // Resets every statement still stepping, so that none holds a lock, and
   // tells handles their cursors no longer stand on their current record.
   void ReleaseCursors();
@@ -127,6 +129,8 @@ class ObjectStore {
   // Bumped by every rollback, which may undo writes the caches saw.
   uint64_t rollbacks_ = 0;
   int open_handles_ = 0;
+  // Begin() succeeded and neither Commit() nor Rollback() has run since.
+  bool transaction_begun_ = false;
 
   // The shared read: whether this store's read transaction is open, when it
   // began (on a coarse monotonic clock) and the file's data_version then (the

@@ -272,7 +272,7 @@ std::optional<Record> RecordDatabase::ReadRecord() {
 bool RecordDatabase::AppendRecord(const Record& record) {
   if (!store_) return false;
   ClearCurrent();
-  store_->EnterWrite();
+  if (!store_->EnterWrite()) return false;
   std::string key;
   if (sort_order_.kind == SortKind::kTextNoCase) {
     const std::u16string* text = record.Text(sort_order_.prop_id);
@@ -312,7 +312,7 @@ bool RecordDatabase::DeleteRecord() {
   const std::string key = current_key_;
   const int64_t seq = current_seq_;
   ClearCurrent();
-  store_->EnterWrite();
+  if (!store_->EnterWrite()) return false;
   sqlite3_stmt* stmt = store_->stmts_->delete_record;
   sqlite3_bind_int64(stmt, 1, db_id_);
   BindKey(stmt, 2, sort_order_.kind, key);
