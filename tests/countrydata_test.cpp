@@ -14,9 +14,15 @@
 #include <gtest/gtest.h>
 
 #include "app/places.h"
+#include "info/categories.h"
 #include "platform/base/utf.h"
 
 namespace {
+
+using terravue::CategoryFieldTable;
+using terravue::CategoryTable;
+using terravue::kCategoryCount;
+using terravue::kGeographyExtraFields;
 
 constexpr int kBlockLines = 59;
 
@@ -28,24 +34,22 @@ struct Category {
 // The categories and field names the screens look up, in file order;
 // geography also carries the flag, scale and map entries.
 const std::vector<Category>& Layout() {
-  static const std::vector<Category> kLayout = {
-      {"geography",
-       {"location", "coordinates", "area", "coastline", "border countries", "climate",
-        "resources", "Timezone", "flag", "scale", "map"}},
-      {"people",
-       {"population", "growth rate", "age structure", "sex ratio", "fertility rate",
-        "nationality", "ethnic groups", "religions", "languages", "literacy"}},
-      {"government",
-       {"official country name", "government type", "capital", "national holidays",
-        "administrative divisions"}},
-      {"economy",
-       {"currency", "currency code", "imports", "exports", "industries", "fiscal year"}},
-      {"communication",
-       {"telephones", "cellular", "IDD", "country code", "internet country code",
-        "internet users"}},
-      {"transportation", {"ports and harbors", "airports", "heliports"}},
-      {"tourism", {"attractions"}},
-  };
+  static const std::vector<Category> kLayout = [] {
+    std::vector<Category> layout;
+    for (int i = 0; i < kCategoryCount; ++i) {
+      Category category{tv::Utf16ToUtf8(CategoryTable[i]), {}};
+      for (std::u16string_view field : CategoryFieldTable(i)) {
+        category.fields.push_back(tv::Utf16ToUtf8(field));
+      }
+      if (i == 0) {
+        for (std::u16string_view field : kGeographyExtraFields) {
+          category.fields.push_back(tv::Utf16ToUtf8(field));
+        }
+      }
+      layout.push_back(std::move(category));
+    }
+    return layout;
+  }();
   return kLayout;
 }
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/places.h"
+#include "info/categories.h"
 #include "platform/base/utf.h"
 #include "tools/countrydata/text.h"
 
@@ -288,24 +289,22 @@ std::string Attractions(const SourcePart& source) {
 }  // namespace
 
 const std::vector<CategoryLayout>& BlockLayout() {
-  static const std::vector<CategoryLayout> kLayout = {
-      {"geography",
-       {"location", "coordinates", "area", "coastline", "border countries", "climate",
-        "resources", "Timezone", "flag", "scale", "map"}},
-      {"people",
-       {"population", "growth rate", "age structure", "sex ratio", "fertility rate",
-        "nationality", "ethnic groups", "religions", "languages", "literacy"}},
-      {"government",
-       {"official country name", "government type", "capital", "national holidays",
-        "administrative divisions"}},
-      {"economy",
-       {"currency", "currency code", "imports", "exports", "industries", "fiscal year"}},
-      {"communication",
-       {"telephones", "cellular", "IDD", "country code", "internet country code",
-        "internet users"}},
-      {"transportation", {"ports and harbors", "airports", "heliports"}},
-      {"tourism", {"attractions"}},
-  };
+  static const std::vector<CategoryLayout> kLayout = [] {
+    std::vector<CategoryLayout> layout;
+    for (int i = 0; i < terravue::kCategoryCount; ++i) {
+      CategoryLayout category{tv::Utf16ToUtf8(terravue::CategoryTable[i]), {}};
+      for (std::u16string_view field : terravue::CategoryFieldTable(i)) {
+        category.fields.push_back(tv::Utf16ToUtf8(field));
+      }
+      if (i == 0) {
+        for (std::u16string_view field : terravue::kGeographyExtraFields) {
+          category.fields.push_back(tv::Utf16ToUtf8(field));
+        }
+      }
+      layout.push_back(std::move(category));
+    }
+    return layout;
+  }();
   return kLayout;
 }
 

@@ -20,12 +20,13 @@ inline constexpr std::string_view kNotAvailable = "N/A";
 
 // One category of a country block and its field names, in file order.
 struct CategoryLayout {
-  std::string_view name;
-  std::vector<std::string_view> fields;
+  std::string name;
+  std::vector<std::string> fields;
 };
 
-// The seven categories with the field names the screens look up; geography
-// also carries the flag, scale and map entries that are not list fields.
+// The seven categories with the field names the screens look up (the
+// program's own CategoryTable and CategoryFieldTable); geography also carries
+// the flag, scale and map entries that are not list fields.
 const std::vector<CategoryLayout>& BlockLayout();
 
 // Lines of one country block: country line, per category a category line,
