@@ -31,11 +31,7 @@ bool CountryRecordStore::GetCountryField(std::u16string_view country,
                                          std::u16string& value) {
   const int32_t position = FindCountryField(country, category, field);
   if (position < 0) return false;
-  tv::store::ObjectStore* store = DeviceStore();
-  if (store == nullptr) return false;
-  std::optional<tv::store::RecordDatabase> db = store->OpenByName(kName);
-  if (!db || db->SeekToPosition(position) < 0) return false;
-  const std::optional<tv::store::Record> record = db->ReadRecord();
+  const std::optional<tv::store::Record> record = ReadDeviceRecord(kName, position);
   if (!record) return false;
   const std::u16string* text = record->Text(kValueProp);
   if (text == nullptr) return false;

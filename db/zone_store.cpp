@@ -77,11 +77,7 @@ bool ZoneRecordStore::GetZone(int16_t zone, std::u16string& offset,
                               ZoneRule& end, ZoneRule& start) {
   const int32_t position = FindZone(zone);
   if (position < 0) return false;
-  tv::store::ObjectStore* store = DeviceStore();
-  if (store == nullptr) return false;
-  std::optional<tv::store::RecordDatabase> db = store->OpenByName(kName);
-  if (!db || db->SeekToPosition(position) < 0) return false;
-  const std::optional<tv::store::Record> record = db->ReadRecord();
+  const std::optional<tv::store::Record> record = ReadDeviceRecord(kName, position);
   if (!record) return false;
   const std::u16string* offset_text = record->Text(kOffsetProp);
   const std::u16string* standard = record->Text(kStandardNameProp);
