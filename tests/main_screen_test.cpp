@@ -245,6 +245,23 @@ TEST(MainScreenTest, ButtonsOpenTheirScreens) {
   EXPECT_EQ(run.StepsLeft(), 1);
 }
 
+TEST(MainScreenTest, KeyboardReachesTheCountryListFromItsTop) {
+  ProgramRun run;
+  // The focus starts on the region selector; Tab moves it to the list, whose
+  // caret starts on the first country.
+  run.Step([] {
+    for (tv::ui::Key key : {tv::ui::Key::kTab, tv::ui::Key::kDown, tv::ui::Key::kDown,
+                            tv::ui::Key::kReturn}) {
+      testing::PressKey(key);
+    }
+  });
+  run.Step([] {
+    EXPECT_EQ(MessageText(), u"Not available yet: Country Map, Algeria");
+    Press("ok");
+  });
+  EXPECT_EQ(run.Run(), 0);
+}
+
 TEST(MainScreenTest, EscapeAndCaptionOkEndTheProgram) {
   for (bool escape : {true, false}) {
     ProgramRun run;

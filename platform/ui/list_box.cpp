@@ -129,9 +129,11 @@ int ListBox::AddString(std::u16string_view text) {
   const int index =
       HasStyle(style::kSorted) ? SortedInsertIndex(items_, text) : Count();
   items_.insert(items_.begin() + index, std::u16string(text));
-  // The selection and the caret stay on the items they were on.
+  // The selection stays on its item, and so does the caret once there is a
+  // selection; before that the caret stays at the top, where keyboard users
+  // expect to start.
   if (selected_ >= index) ++selected_;
-  if (caret_ >= index && Count() > 1) ++caret_;
+  if (selected_ >= 0 && caret_ >= index && Count() > 1) ++caret_;
   Layout();
   Invalidate();
   return index;
