@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -19,11 +20,14 @@ struct Result {
 
 // Runs the built program with `args` and a script given as text.
 Result RunTerravue(const std::string& args, const std::string& script = "") {
+  // CTest runs the cases as parallel processes in one folder: names carry
+  // the process id.
   static int counter = 0;
-  const std::string script_path = "cli_test_" + std::to_string(++counter) + ".script";
+  const std::string tag = std::to_string(getpid()) + "_" + std::to_string(++counter);
+  const std::string script_path = "cli_test_" + tag + ".script";
   std::ofstream(script_path) << script;
   // Every run gets a device root of its own, so no test touches a user's data.
-  const std::string root = "cli_test_root_" + std::to_string(counter);
+  const std::string root = "cli_test_root_" + tag;
   std::filesystem::remove_all(root);
   const std::string command =
       std::string(TERRAVUE_BINARY) + " --device-root " + root + " " + args + " 2>&1";
