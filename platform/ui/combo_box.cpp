@@ -123,7 +123,7 @@ class ComboBox::DropList : public Window {
   bool bar_tracking_ = false;
 };
 
-ComboBox::ComboBox(const ControlTemplate& tmpl) : Widget(tmpl) {
+ComboBox::ComboBox(const ControlTemplate& tmpl) : ItemListWidget(tmpl) {
   // The template's height includes the dropped list; the control itself is
   // only its field, so that it does not lie over the controls below it.
   const int field_height = ListItemHeight() + 4;
@@ -138,34 +138,20 @@ ComboBox::~ComboBox() {
   drop_list_.reset();
 }
 
-int ComboBox::AddString(std::u16string_view text) {
-  const int index = HasStyle(style::kSorted) ? SortedInsertIndex(items_, text) : Count();
-  items_.insert(items_.begin() + index, std::u16string(text));
-  if (selected_ >= index) ++selected_;
+void ComboBox::OnItemInserted(int index) {
   if (dropped_) drop_list_->ItemsChanged(index);
-  return index;
 }
 
-void ComboBox::ResetContent() {
-  items_.clear();
-  selected_ = -1;
+void ComboBox::OnItemsCleared() {
   Window::SetText(u"");
   if (dropped_) drop_list_->ItemsChanged(-1);
   Invalidate();
 }
 
-std::u16string ComboBox::GetText(int index) const {
-  if (index < 0 || index >= Count()) return {};
-  return items_[index];
-}
-
-bool ComboBox::SetCurSel(int index) {
-  if (index < -1 || index >= Count()) return false;
-  selected_ = index;
+void ComboBox::OnSelectionSet(int index) {
   Window::SetText(index >= 0 ? std::u16string_view(items_[index]) : std::u16string_view());
   if (dropped_ && index >= 0) drop_list_->MoveHot(index);
   Invalidate();
-  return true;
 }
 
 void ComboBox::ShowDropDown(bool show) {

@@ -238,33 +238,56 @@ class StaticText : public Widget {
   void OnPaint(gfx::Canvas& canvas) override;
 };
 
-// A list of strings, one per row, with a single selection. A tap selects an
-// item and, with style::kNotify, tells the parent on release; the keys move
-// a caret and Return picks the caret's item.
-class ListBox : public Widget, public ListSink {
+// What list boxes and combo boxes share: their items, kept in
+// case-insensitive order with style::kSorted, and the one selected item.
+// Changes made by the program (not by the user) reach the control through
+// the hooks below.
+class ItemListWidget : public Widget, public ListSink {
  public:
-  explicit ListBox(const ControlTemplate& tmpl);
-  const char* KindName() const override { return "listbox"; }
-
-  int AddString(std::u16string_view text) override;
+  int AddString(std::u16string_view text) final;
   void ResetContent();
   int Count() const { return static_cast<int>(items_.size()); }
   // The item's text; empty when `index` is out of range.
   std::u16string GetText(int index) const;
   int GetCurSel() const { return selected_; }
-  // Selects `index` (-1 clears) without notifying and scrolls it into view;
-  // returns false, changing nothing, when `index` is out of range.
+  // Selects `index` (-1 clears) without notifying; returns false, changing
+  // nothing, when `index` is out of range.
   bool SetCurSel(int index);
+
+  std::vector<std::u16string> Items() const override { return items_; }
+  int SelectedIndex() const override { return selected_; }
+
+ protected:
+  explicit ItemListWidget(const ControlTemplate& tmpl) : Widget(tmpl) {}
+  // An item was inserted at `index` (the selection already follows it).
+  virtual void OnItemInserted(int index) = 0;
+  virtual void OnItemsCleared() = 0;
+  virtual void OnSelectionSet(int index) = 0;
+
+  std::vector<std::u16string> items_;
+  int selected_ = -1;
+};
+
+// A list of strings, one per row, with a single selection. A tap selects an
+// item and, with style::kNotify, tells the parent on release; the keys move
+// a caret and Return picks the caret's item.
+class ListBox : public ItemListWidget {
+ public:
+  explicit ListBox(const ControlTemplate& tmpl);
+  const char* KindName() const override { return "listbox"; }
+
   int TopIndex() const { return rows_.Top(); }
   int CaretIndex() const { return caret_; }
   int ItemHeight() const { return rows_.ItemHeight(); }
   const ListRows& Rows() const { return rows_; }
 
-  std::vector<std::u16string> Items() const override { return items_; }
-  int SelectedIndex() const override { return selected_; }
   bool ChooseFromUser(int index) override;
 
  protected:
+  void OnItemInserted(int index) override;
+  void OnItemsCleared() override;
+  // Also scrolls the selected item into view.
+  void OnSelectionSet(int index) override;
   void OnPaint(gfx::Canvas& canvas) override;
   void OnPenDown(gfx::Point p) override;
   void OnPenMove(gfx::Point p) override;
@@ -277,8 +300,6 @@ class ListBox : public Widget, public ListSink {
   void MoveCaret(int index);
   void PickAndNotify(int index);
 
-  std::vector<std::u16string> items_;
-  int selected_ = -1;
   int caret_ = 0;
   bool tracking_ = false;
   bool bar_tracking_ = false;
@@ -290,7 +311,7 @@ class ListBox : public Widget, public ListSink {
 // it. Only a choice confirmed from the list changes the selection from the
 // user's side. The template's height includes the dropped list; the control
 // itself is only as high as its field.
-class ComboBox : public Widget, public ListSink {
+class ComboBox : public ItemListWidget {
  public:
   explicit ComboBox(const ControlTemplate& tmpl);
   ~ComboBox() override;
@@ -298,14 +319,6 @@ class ComboBox : public Widget, public ListSink {
 
   static constexpr int kMaxDroppedItems = 8;
 
-  int AddString(std::u16string_view text) override;
-  void ResetContent();
-  int Count() const { return static_cast<int>(items_.size()); }
-  std::u16string GetText(int index) const;
-  int GetCurSel() const { return selected_; }
-  // Selects `index` (-1 clears) without notifying and shows it in the field;
-  // returns false, changing nothing, when `index` is out of range.
-  bool SetCurSel(int index);
   bool IsDroppedDown() const { return dropped_; }
   // Opens the list (the parent hears notify::kDropDown), or closes it
   // without a choice (notify::kSelEndCancel, then notify::kCloseUp).
@@ -316,11 +329,13 @@ class ComboBox : public Widget, public ListSink {
   Window* DropDownWindow() const;
   int HighlightIndex() const;
 
-  std::vector<std::u16string> Items() const override { return items_; }
-  int SelectedIndex() const override { return selected_; }
   bool ChooseFromUser(int index) override;
 
  protected:
+  void OnItemInserted(int index) override;
+  void OnItemsCleared() override;
+  // Also shows the selected item in the field.
+  void OnSelectionSet(int index) override;
   void OnPaint(gfx::Canvas& canvas) override;
   void OnPenDown(gfx::Point p) override;
   bool OnKey(Key key) override;
@@ -338,8 +353,6 @@ class ComboBox : public Widget, public ListSink {
   void Cancel();
   bool OnListKey(Key key);
 
-  std::vector<std::u16string> items_;
-  int selected_ = -1;
   int list_height_;  // the template's height below the field
   bool dropped_ = false;
   std::unique_ptr<DropList> drop_list_;

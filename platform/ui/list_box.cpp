@@ -114,7 +114,7 @@ void ListRows::Paint(gfx::Canvas& canvas, const std::vector<std::u16string>& ite
   if (has_bar_) bar_.Paint(canvas);
 }
 
-ListBox::ListBox(const ControlTemplate& tmpl) : Widget(tmpl) {
+ListBox::ListBox(const ControlTemplate& tmpl) : ItemListWidget(tmpl) {
   rows_.AllowScrollBar(HasStyle(style::kVScroll));
   Layout();
 }
@@ -125,44 +125,28 @@ void ListBox::Layout() {
   rows_.SetCount(Count());
 }
 
-int ListBox::AddString(std::u16string_view text) {
-  const int index =
-      HasStyle(style::kSorted) ? SortedInsertIndex(items_, text) : Count();
-  items_.insert(items_.begin() + index, std::u16string(text));
-  // The selection stays on its item, and so does the caret once there is a
-  // selection; before that the caret stays at the top, where keyboard users
-  // expect to start.
-  if (selected_ >= index) ++selected_;
+void ListBox::OnItemInserted(int index) {
+  // The caret follows its item once there is a selection; before that it
+  // stays at the top, where keyboard users expect to start.
   if (selected_ >= 0 && caret_ >= index && Count() > 1) ++caret_;
   Layout();
   Invalidate();
-  return index;
 }
 
-void ListBox::ResetContent() {
-  items_.clear();
-  selected_ = -1;
+void ListBox::OnItemsCleared() {
   caret_ = 0;
   rows_.SetTop(0);
   Layout();
   Invalidate();
 }
 
-std::u16string ListBox::GetText(int index) const {
-  if (index < 0 || index >= Count()) return {};
-  return items_[index];
-}
-
-bool ListBox::SetCurSel(int index) {
-  if (index < -1 || index >= Count()) return false;
-  selected_ = index;
+void ListBox::OnSelectionSet(int index) {
   if (index >= 0) {
     caret_ = index;
     Layout();
     rows_.ScrollIntoView(index);
   }
   Invalidate();
-  return true;
 }
 
 bool ListBox::ChooseFromUser(int index) {

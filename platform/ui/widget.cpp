@@ -76,4 +76,31 @@ int SortedInsertIndex(const std::vector<std::u16string>& items, std::u16string_v
   return static_cast<int>(lo);
 }
 
+int ItemListWidget::AddString(std::u16string_view text) {
+  const int index = HasStyle(style::kSorted) ? SortedInsertIndex(items_, text) : Count();
+  items_.insert(items_.begin() + index, std::u16string(text));
+  // The selection stays on the item it was on.
+  if (selected_ >= index) ++selected_;
+  OnItemInserted(index);
+  return index;
+}
+
+void ItemListWidget::ResetContent() {
+  items_.clear();
+  selected_ = -1;
+  OnItemsCleared();
+}
+
+std::u16string ItemListWidget::GetText(int index) const {
+  if (index < 0 || index >= Count()) return {};
+  return items_[index];
+}
+
+bool ItemListWidget::SetCurSel(int index) {
+  if (index < -1 || index >= Count()) return false;
+  selected_ = index;
+  OnSelectionSet(index);
+  return true;
+}
+
 }  // namespace tv::ui
