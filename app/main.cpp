@@ -1,5 +1,6 @@
 #include "app/terravue_app.h"
 #include "platform/backend/launcher.h"
+#include "screens/navigator.h"
 
 void RegisterTerravueResources();
 
@@ -7,8 +8,13 @@ int main(int argc, char** argv) {
   return tv::backend::RunProgram(
       argc, argv,
       {"terravue", "Terravue", "A world geography reference for a 240x320 handheld screen.",
-       TERRAVUE_VERSION, RegisterTerravueResources, [] {
+       TERRAVUE_VERSION, RegisterTerravueResources,
+       [] {
          terravue::TerravueApp app;
          app.InitInstance();
+       },
+       [](std::string_view screen, const std::optional<std::u16string>& input,
+          std::string& error) {
+         return terravue::OpenScreenByName(terravue::GetNavigator(), screen, input, error);
        }});
 }

@@ -1,7 +1,7 @@
 #include "app/main_screen.h"
 
-#include "app/places.h"
-#include "app/screen_directory.h"
+#include "places/places.h"
+#include "screens/navigator.h"
 #include "platform/resources/resources.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/desktop.h"
@@ -55,7 +55,7 @@ bool MainScreen::OnInitDialog() {
   buttons_.Attach(*this, "Help", kHelpButton);
   buttons_.Attach(*this, "Facts", kFactsButton);
 
-  install_screen_ = ShowInstallScreen();
+  install_screen_ = GetNavigator().ShowInstallScreen();
 
   auto& selector = Control<tv::ui::ComboBox>(kRegionSelector);
   for (const MapHitRow& region : RegionTable) selector.AddString(region.name);
@@ -85,7 +85,7 @@ void MainScreen::OnPenDown(tv::gfx::Point p) {
   if (region == kNoRegion) {
     tv::ui::MessageBox(u"Didn't get your selection, please try once again!", u"Terravue");
   }
-  if (!name.empty()) OpenContinentMap(region);
+  if (!name.empty()) GetNavigator().OpenContinentMap(region);
 }
 
 void MainScreen::OnCommand(int id, int notification) {
@@ -99,17 +99,17 @@ void MainScreen::OnCommand(int id, int notification) {
   if (id == kCountryList && notification == notify::kSelChange) {
     const auto& list = Control<tv::ui::ListBox>(kCountryList);
     const int index = list.GetCurSel();
-    if (index >= 0) OpenCountryMap(list.GetText(index));
+    if (index >= 0) GetNavigator().OpenCountryMap(list.GetText(index));
     return;
   }
   if (notification != notify::kClicked) return;
   switch (id) {
-    case kInfoButton: OpenCountryInfo(u"World"); break;
-    case kMapButton: OpenCountryMap(u"World"); break;
-    case kDayNightButton: OpenDayNight(); break;
-    case kFactsButton: OpenQuickFacts(); break;
-    case kCompareButton: OpenCompare(); break;
-    case kHelpButton: OpenHelp(InfoFeaturesText()); break;
+    case kInfoButton: GetNavigator().OpenCountryInfo(u"World"); break;
+    case kMapButton: GetNavigator().OpenCountryMap(u"World"); break;
+    case kDayNightButton: GetNavigator().OpenDayNight(); break;
+    case kFactsButton: GetNavigator().OpenQuickFacts(); break;
+    case kCompareButton: GetNavigator().OpenCompare(); break;
+    case kHelpButton: GetNavigator().OpenHelp(InfoFeaturesText()); break;
     case kExitButton: EndDialog(tv::ui::kIdOk); break;
     default: break;
   }

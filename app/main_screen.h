@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/screen_button_bar.h"
+#include "screens/screen_button_bar.h"
 #include "platform/ui/dialog.h"
 
 namespace terravue {

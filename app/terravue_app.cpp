@@ -2,11 +2,14 @@
 
 #include <memory>
 
+#include "app/app_navigator.h"
 #include "app/main_screen.h"
 
 namespace terravue {
 
 bool TerravueApp::InitInstance() {
+  AppNavigator navigator;
+  ScopedNavigator installed(navigator);
   auto screen = std::make_unique<MainScreen>();
   main_window_ = screen.get();
   screen->RunModal();

@@ -14,7 +14,7 @@
 
 #include "app/main_screen.h"
 #include "app/terravue_app.h"
-#include "app/places.h"
+#include "places/places.h"
 #include "platform/files/files.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/desktop.h"

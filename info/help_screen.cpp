@@ -24,14 +24,14 @@ constexpr tv::ui::DialogTemplate kTemplate{416, u"Help!", 149, 161, 0, kControls
 HelpScreen::HelpScreen() : tv::ui::Dialog(kTemplate), buttons_({"Exit"}) {}
 
 std::vector<std::pair<std::string, std::string>> HelpScreen::InputForDump() const {
-  return {{"text", tv::ui::JsonQuote(helpText)}};
+  return {{"text", tv::ui::JsonQuote(help_text)}};
 }
 
 bool HelpScreen::OnInitDialog() {
   buttons_.Attach(*this, "Exit", kHelpExitButton);
   auto& box = Control<tv::ui::EditBox>(kHelpTextBox);
   box.Clear();
-  box.SetText(helpText);
+  box.SetText(help_text);
   return true;
 }
 

@@ -95,12 +95,37 @@ TEST(CliTest, BadScriptLinesStopWithStatusTwo) {
       {"dump\nkey Space\n", ":2: unknown key Space"},
       {"dump\nchoose 1009 \"Europe\n", ":2: unterminated quote"},
       {"dump\npress 1007\npress ok\n", ":3: the top window has no OK button"},
+      {"open atlas\n", ":1: unknown screen atlas"},
+      {"open help\n", ":1: help needs a quoted text"},
+      {"open continent-map 7\n", ":1: continent-map needs a region number 0 to 6"},
+      {"open compare \"x\"\n", ":1: compare takes no input"},
+      {"open\n", ":1: usage: open SCREEN [INPUT]"},
+      // The program ends at Escape; the commands after it are not silently
+      // dropped.
+      {"dump\nkey Escape\n\n# done?\ndump\ntap 5 5\n", ":5: not run: the program ended"},
   };
   for (const auto& [script, message] : cases) {
     Result r = RunTerravue("--headless --script SCRIPT", script);
     EXPECT_EQ(r.status, 2) << script;
     EXPECT_NE(r.out.find(message), std::string::npos) << script << " gave: " << r.out;
   }
+}
+
+TEST(CliTest, OpenRunsAScreenAndTheScriptGoesOnInsideIt) {
+  Result r = RunTerravue("--headless --script SCRIPT",
+                         "open help \"Some help\"\n"
+                         "dump\n"
+                         "key Escape\n"
+                         "open continent-map 3\n"
+                         "dump\n"
+                         "press ok\n"
+                         "dump\n");
+  EXPECT_EQ(r.status, 0) << r.out;
+  // The help screen is on top of the main screen, with the text it was given.
+  EXPECT_NE(r.out.find("\"caption\":\"Help!\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Some help"), std::string::npos) << r.out;
+  // A screen that is not built yet answers as its opener's placeholder does.
+  EXPECT_NE(r.out.find("Not available yet: Continent Map, region 3"), std::string::npos) << r.out;
 }
 
 TEST(CliTest, ScriptFromStandardInputAt24Bits) {

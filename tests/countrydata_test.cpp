@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/places.h"
+#include "places/places.h"
 #include "info/categories.h"
 #include "platform/base/utf.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/main_screen.h"
-#include "app/places.h"
+#include "places/places.h"
 #include "info/help_screen.h"
 #include "platform/base/utf.h"
 #include "platform/gfx/image_io.h"
@@ -19,6 +19,8 @@ namespace {
 
 using testing::MessageText;
 using testing::ProgramRun;
+using testing::RecordingNavigator;
+using testing::RunMainScreen;
 using testing::Tap;
 using testing::Top;
 using testing::TopKind;
@@ -129,45 +131,38 @@ TEST(MainScreenTest, ChoosingRegionsRefillsTheList) {
       EXPECT_EQ(Main().Control<tv::ui::ComboBox>(kRegionSelector).Text(), region);
     });
   }
-  // Choosing a country opens its map, and the list keeps its choice. A step
-  // that opens a modal screen ends there: the next steps run inside it.
+  // Choosing a country opens its map, and the list keeps its choice.
   run.Step([] { Choose(kCountryList, u"Egypt"); });
-  run.Step([] {
-    EXPECT_EQ(MessageText(), u"Not available yet: Country Map, Egypt");
-    Press("ok");
-  });
   run.Step([] {
     const auto& list = Main().Control<tv::ui::ListBox>(kCountryList);
     EXPECT_EQ(list.GetText(list.GetCurSel()), u"Egypt");
     EXPECT_EQ(list.Count(), 63);
   });
-  EXPECT_EQ(run.Run(), 0);
+  RecordingNavigator navigator;
+  EXPECT_EQ(RunMainScreen(run, navigator), 0);
+  EXPECT_EQ(navigator.requests, (std::vector<std::string>{"install", "country-map Egypt"}));
 }
 
 TEST(MainScreenTest, TapsOnEachRegionReachIt) {
   RegisterTerravueResources();
   for (tv::gfx::PixelFormat format : {tv::gfx::PixelFormat::kRgb565, tv::gfx::PixelFormat::kRgb888}) {
     ProgramRun run;
-      for (int region = 0; region < kRegionCount; ++region) {
+    std::vector<std::string> expected = {"install"};
+    for (int region = 0; region < kRegionCount; ++region) {
       const MapHitRow& row = RegionTable[region];
       const auto point = SolidPixel(row.keyColour, row.rangeLow, row.rangeHigh);
       ASSERT_TRUE(point) << "no pixel of region " << region << " on the map";
-      run.Step([point, region] {
-        Tap(point->x, point->y);
-      });
-      run.Step([region, point] {
-        EXPECT_EQ(MessageText(), u"Not available yet: Continent Map, region " +
-                                     tv::Utf8ToUtf16(std::to_string(region)))
-            << "tap at " << point->x << "," << point->y;
-        if (TopKind() == "messagebox") Press("ok");
-      });
+      run.Step([point] { Tap(point->x, point->y); });
+      expected.push_back("continent-map " + std::to_string(region));
     }
     // Nothing on the main screen changed.
     run.Step([] {
       EXPECT_EQ(Main().Control<tv::ui::ComboBox>(kRegionSelector).GetCurSel(), 7);
       EXPECT_EQ(Main().Control<tv::ui::ListBox>(kCountryList).Count(), 256);
     });
-    EXPECT_EQ(run.Run(format), 0);
+    RecordingNavigator navigator;
+    EXPECT_EQ(RunMainScreen(run, navigator, format), 0);
+    EXPECT_EQ(navigator.requests, expected);
   }
 }
 
@@ -208,41 +203,48 @@ TEST(MainScreenTest, TapsOffTheRegionsGiveTheMessage) {
   EXPECT_EQ(run.Run(), 0);
 }
 
-TEST(MainScreenTest, ButtonsOpenTheirScreens) {
+TEST(MainScreenTest, ButtonsAskForTheirScreens) {
   ProgramRun run;
+  RecordingNavigator navigator;
+  // A country chosen in the list does not change what the buttons open.
   run.Step([] { Choose(kRegionSelector, u"Europe"); });
   run.Step([] { Choose(kCountryList, u"France"); });
-  run.Step([] { Press("ok"); });
-  const std::pair<int, std::u16string_view> cases[] = {
-      {kInfoButton, u"Not available yet: Country Info, World"},
-      {kMapButton, u"Not available yet: Country Map, World"},
-      {kDayNightButton, u"Not available yet: Day/Night Plot"},
-      {kFactsButton, u"Not available yet: Quick World Facts"},
-      {kCompareButton, u"Not available yet: Compare Countries Info"},
-  };
-  for (const auto& [id, text] : cases) {
-    run.Step([id = id] { Press(std::to_string(id)); });
-    run.Step([text = text] {
-      EXPECT_EQ(MessageText(), text);
-      Press("ok");
-    });
+  for (int id : {kInfoButton, kMapButton, kDayNightButton, kFactsButton, kCompareButton,
+                 kHelpButton}) {
+    run.Step([id] { Press(std::to_string(id)); });
   }
+  run.Step([] { Press(std::to_string(kExitButton)); });
+  run.Step([] { ADD_FAILURE() << "the program should have ended"; });
+  run.ExpectEarlyEnd();
+  EXPECT_EQ(RunMainScreen(run, navigator), 0);
+  EXPECT_EQ(run.StepsLeft(), 1);
+  const std::vector<std::string> expected = {
+      "install",   "country-map France", "country-info World", "country-map World",
+      "day-night", "world-facts",        "compare",
+      "help " + tv::Utf16ToUtf8(InfoFeaturesText())};
+  EXPECT_EQ(navigator.requests, expected);
+}
+
+TEST(MainScreenTest, PlaceholdersAndHelpOpenInTheProgram) {
+  ProgramRun run;
+  run.Step([] { Press(std::to_string(kCompareButton)); });
+  run.Step([] {
+    EXPECT_EQ(MessageText(), u"Not available yet: Compare Countries Info");
+    Press("ok");
+  });
   run.Step([] { Press(std::to_string(kHelpButton)); });
   run.Step([] {
     auto* help = dynamic_cast<HelpScreen*>(Top());
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->Text(), u"Help!");
-    EXPECT_EQ(help->helpText, InfoFeaturesText());
+    EXPECT_EQ(help->help_text, InfoFeaturesText());
     const auto& box = help->Control<tv::ui::EditBox>(kHelpTextBox);
     EXPECT_EQ(box.Text(), InfoFeaturesText());
     EXPECT_EQ(box.LineCount(), 43);
     testing::PressKey(tv::ui::Key::kEscape);
   });
   run.Step([] { EXPECT_EQ(TopTemplate(), 102); });
-  run.Step([] { Press(std::to_string(kExitButton)); });
-  run.Step([] { ADD_FAILURE() << "the program should have ended"; });
   EXPECT_EQ(run.Run(), 0);
-  EXPECT_EQ(run.StepsLeft(), 1);
 }
 
 TEST(MainScreenTest, KeyboardReachesTheCountryListFromItsTop) {
@@ -255,11 +257,9 @@ TEST(MainScreenTest, KeyboardReachesTheCountryListFromItsTop) {
       testing::PressKey(key);
     }
   });
-  run.Step([] {
-    EXPECT_EQ(MessageText(), u"Not available yet: Country Map, Algeria");
-    Press("ok");
-  });
-  EXPECT_EQ(run.Run(), 0);
+  RecordingNavigator navigator;
+  EXPECT_EQ(RunMainScreen(run, navigator), 0);
+  EXPECT_EQ(navigator.requests, (std::vector<std::string>{"install", "country-map Algeria"}));
 }
 
 TEST(MainScreenTest, EscapeAndCaptionOkEndTheProgram) {
@@ -273,6 +273,7 @@ TEST(MainScreenTest, EscapeAndCaptionOkEndTheProgram) {
       }
     });
     run.Step([] { ADD_FAILURE() << "the program should have ended"; });
+    run.ExpectEarlyEnd();
     EXPECT_EQ(run.Run(), 0);
     EXPECT_EQ(run.StepsLeft(), 1);
   }

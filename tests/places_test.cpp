@@ -1,4 +1,4 @@
-#include "app/places.h"
+#include "places/places.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,12 @@
 #include <functional>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "app/main_screen.h"
 #include "app/terravue_app.h"
+#include "platform/base/utf.h"
+#include "screens/navigator.h"
 #include "platform/files/files.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/store/object_store.h"
@@ -67,10 +72,16 @@ class ProgramRun : public tv::ui::Backend {
     desktop.AddIdleHook([] { tv::store::ObjectStore::EndSharedReadTransactions(); });
     start();
     steps_left_ = static_cast<int>(steps_.size());
+    if (steps_left_ > 0 && !early_end_expected_) {
+      ADD_FAILURE() << steps_left_ << " step(s) never ran: the program ended before them";
+    }
     return desktop.ExitCode();
   }
   // Steps that never ran because the program ended first.
   int StepsLeft() const { return steps_left_; }
+  // Says that the program may end before its last step: without it, steps
+  // left over fail the test, so that a screen closing too early is caught.
+  void ExpectEarlyEnd() { early_end_expected_ = true; }
 
   tv::ui::Event WaitEvent() override {
     if (steps_.empty()) return tv::ui::Event::Quit();
@@ -89,8 +100,50 @@ class ProgramRun : public tv::ui::Backend {
   bool owns_root_ = false;
   std::deque<std::function<void()>> steps_;
   int steps_left_ = 0;
+  bool early_end_expected_ = false;
   int presents_ = 0;
 };
+
+// A navigator that opens nothing and writes down each request, as
+// "country-map World" or "continent-map 3".
+class RecordingNavigator : public Navigator {
+ public:
+  std::vector<std::string> requests;
+
+  void OpenContinentMap(int region) override { Add("continent-map", std::to_string(region)); }
+  void OpenReferenceMap(int region) override { Add("reference-map", std::to_string(region)); }
+  void OpenCountryMap(std::u16string_view country) override { Add("country-map", country); }
+  void OpenCountryInfo(std::u16string_view country) override { Add("country-info", country); }
+  void OpenDayNight() override { Add("day-night", ""); }
+  void OpenCompare() override { Add("compare", ""); }
+  void OpenQuickFacts() override { Add("world-facts", ""); }
+  void OpenHelp(std::u16string_view text) override { Add("help", text); }
+  std::unique_ptr<tv::ui::Dialog> ShowInstallScreen() override {
+    Add("install", "");
+    return nullptr;
+  }
+
+ private:
+  void Add(std::string_view what, std::u16string_view input) {
+    Add(what, tv::Utf16ToUtf8(input));
+  }
+  void Add(std::string_view what, const std::string& input) {
+    requests.push_back(input.empty() ? std::string(what) : std::string(what) + " " + input);
+  }
+};
+
+// Runs the main screen alone, its requests to open screens going to
+// `navigator`.
+inline int RunMainScreen(ProgramRun& run, Navigator& navigator,
+                         tv::gfx::PixelFormat format = tv::gfx::PixelFormat::kRgb565) {
+  return run.RunWith(
+      [&navigator] {
+        ScopedNavigator installed(navigator);
+        MainScreen screen;
+        screen.RunModal();
+      },
+      format);
+}
 
 // What the steps look at.
 inline tv::ui::Window* Top() { return tv::ui::Desktop::Get().ActiveWindow(); }

@@ -1,4 +1,4 @@
-#include "app/screen_button_bar.h"
+#include "screens/screen_button_bar.h"
 
 #include <gtest/gtest.h>
 

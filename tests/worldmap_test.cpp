@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/places.h"
+#include "places/places.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/resources/resources.h"
 

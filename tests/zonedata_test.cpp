@@ -16,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/places.h"
+#include "places/places.h"
 
 namespace {
 

@@ -16,8 +16,9 @@ void Report(const std::string& name, int line, const std::string& message) {
 
 }  // namespace
 
-HeadlessBackend::HeadlessBackend(std::unique_ptr<std::istream> script, std::string name)
-    : script_(std::move(script)), name_(std::move(name)) {}
+HeadlessBackend::HeadlessBackend(std::unique_ptr<std::istream> script, std::string name,
+                                 OpenScreenHandler open_screen)
+    : script_(std::move(script)), name_(std::move(name)), open_screen_(std::move(open_screen)) {}
 
 HeadlessBackend::~HeadlessBackend() = default;
 
@@ -89,6 +90,17 @@ ui::Event HeadlessBackend::WaitEvent() {
           std::string error;
           if (!ui::automation::Screenshot(command.path, error)) fail(error);
         });
+      case Type::kOpen:
+        // The screen runs modally inside this task, so the script's next
+        // commands act on it until it closes.
+        return ui::Event::Task([this, command, fail] {
+          std::string error;
+          if (!open_screen_) {
+            fail("this program opens no screens by name");
+          } else if (!open_screen_(command.screen, command.input, error)) {
+            fail(error);
+          }
+        });
       case Type::kDump:
         return ui::Event::Task([] {
           const std::string json = ui::automation::Dump();
@@ -100,6 +112,23 @@ ui::Event HeadlessBackend::WaitEvent() {
   }
   finished_ = true;
   return ui::Event::Quit();
+}
+
+bool HeadlessBackend::ReportCommandsLeft() {
+  if (finished_) return false;
+  std::string text;
+  while (std::getline(*script_, text)) {
+    ++line_;
+    std::string error;
+    const std::optional<ScriptCommand> parsed = ParseScriptLine(text, line_, error);
+    if (parsed || !error.empty()) {
+      Report(name_, line_, "not run: the program ended before this command");
+      finished_ = true;
+      return true;
+    }
+  }
+  finished_ = true;
+  return false;
 }
 
 }  // namespace tv::backend

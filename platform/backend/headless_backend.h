@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/backend/script.h"
 #include "platform/ui/backend.h"
 
 namespace tv::backend {
@@ -15,18 +16,25 @@ namespace tv::backend {
 // line or a command that cannot apply quits with status 2.
 class HeadlessBackend : public ui::Backend {
  public:
-  // `name` is how messages refer to the script.
-  HeadlessBackend(std::unique_ptr<std::istream> script, std::string name);
+  // `name` is how messages refer to the script; `open_screen` carries out
+  // its open commands (none: every open command fails).
+  HeadlessBackend(std::unique_ptr<std::istream> script, std::string name,
+                  OpenScreenHandler open_screen = nullptr);
   ~HeadlessBackend() override;
 
   ui::Event WaitEvent() override;
   void Present(const gfx::Bitmap& frame) override;
+
+  // After the program has ended: reports the first command of the script
+  // that never ran, if any, and returns whether there was one.
+  bool ReportCommandsLeft();
 
  private:
   ui::Event Fail(int line, const std::string& message);
 
   std::unique_ptr<std::istream> script_;
   std::string name_;
+  OpenScreenHandler open_screen_;
   int line_ = 0;
   bool finished_ = false;
 };

@@ -40,6 +40,7 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
   if (program.register_resources != nullptr) program.register_resources();
 
   std::unique_ptr<ui::Backend> backend;
+  HeadlessBackend* headless = nullptr;
   if (options->headless) {
     std::unique_ptr<std::istream> script;
     if (options->script == "-") {
@@ -53,8 +54,11 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
       }
       script = std::move(file);
     }
-    backend = std::make_unique<HeadlessBackend>(
-        std::move(script), options->script == "-" ? "stdin" : options->script);
+    auto scripted = std::make_unique<HeadlessBackend>(
+        std::move(script), options->script == "-" ? "stdin" : options->script,
+        program.open_screen);
+    headless = scripted.get();
+    backend = std::move(scripted);
   } else {
     backend = SdlBackend::Create(std::string(program.title), options->scale, error);
     if (!backend) {
@@ -69,6 +73,9 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
   desktop.AddIdleHook([] { store::ObjectStore::EndSharedReadTransactions(); });
   program.start();
   store::ObjectStore::CloseShared();
+  // A script that goes on after the program has ended was not carried out
+  // as written: say where it stopped rather than drop the rest silently.
+  if (headless != nullptr && desktop.ExitCode() == 0 && headless->ReportCommandsLeft()) return 2;
   return desktop.ExitCode();
 }
 

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string_view>
 
+#include "platform/backend/script.h"
+
 namespace tv::backend {
 
 // What distinguishes one program of the platform from another.
@@ -14,6 +16,9 @@ struct ProgramInfo {
   void (*register_resources)();
   // Runs the program's start hook; returns when its main screen has closed.
   std::function<void()> start;
+  // Opens a screen for a script's open command; none where the program has
+  // no screens to open by name.
+  OpenScreenHandler open_screen;
 };
 
 // Parses the command line, sets up the device root, the clock, the display

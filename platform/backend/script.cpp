@@ -146,6 +146,16 @@ std::optional<ScriptCommand> ParseScriptLine(const std::string& text, int line,
     command.path = words[1];
     return command;
   }
+  if (verb == "open") {
+    if (args != 1 && args != 2) {
+      error = "usage: open SCREEN [INPUT]";
+      return std::nullopt;
+    }
+    command.type = ScriptCommand::Type::kOpen;
+    command.screen = words[1];
+    if (args == 2) command.input = Utf8ToUtf16(words[2]);
+    return command;
+  }
   if (verb == "dump") {
     if (!expect(0, "dump")) return std::nullopt;
     command.type = ScriptCommand::Type::kDump;

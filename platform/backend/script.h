@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -12,7 +13,7 @@ namespace tv::backend {
 
 // One parsed line of an automation script.
 struct ScriptCommand {
-  enum class Type { kTap, kDown, kMove, kUp, kPress, kChoose, kKey, kScreenshot, kDump };
+  enum class Type { kTap, kDown, kMove, kUp, kPress, kChoose, kKey, kScreenshot, kDump, kOpen };
   Type type;
   int line = 0;
   gfx::Point point;                       // tap, down, move, up
@@ -21,7 +22,14 @@ struct ScriptCommand {
   std::variant<int, std::u16string> item; // choose: index or text
   ui::Key key = ui::Key::kNone;           // key
   std::string path;                       // screenshot
+  std::string screen;                     // open: the screen's name
+  std::optional<std::u16string> input;    // open: its input, if given
 };
+
+// Opens a screen by the name a script gives it, with its input; returns
+// false with `error` set when it cannot (unknown screen, bad input).
+using OpenScreenHandler = std::function<bool(
+    std::string_view screen, const std::optional<std::u16string>& input, std::string& error)>;
 
 // Parses one line. Blank lines and comments give nothing; a malformed line
 // sets `error` and gives nothing.

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/places.h"
+#include "places/places.h"
 #include "platform/gfx/bitmap.h"
 #include "tools/artbuilder/faces.h"
 #include "tools/artbuilder/globe.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/places.h"
+#include "places/places.h"
 #include "platform/base/utf.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/image_io.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/places.h"
+#include "places/places.h"
 #include "platform/base/utf.h"
 #include "platform/gfx/canvas.h"
 #include "platform/gfx/font.h"

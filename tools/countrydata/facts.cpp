@@ -6,7 +6,7 @@
 #include <regex>
 #include <sstream>
 
-#include "app/places.h"
+#include "places/places.h"
 #include "info/categories.h"
 #include "platform/base/utf.h"
 #include "tools/countrydata/text.h"

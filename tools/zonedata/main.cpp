@@ -17,7 +17,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/places.h"
+#include "places/places.h"
 #include "tools/zonedata/zonedata.h"
 
 namespace {

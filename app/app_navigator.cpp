@@ -1,8 +1,7 @@
-#include "app/screen_directory.h"
-
-#include <string>
+#include "app/app_navigator.h"
 
 #include <new>
+#include <string>
 
 #include "db/install_screen.h"
 #include "info/help_screen.h"
@@ -11,7 +10,6 @@
 namespace terravue {
 namespace {
 
-// Screens that are not part of the program yet say so instead of opening.
 void NotAvailableYet(std::u16string_view what) {
   tv::ui::MessageBox(u"Not available yet: " + std::u16string(what), u"Terravue");
 }
@@ -20,36 +18,42 @@ std::u16string WithCountry(std::u16string_view caption, std::u16string_view coun
   return std::u16string(caption) + u", " + std::u16string(country);
 }
 
-}  // namespace
-
-void OpenContinentMap(int region) {
-  NotAvailableYet(u"Continent Map, region " + [region] {
-    const std::string digits = std::to_string(region);
-    return std::u16string(digits.begin(), digits.end());
-  }());
+std::u16string WithRegion(std::u16string_view caption, int region) {
+  const std::string digits = std::to_string(region);
+  return std::u16string(caption) + u", region " + std::u16string(digits.begin(), digits.end());
 }
 
-void OpenCountryMap(std::u16string_view country) {
+}  // namespace
+
+void AppNavigator::OpenContinentMap(int region) {
+  NotAvailableYet(WithRegion(u"Continent Map", region));
+}
+
+void AppNavigator::OpenReferenceMap(int region) {
+  NotAvailableYet(WithRegion(u"Reference Map", region));
+}
+
+void AppNavigator::OpenCountryMap(std::u16string_view country) {
   NotAvailableYet(WithCountry(u"Country Map", country));
 }
 
-void OpenCountryInfo(std::u16string_view country) {
+void AppNavigator::OpenCountryInfo(std::u16string_view country) {
   NotAvailableYet(WithCountry(u"Country Info", country));
 }
 
-void OpenDayNight() { NotAvailableYet(u"Day/Night Plot"); }
+void AppNavigator::OpenDayNight() { NotAvailableYet(u"Day/Night Plot"); }
 
-void OpenCompare() { NotAvailableYet(u"Compare Countries Info"); }
+void AppNavigator::OpenCompare() { NotAvailableYet(u"Compare Countries Info"); }
 
-void OpenQuickFacts() { NotAvailableYet(u"Quick World Facts"); }
+void AppNavigator::OpenQuickFacts() { NotAvailableYet(u"Quick World Facts"); }
 
-void OpenHelp(std::u16string_view text) {
+void AppNavigator::OpenHelp(std::u16string_view text) {
   HelpScreen screen;
-  screen.helpText = text;
+  screen.help_text = text;
   screen.RunModal();
 }
 
-std::unique_ptr<tv::ui::Dialog> ShowInstallScreen() {
+std::unique_ptr<tv::ui::Dialog> AppNavigator::ShowInstallScreen() {
   std::unique_ptr<InstallScreen> screen;
   try {
     screen = std::make_unique<InstallScreen>();
