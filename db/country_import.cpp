@@ -86,7 +86,7 @@ bool ImportCountryData(const std::function<void(std::u16string_view)>& progress)
   if (!reader.IsOpen()) return true;
 
   tv::store::Transaction transaction(*store);
-  if (!transaction.active()) return false;
+  if (!transaction.Active()) return false;
   tv::store::RecordDatabase db;
   if (!CountryRecordStore::OpenOrCreateCountryStore(db)) return false;
   while (const std::optional<std::u16string> country_line = reader.ReadLine()) {
@@ -94,6 +94,9 @@ bool ImportCountryData(const std::function<void(std::u16string_view)>& progress)
     if (!ImportCountryBlock(reader, country, db)) return false;
     if (progress) progress(country);
   }
+  // A file that could not be read to its end is not imported in part: it
+  // stays for the next start.
+  if (reader.Failed()) return false;
   reader.Close();
   db.Close();
   if (!transaction.Commit()) return false;

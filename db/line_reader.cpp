@@ -20,7 +20,7 @@ void LineReader::Close() {
 }
 
 std::optional<std::u16string> LineReader::ReadLine() {
-  if (file_ == nullptr) return std::nullopt;
+  if (file_ == nullptr || failed_) return std::nullopt;
   std::string bytes;
   int c = 0;
   bool any = false;
@@ -31,7 +31,13 @@ std::optional<std::u16string> LineReader::ReadLine() {
     // can fit is kept (four bytes per character at most).
     if (bytes.size() < 4 * kTextBufferChars) bytes.push_back(static_cast<char>(c));
   }
+  if (std::ferror(file_)) {
+    failed_ = true;
+    return std::nullopt;
+  }
   if (!any) return std::nullopt;
+  if (at_start_ && bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
+  at_start_ = false;
   if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
   return BoundedText(tv::Utf8ToUtf16(bytes));
 }

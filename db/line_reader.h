@@ -10,7 +10,8 @@ namespace terravue {
 // Reads a UTF-8 text file line by line into the program's UTF-16 text, the
 // way the installation files are read: a line ends at a line feed (a
 // carriage return before it is dropped, as text mode does), is cut to 1023
-// characters, and invalid byte sequences become U+FFFD.
+// characters, and invalid byte sequences become U+FFFD. A byte-order mark at
+// the start of the file is not part of the first line.
 class LineReader {
  public:
   explicit LineReader(const std::filesystem::path& path);
@@ -20,12 +21,17 @@ class LineReader {
 
   bool IsOpen() const { return file_ != nullptr; }
   // The next line without its line feed; nothing once the end of the file is
-  // met before any character of a line.
+  // met before any character of a line, or once reading has failed.
   std::optional<std::u16string> ReadLine();
+  // Whether a read failed (rather than the file ending): what was read is
+  // then not the whole file.
+  bool Failed() const { return failed_; }
   void Close();
 
  private:
   std::FILE* file_ = nullptr;
+  bool failed_ = false;
+  bool at_start_ = true;
 };
 
 // The leading decimal integer of a text, read as the C library reads a long:

@@ -85,12 +85,31 @@ bool ZoneRecordStore::GetZone(int16_t zone, std::u16string& offset,
   const std::optional<ZoneRule> end_rule = ParseRuleText(record->Text(kEndRuleProp));
   const std::optional<ZoneRule> start_rule = ParseRuleText(record->Text(kStartRuleProp));
   if (!offset_text || !standard || !daylight || !end_rule || !start_rule) return false;
+  // An offset that no arithmetic can use is no zone: converting it to hours
+  // and whole numbers would be undefined.
+  if (!IsUsableOffsetText(*offset_text)) return false;
   offset = BoundedText(*offset_text);
   standard_name = BoundedText(*standard);
   daylight_name = BoundedText(*daylight);
   end = *end_rule;
   start = *start_rule;
   return true;
+}
+
+bool ZoneRecordStore::IsUsableOffsetText(std::u16string_view text) {
+  // The number is read as the C library reads it, which also takes
+  // hexadecimal, "inf" and "nan": an offset is written in decimal.
+  size_t i = 0;
+  while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
+  const std::u16string_view number = text.substr(i);
+  if (number.starts_with(u"0x") || number.starts_with(u"0X")) return false;
+  if (!number.empty() && (number[0] == u'i' || number[0] == u'I' || number[0] == u'n' ||
+                          number[0] == u'N')) {
+    return false;
+  }
+  const double minutes = ParseDouble(text);
+  return std::isfinite(minutes) && std::fabs(minutes) <= kMinutesPerDay;
 }
 
 MonthDay ZoneRecordStore::ResolveRuleDate(const ZoneRule& rule) {
@@ -226,7 +245,7 @@ bool ZoneRecordStore::ImportZoneData() {
   const std::optional<std::filesystem::path> path = tv::files::MapDevicePath(kZonesFile);
   // The database and its records appear together or not at all.
   tv::store::Transaction transaction(*store);
-  if (!transaction.active()) return false;
+  if (!transaction.Active()) return false;
   const std::optional<uint32_t> id =
       store->Create(kName, kType, {kNumberProp, tv::store::SortKind::kInt16});
   if (!id) return false;
@@ -250,6 +269,7 @@ bool ZoneRecordStore::ImportZoneData() {
       if (fields.size() != 10) return false;
       const long number = ParseLong(fields[0]);
       if (number < INT16_MIN || number > INT16_MAX) return false;
+      if (!IsUsableOffsetText(fields[3])) return false;
       const ZoneRule start{ClampToInt(ParseLong(fields[6])), ClampToInt(ParseLong(fields[5])),
                            ClampToInt(ParseLong(fields[4]))};
       const ZoneRule end{ClampToInt(ParseLong(fields[9])), ClampToInt(ParseLong(fields[8])),
@@ -263,6 +283,7 @@ bool ZoneRecordStore::ImportZoneData() {
       record.AddText(kEndRuleProp, RuleText(end));
       if (!db->AppendRecord(record)) return false;
     }
+    if (reader.Failed()) return false;
   }
   db->Close();
   if (!transaction.Commit()) return false;

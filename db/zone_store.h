@@ -39,6 +39,7 @@ class ZoneRecordStore {
   static constexpr uint16_t kStartRuleProp = 306;
   // What GetZoneUtcOffset returns for a zone it cannot read.
   static constexpr double kUnknownOffset = 16.0;
+  static constexpr double kMinutesPerDay = 1440.0;
 
   // The zone's position in the sort order, or -1.
   static int32_t FindZone(int16_t zone);
@@ -67,6 +68,10 @@ class ZoneRecordStore {
   // `start` and `end`. Rules whose start month comes after the end month
   // (the southern hemisphere) wrap around the new year.
   static bool InDaylightPeriod(MonthDay today, MonthDay start, MonthDay end);
+  // Whether an offset text reads as a finite decimal number of minutes within
+  // a day either way; a zone whose offset does not is treated as missing, and
+  // a zone file holding one is malformed.
+  static bool IsUsableOffsetText(std::u16string_view text);
   // The local time text for `now` (UTC) and a zone `hours` east of UTC.
   static std::u16string FormatLocalTime(const tv::clock::SystemTime& now, double hours);
 };

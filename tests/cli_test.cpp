@@ -128,6 +128,25 @@ TEST(CliTest, OpenRunsAScreenAndTheScriptGoesOnInsideIt) {
   EXPECT_NE(r.out.find("Not available yet: Continent Map, region 3"), std::string::npos) << r.out;
 }
 
+TEST(CliTest, NoPlaceForTheDeviceRootIsAnErrorNotTheCurrentFolder) {
+  const std::filesystem::path folder = "cli_test_no_home_" + std::to_string(getpid());
+  std::filesystem::create_directories(folder);
+  const std::string command = "cd " + folder.string() +
+                              " && printf 'dump\\n' | env -u HOME -u XDG_DATA_HOME "
+                              "-u TERRAVUE_DEVICE_ROOT " +
+                              TERRAVUE_BINARY + " --headless --script - 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  std::array<char, 4096> buffer;
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) out.append(buffer.data(), n);
+  EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 1) << out;
+  EXPECT_NE(out.find("cannot find a place for the device's files"), std::string::npos) << out;
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  std::filesystem::remove_all(folder);
+}
+
 TEST(CliTest, ScriptFromStandardInputAt24Bits) {
   const std::string command = std::string("printf 'dump\\n' | ") + TERRAVUE_BINARY +
                               " --device-root cli_test_stdin_root --headless --script - "

@@ -82,10 +82,10 @@ TEST_F(StoreTest, CreateExistsAndOpenByNameAndId) {
 
   auto by_name = store->OpenByName(u"Countries List");
   ASSERT_TRUE(by_name);
-  EXPECT_EQ(by_name->id(), *id);
-  EXPECT_EQ(by_name->type(), 12347u);
-  EXPECT_EQ(by_name->sort_order().prop_id, 201);
-  EXPECT_EQ(by_name->sort_order().kind, SortKind::kTextNoCase);
+  EXPECT_EQ(by_name->Id(), *id);
+  EXPECT_EQ(by_name->Type(), 12347u);
+  EXPECT_EQ(by_name->Order().prop_id, 201);
+  EXPECT_EQ(by_name->Order().kind, SortKind::kTextNoCase);
   EXPECT_TRUE(by_name->AppendRecord(Fact(u"Peru", u"government", u"capital", u"Lima")));
 
   auto by_id = store->OpenById(*id);
@@ -101,7 +101,7 @@ TEST_F(StoreTest, CreateExistsAndOpenByNameAndId) {
   ASSERT_TRUE(store);
   auto again = store->OpenByName(u"Countries List");
   ASSERT_TRUE(again);
-  EXPECT_EQ(again->id(), *id);
+  EXPECT_EQ(again->Id(), *id);
   EXPECT_EQ(again->RecordCount(), 1);
 }
 
@@ -225,8 +225,8 @@ TEST_F(StoreTest, RecordsKeepTypesAndOrderOfProperties) {
   ASSERT_EQ(db->SeekFirstEqual(int16_t{-7}), 0);
   const auto read = db->ReadRecord();
   ASSERT_TRUE(read);
-  ASSERT_EQ(read->properties().size(), 4u);
-  EXPECT_EQ(read->properties()[3].id, 306);
+  ASSERT_EQ(read->Properties().size(), 4u);
+  EXPECT_EQ(read->Properties()[3].id, 306);
   EXPECT_EQ(read->Int16(306), 0x0a03);
   EXPECT_EQ(*read->Text(302), u"");
   EXPECT_EQ(*read->Text(303), *r.Text(303));
@@ -267,9 +267,9 @@ TEST_F(StoreTest, HandlesWorkOnlyWhileOpen) {
   ASSERT_EQ(db->SeekFirstEqual(u"Peru"), 0);
 
   RecordDatabase moved = std::move(*db);
-  EXPECT_FALSE(db->is_open());
+  EXPECT_FALSE(db->IsOpen());
   EXPECT_EQ(db->SeekFirstEqual(u"Peru"), -1);
-  EXPECT_TRUE(moved.is_open());
+  EXPECT_TRUE(moved.IsOpen());
   EXPECT_EQ(*moved.ReadRecord()->Text(204), u"lima") << "current record moves along";
 
   moved.Close();
@@ -289,7 +289,7 @@ TEST_F(StoreTest, RollbackLeavesNoDatabaseAndCommitKeepsIt) {
   auto store = ObjectStore::Open(path_);
   {
     Transaction txn(*store);
-    ASSERT_TRUE(txn.active());
+    ASSERT_TRUE(txn.Active());
     EXPECT_FALSE(store->Begin()) << "no nested transactions";
     const auto id = store->Create(u"Countries List", 12347, kByCountry);
     ASSERT_TRUE(id);
@@ -471,7 +471,7 @@ TEST_F(ReadTransactionTest, BeginInsideASharedReadCommitsTheWrite) {
   ASSERT_TRUE(a_->InReadTransaction());
   {
     Transaction txn(*a_);
-    ASSERT_TRUE(txn.active());
+    ASSERT_TRUE(txn.Active());
     ASSERT_TRUE(db->AppendRecord(Fact(u"Benin", u"", u"", u"")));
     EXPECT_EQ(db->SeekFirstEqual(u"Peru"), 3);
   }

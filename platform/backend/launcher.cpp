@@ -36,6 +36,13 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
     return 0;
   }
   if (!options->device_root.empty()) files::SetDeviceRoot(options->device_root);
+  if (files::DeviceRoot().empty()) {
+    std::fprintf(stderr,
+                 "%s: cannot find a place for the device's files: set HOME, XDG_DATA_HOME or "
+                 "TERRAVUE_DEVICE_ROOT, or give --device-root DIR\n",
+                 name.c_str());
+    return 1;
+  }
   if (!options->clock.empty()) clock::SetFixedUtc(clock::ParseIsoUtc(options->clock));
   if (program.register_resources != nullptr) program.register_resources();
 

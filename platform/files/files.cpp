@@ -32,9 +32,17 @@ std::filesystem::path DeviceRoot() {
   return {};
 }
 
-std::filesystem::path WindowsFolder() { return DeviceRoot() / "windows"; }
+// With no device root these are empty too, never a path relative to the
+// current folder.
+std::filesystem::path WindowsFolder() {
+  const std::filesystem::path root = DeviceRoot();
+  return root.empty() ? root : root / "windows";
+}
 
-std::filesystem::path ObjectStorePath() { return DeviceRoot() / "objectstore.sqlite3"; }
+std::filesystem::path ObjectStorePath() {
+  const std::filesystem::path root = DeviceRoot();
+  return root.empty() ? root : root / "objectstore.sqlite3";
+}
 
 std::optional<std::filesystem::path> MapDevicePath(std::string_view handheld_path) {
   std::filesystem::path result = DeviceRoot();

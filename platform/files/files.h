@@ -13,9 +13,9 @@ namespace tv::files {
 void SetDeviceRoot(std::optional<std::filesystem::path> root);
 std::filesystem::path DeviceRoot();
 
-// "\windows\" of the handheld.
+// "\windows\" of the handheld; empty without a device root.
 std::filesystem::path WindowsFolder();
-// The file that holds the record databases and the registry.
+// The file that holds the record databases; empty without a device root.
 std::filesystem::path ObjectStorePath();
 
 // Maps a handheld path such as "\windows\QuorvelZones.txt" into the device

@@ -379,7 +379,7 @@ bool ObjectStore::DeleteDatabase(std::u16string_view name) {
   std::optional<uint32_t> id;
   {
     auto db = OpenByName(name);
-    if (db) id = db->id();
+    if (db) id = db->Id();
   }
   // A savepoint makes the two deletions one change, inside or outside a
   // caller's transaction.
@@ -474,7 +474,7 @@ const std::vector<ObjectStore::OrderEntry>* ObjectStore::Order(uint32_t db_id) {
   sqlite3_bind_int64(stmts_->open_by_id, 1, db_id);
   auto db = OpenWhere(stmts_->open_by_id);
   if (!db) return nullptr;
-  const SortKind kind = db->sort_order().kind;
+  const SortKind kind = db->Order().kind;
   OrderCache cache{*version, rollbacks_, {}};
   sqlite3_stmt* stmt = stmts_->order;
   sqlite3_bind_int64(stmt, 1, db_id);

@@ -152,7 +152,7 @@ class Transaction {
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
 
-  bool active() const { return active_; }
+  bool Active() const { return active_; }
   bool Commit() {
     if (!active_) return false;
     active_ = false;

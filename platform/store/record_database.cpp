@@ -283,7 +283,7 @@ bool RecordDatabase::AppendRecord(const Record& record) {
     if (!value) return false;
     key = EncodeIntKey(*value);
   }
-  const std::string props = EncodeProperties(record.properties());
+  const std::string props = EncodeProperties(record.Properties());
   auto& s = *store_->stmts_;
   // The look-up of the next sequence number also checks that the database
   // still exists.

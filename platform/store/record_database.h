@@ -38,7 +38,7 @@ class Record {
   const std::u16string* Text(uint16_t id) const;
   std::optional<int16_t> Int16(uint16_t id) const;
 
-  const std::vector<Property>& properties() const { return properties_; }
+  const std::vector<Property>& Properties() const { return properties_; }
 
  private:
   friend class RecordDatabase;
@@ -62,10 +62,10 @@ class RecordDatabase {
   RecordDatabase& operator=(const RecordDatabase&) = delete;
   ~RecordDatabase();
 
-  bool is_open() const { return store_ != nullptr; }
-  uint32_t id() const { return db_id_; }
-  uint32_t type() const { return type_; }
-  SortOrder sort_order() const { return sort_order_; }
+  bool IsOpen() const { return store_ != nullptr; }
+  uint32_t Id() const { return db_id_; }
+  uint32_t Type() const { return type_; }
+  SortOrder Order() const { return sort_order_; }
 
   // Makes the first record (in sort order) whose key equals `key` current
   // and returns its position, or -1 when there is none. A text key on an
