@@ -2,6 +2,7 @@
 
 #include "db/country_import.h"
 #include "db/zone_store.h"
+#include "platform/ui/desktop.h"
 
 namespace terravue {
 namespace {
@@ -19,6 +20,11 @@ void InstallScreen::OnPaint(tv::gfx::Canvas& canvas) {
   // Paint may come again before the close is carried out; import once.
   if (imported_) return;
   imported_ = true;
+  // The user sees the screen before the imports begin, however long their
+  // first read takes.
+  tv::ui::Desktop& desktop = tv::ui::Desktop::Get();
+  desktop.MarkDirty();
+  desktop.Present();
   ZoneRecordStore::ImportZoneData();
   ImportCountryData(*this);
   EndDialog(tv::ui::kIdOk);

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <fstream>
+#include <mutex>
+#include <thread>
 
 #include "app/main_screen.h"
 #include "db/country_import.h"
@@ -101,14 +107,74 @@ TEST(InstallScreenTest, ProgressLineIsDrawnAndPresentedPerCountry) {
   screen.Show(true);
   desktop.PaintPending();
   ASSERT_TRUE(ImportCountryData(screen));
-  ASSERT_FALSE(recorder.dark_pixels.empty());
-  EXPECT_GT(recorder.dark_pixels.front(), 20) << "\"Loading Alpha\" was on screen";
+  // The first frame is the screen before the import; the next one shows the
+  // first country.
+  ASSERT_GE(recorder.dark_pixels.size(), 2u);
+  EXPECT_EQ(recorder.dark_pixels[0], 0);
+  EXPECT_GT(recorder.dark_pixels[1], 20) << "\"Loading Alpha\" was on screen";
   // The last line stays on the screen: "Loading Gamma" in black.
   int dark = 0;
   for (int y = 26 + 150; y < 26 + 166; ++y) {
     for (int x = 20; x < 200; ++x) dark += desktop.Display().Load(x, y).r < 100 ? 1 : 0;
   }
   EXPECT_GT(dark, 20);
+}
+
+// Holds the zone import at its first read: the zone file is a FIFO, which
+// another thread opens for writing only to look at what had been presented
+// by then.
+TEST(InstallScreenTest, TheScreenIsShownBeforeTheImportReadsAnything) {
+  struct Frame {
+    bool white_corner = false;
+    int dark_at_message = 0;
+  };
+  class Recorder : public tv::ui::Backend {
+   public:
+    tv::ui::Event WaitEvent() override { return tv::ui::Event::Quit(); }
+    void Present(const tv::gfx::Bitmap& frame) override {
+      Frame facts;
+      const tv::gfx::Color corner = frame.Load(2, 26 + 2);
+      facts.white_corner = corner.r > 240 && corner.g > 240 && corner.b > 240;
+      for (int y = 26 + 124; y < 26 + 140; ++y) {
+        for (int x = 20; x < 200; ++x) facts.dark_at_message += frame.Load(x, y).r < 100 ? 1 : 0;
+      }
+      std::lock_guard lock(mutex);
+      frames.push_back(facts);
+    }
+    std::mutex mutex;
+    std::vector<Frame> frames;
+  };
+  Recorder recorder;
+  ProgramRun scratch;  // only for its device root
+  const std::filesystem::path zones = scratch.DeviceRoot() / "windows" / "QuorvelZones.txt";
+  std::filesystem::create_directories(zones.parent_path());
+  ASSERT_EQ(mkfifo(zones.c_str(), 0600), 0);
+
+  std::vector<Frame> seen_while_waiting;
+  std::thread writer([&] {
+    const int fd = open(zones.c_str(), O_WRONLY);  // waits for the import's open
+    {
+      std::lock_guard lock(recorder.mutex);
+      seen_while_waiting = recorder.frames;
+    }
+    if (fd < 0) return;
+    const std::string line = "1,A,B,0,0,0,0,0,0,0\n";
+    EXPECT_EQ(write(fd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    close(fd);
+  });
+  {
+    tv::ui::Desktop desktop(recorder, tv::gfx::PixelFormat::kRgb565);
+    InstallScreen screen;
+    ASSERT_TRUE(screen.CreateModeless());
+    screen.Show(true);
+    desktop.PaintPending();
+  }
+  writer.join();
+  ASSERT_FALSE(seen_while_waiting.empty()) << "nothing was presented before the import";
+  EXPECT_TRUE(seen_while_waiting.back().white_corner);
+  EXPECT_GT(seen_while_waiting.back().dark_at_message, 40)
+      << "\"Initializing Database...Please Wait\" at (20, 124)";
+  EXPECT_EQ(ZoneRecordStore::FindZone(1), 0);
 }
 
 }  // namespace
