@@ -7,11 +7,12 @@
 namespace terravue {
 
 // Whether a point of the world is in day or night now, from a low-precision
-// solar model: the point's clock time (in the nominal zone of its longitude)
-// is compared with that point's sunrise and sunset today. The model keeps the
+// solar model: the point's clock time (in the nominal zone of its longitude) is
+// compared with that point's sunrise and sunset today. The model keeps the
 // handheld's arithmetic, 3.1416 for pi included, so that it draws the same
-// night as the handheld did; it is accurate to about a minute of sunrise and
-// sunset away from the poles.
+// night as the handheld did. Over the plot's latitudes, where it says night the
+// sun's centre stands at most about 0.4 degrees above its altitude at sunset,
+// and where it says day at most about 0.4 degrees below it.
 
 // A date and clock time on the twelve-hour clock, in the field order of the
 // platform's system time: the hour is 1 to 12 and the field that holds the
