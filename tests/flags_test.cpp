@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -123,11 +124,34 @@ TEST_F(Flags, JapanShowsOneRedDiscInTheMiddleOfWhite) {
       EXPECT_TRUE(x > 8 && x < 56 && y > 1 && y < 30) << x << "," << y;
     }
   }
-  for (const auto& [x, y] : {std::pair{0, 0}, {63, 0}, {0, 31}, {63, 31}, {10, 16}, {53, 16}}) {
+  const std::pair<int, int> kField[] = {{0, 0}, {63, 0}, {0, 31}, {63, 31}, {10, 16}, {53, 16}};
+  for (const auto& [x, y] : kField) {
     EXPECT_EQ(japan->Load(x, y), tv::gfx::kWhite) << x << "," << y;
   }
   ASSERT_GT(red_pixels, 200);
   EXPECT_NEAR(static_cast<double>(sum_x) / red_pixels, 31.5, 1.0);
+}
+
+TEST_F(Flags, FranceShowsThreeFlatBandsOfBlueWhiteAndRed) {
+  const auto france = tv::res::LoadBitmap("france_flag");
+  ASSERT_NE(france, nullptr);
+  // Band edges fall inside columns 21 and 42; every other column of a band
+  // holds that band's single colour from top to bottom.
+  const int bands[3][2] = {{0, 20}, {22, 41}, {43, 63}};
+  std::set<uint8_t> indices;
+  for (const auto& band : bands) {
+    const uint8_t index = france->Index(band[0], 0);
+    indices.insert(index);
+    for (int y = 0; y < 32; ++y) {
+      for (int x = band[0]; x <= band[1]; ++x) ASSERT_EQ(france->Index(x, y), index) << x << "," << y;
+    }
+  }
+  ASSERT_EQ(indices.size(), 3u);
+  const tv::gfx::Color blue = france->Load(0, 0);
+  const tv::gfx::Color red = france->Load(63, 0);
+  EXPECT_TRUE(blue.b > 100 && blue.r < 60 && blue.g < 60);
+  EXPECT_EQ(france->Load(32, 16), tv::gfx::kWhite);
+  EXPECT_TRUE(red.r > 180 && red.g < 60 && red.b < 60);
 }
 
 TEST_F(Flags, RowImagesAreABulletAndBlankOnWhite) {

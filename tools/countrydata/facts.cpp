@@ -16,12 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 std::vector<std::string> Split(std::string_view text, char separator) {
   std::vector<std::string> out;
   if (text.empty()) return out;

@@ -8,16 +8,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tools/countrydata/text.h"
+
 namespace tv::countrydata {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 // The drawing without its element ids and with whitespace collapsed: two
 // codes drawn alike differ only in their ids.
