@@ -86,6 +86,27 @@ TEST(FlagArt, SixteenColoursKeepFlatAreasFlat) {
   EXPECT_EQ(band_indices.size(), 3u);
 }
 
+TEST(FlagArt, ColoursMergedIntoOneEntryAreNotDithered) {
+  // 32 flat 8x8 blocks of different colours: some must share a palette entry,
+  // and each block still comes out as one index, never a pattern of two.
+  gfx::Bitmap source(64, 32, gfx::PixelFormat::kRgb888);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const int block = (y / 8) * 8 + x / 8;
+      source.Store(x, y, {static_cast<uint8_t>(block * 37 % 256), static_cast<uint8_t>(block * 91 % 256),
+                          static_cast<uint8_t>(block * 53 % 256)});
+    }
+  }
+  std::string error;
+  const auto reduced = QuantiseTo16Colors(source, error);
+  ASSERT_TRUE(reduced) << error;
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      ASSERT_EQ(reduced->Index(x, y), reduced->Index(x / 8 * 8, y / 8 * 8)) << x << "," << y;
+    }
+  }
+}
+
 TEST(FlagArt, ManifestLinesAreStemTabCodeWithDistinctStems) {
   std::string error;
   const ScratchFile good("good.tsv", "France\tfr\nKorea_South\tkr\n\nSaint_Helena\tsh-hl\n");
