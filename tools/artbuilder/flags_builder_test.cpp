@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <string>
 #include <unistd.h>
 
@@ -31,8 +30,6 @@ class ScratchFile {
   fs::path path_;
 };
 
-int Distance(Color a, Color b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
-
 TEST(FlagArt, SvgIsStretchedToFillTheWholeBitmap) {
   // A 4:3 drawing, red on the left half and blue on the right, drawn at 2:1:
   // no white bands above, below or beside it.
@@ -52,40 +49,6 @@ TEST(FlagArt, SvgIsStretchedToFillTheWholeBitmap) {
   EXPECT_FALSE(RasteriseSvg(svg.path().string() + ".missing", 64, 32, error));
 }
 
-TEST(FlagArt, SixteenColoursKeepFlatAreasFlat) {
-  // Three flat bands beside a gradient of 256 greys that competes for the
-  // palette: each band must come out as one palette entry close to its colour.
-  gfx::Bitmap source(64, 32, gfx::PixelFormat::kRgb888);
-  const Color bands[] = {{200, 16, 46}, {255, 255, 255}, {0, 56, 168}};
-  for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 64; ++x) {
-      if (x < 48) {
-        source.Store(x, y, bands[x / 16]);
-      } else {
-        const auto v = static_cast<uint8_t>(((x - 48) * 32 + y) % 256);
-        source.Store(x, y, {v, v, v});
-      }
-    }
-  }
-  std::string error;
-  const auto reduced = QuantiseTo16Colors(source, error);
-  ASSERT_TRUE(reduced) << error;
-  ASSERT_EQ(reduced->Format(), gfx::PixelFormat::kIndexed4);
-  ASSERT_EQ(reduced->Palette().size(), 16u);
-  std::set<uint8_t> band_indices;
-  for (int band = 0; band < 3; ++band) {
-    const uint8_t index = reduced->Index(band * 16, 0);
-    band_indices.insert(index);
-    EXPECT_LE(Distance(reduced->Palette()[index], bands[band]), 6) << band;
-    for (int y = 0; y < 32; ++y) {
-      for (int x = band * 16; x < band * 16 + 16; ++x) {
-        ASSERT_EQ(reduced->Index(x, y), index) << "band " << band << " at " << x << "," << y;
-      }
-    }
-  }
-  EXPECT_EQ(band_indices.size(), 3u);
-}
-
 TEST(FlagArt, ColoursMergedIntoOneEntryAreNotDithered) {
   // 32 flat 8x8 blocks of different colours: some must share a palette entry,
   // and each block still comes out as one index, never a pattern of two.
@@ -100,6 +63,7 @@ TEST(FlagArt, ColoursMergedIntoOneEntryAreNotDithered) {
   std::string error;
   const auto reduced = QuantiseTo16Colors(source, error);
   ASSERT_TRUE(reduced) << error;
+  ASSERT_EQ(reduced->Format(), gfx::PixelFormat::kIndexed4);
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 64; ++x) {
       ASSERT_EQ(reduced->Index(x, y), reduced->Index(x / 8 * 8, y / 8 * 8)) << x << "," << y;
