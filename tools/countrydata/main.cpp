@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tools/countrydata/facts.h"
+#include "tools/countrydata/supplement.h"
 
 namespace {
 
@@ -23,12 +24,15 @@ struct Options {
   fs::path currencies;  // currency-codes' data.js
   fs::path zones;       // optional: "Place name<TAB>zone number" lines
   fs::path out;
+  fs::path world_countries;  // optional: the world-countries package folder
+  fs::path sources;          // optional: SOURCES.md, whose filled-fields table is rewritten
 };
 
 int Usage() {
   std::fprintf(stderr,
                "usage: terravue-countrydata --factbook DIR --currencies data.js "
-               "--out QuorvelCountriesTerravue.txt [--zones FILE]\n");
+               "--out QuorvelCountriesTerravue.txt [--zones FILE] "
+               "[--world-countries DIR [--sources SOURCES.md]]\n");
   return 2;
 }
 
@@ -104,6 +108,10 @@ int main(int argc, char** argv) {
       options.zones = argv[++i];
     } else if (arg == "--out") {
       options.out = argv[++i];
+    } else if (arg == "--world-countries") {
+      options.world_countries = argv[++i];
+    } else if (arg == "--sources") {
+      options.sources = argv[++i];
     } else {
       return Usage();
     }
@@ -141,6 +149,11 @@ int main(int argc, char** argv) {
   }
   if (!resolved) return 1;
   for (const std::string& note : builder.Notes()) std::printf("note: %s\n", note.c_str());
+  if (!options.world_countries.empty() &&
+      !tv::countrydata::SupplementFromPackage(options.world_countries, options.sources, factbook,
+                                              blocks)) {
+    return 1;
+  }
 
   const std::string text = tv::countrydata::FormatBlocks(blocks);
   {
