@@ -17,4 +17,5 @@ build-tools/tools/countrydata/terravue-countrydata \
   --currencies tools/node_modules/currency-codes/data.js \
   --zones data/place-zones.tsv --out data/QuorvelCountriesTerravue.txt
 build-tools/tools/terravue-artbuilder \
-  --atlas tools/node_modules/world-atlas/countries-50m.json --out resources/
+  --atlas tools/node_modules/world-atlas/countries-50m.json --out resources/ \
+  --facts data/QuorvelCountriesTerravue.txt --taps-out tests/region_map_taps.h
