@@ -102,11 +102,16 @@ bool BuildRegionMaps(const std::vector<tv::art::Feature>& countries, const Optio
                 x_lo, x_hi, y_lo, y_hi, offset);
     std::printf("  %-44s %6s %6s %7s %5s %9s %s\n", "place", "land", "hits", "share", "zoom",
                 "tap", "coordinates");
+    const int map_width = sheet.width;
+    const int map_height = sheet.height;
     for (const tv::art::CountryFigures& f : map.countries) {
       std::printf("  %-44s %6d %6d %6.1f%% %5.2f (%3d,%3d) %s\n", tv::Utf16ToUtf8(f.name).c_str(),
                   f.owned, f.hit, f.owned > 0 ? 100.0 * f.hit / f.owned : 0.0, f.zoom, f.tap.x,
                   f.tap.y,
-                  !f.has_position       ? "none"
+                  !f.has_position ? "none"
+                  : f.position_pixel.x < 1 || f.position_pixel.y < 1 ||
+                          f.position_pixel.x > map_width - 2 || f.position_pixel.y > map_height - 2
+                      ? "off the map"
                   : !f.position_on_land ? "not on its land"
                   : f.position_hits     ? "hit"
                                         : "MISSED");
