@@ -200,6 +200,7 @@ struct Tally {
   std::vector<uint16_t> pixel_class;  // majority class of every pixel
   std::vector<int> pixel_row;         // its mapped row or -1
   std::vector<uint8_t> pixel_hit;     // drawn in its key colour
+  std::vector<uint8_t> pixel_border;  // drawn black between two places
 };
 
 bool Interior(const RegionMapSheet& sheet, int x, int y) {
@@ -220,6 +221,7 @@ Tally Measure(const Context& ctx, const RegionMapLayout& layout, int n) {
   t.pixel_class.assign(static_cast<size_t>(w) * h, 0);
   t.pixel_row.assign(static_cast<size_t>(w) * h, -1);
   t.pixel_hit.assign(static_cast<size_t>(w) * h, 0);
+  t.pixel_border.assign(static_cast<size_t>(w) * h, 0);
   std::vector<double> base_x(static_cast<size_t>(w) * n);
   std::vector<double> shift(static_cast<size_t>(w) * n);
   for (int i = 0; i < w * n; ++i) {
@@ -474,6 +476,41 @@ void PlaceLenses(RegionMapLayout& layout) {
   }
 }
 
+// Two mapped places of the same key colour that touch (Eritrea and Djibouti)
+// would read as one: a black border goes between them, on the pixels of the
+// place with more hit pixels. Those pixels no longer hit and are counted so.
+void SeparateSameColourNeighbours(const Context& ctx, Tally& t) {
+  const int w = ctx.sheet.width;
+  const int h = ctx.sheet.height;
+  const std::vector<int> hits_before = t.hit;
+  std::vector<size_t> border;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const size_t k = static_cast<size_t>(y) * w + x;
+      if (!t.pixel_hit[k]) continue;
+      for (const Point n : {Point{x + 1, y}, Point{x, y + 1}}) {
+        if (n.x >= w || n.y >= h) continue;
+        const size_t m = static_cast<size_t>(n.y) * w + n.x;
+        const int a = t.pixel_row[k], b = t.pixel_row[m];
+        if (!t.pixel_hit[m] || a == b ||
+            ctx.table->rows[a].keyColour != ctx.table->rows[b].keyColour) {
+          continue;
+        }
+        border.push_back(hits_before[a] >= hits_before[b] ? k : m);
+      }
+    }
+  }
+  for (size_t k : border) {
+    if (!t.pixel_hit[k]) continue;
+    const int row = t.pixel_row[k];
+    t.pixel_hit[k] = 0;
+    t.pixel_border[k] = 1;
+    --t.hit[row];
+    t.sum_x[row] -= static_cast<double>(k % w) + 0.5;
+    t.sum_y[row] -= static_cast<double>(k / w) + 0.5;
+  }
+}
+
 bool Tappable(const Context& ctx, const Tally& t, int row) {
   return t.hit[row] >= kMinHitPixels + 10 && HasBlock(ctx, t, row);
 }
@@ -636,7 +673,8 @@ RegionMap BuildRegionMap(const RegionMapSheet& sheet, const std::vector<Feature>
   }
 
   // Draw.
-  const Tally t = Measure(ctx, layout, 4);
+  Tally t = Measure(ctx, layout, 4);
+  SeparateSameColourNeighbours(ctx, t);
   RegionMap map;
   map.sheet = sheet;
   map.layout = layout;
@@ -662,7 +700,7 @@ RegionMap BuildRegionMap(const RegionMapSheet& sheet, const std::vector<Feature>
     for (int x = 0; x < w; ++x) {
       const size_t k = static_cast<size_t>(y) * w + x;
       uint8_t index = white;
-      if (!Interior(sheet, x, y)) {
+      if (!Interior(sheet, x, y) || t.pixel_border[k]) {
         index = black;
       } else if (t.pixel_hit[k]) {
         const Color key = ctx.table->rows[t.pixel_row[k]].keyColour;
