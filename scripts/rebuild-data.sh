@@ -22,4 +22,5 @@ build-tools/tools/countrydata/terravue-countrydata \
   --world-countries tools/node_modules/world-countries --sources data/SOURCES.md
 build-tools/tools/terravue-artbuilder \
   --atlas tools/node_modules/world-atlas/countries-50m.json --out resources/ \
+  --facts data/QuorvelCountriesTerravue.txt --taps-out tests/region_map_taps.h \
   --flags data/place-flags.tsv --flag-icons tools/node_modules/flag-icons
