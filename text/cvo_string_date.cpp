@@ -206,7 +206,10 @@ bool CVOString::FromSystemTime(const tv::clock::SystemTime& time, uint32_t flags
   const UserTimeLocale locale;
   std::string format;
   if (show_date) format = locale.FullYearDateFormat();
-  if (show_time) format += (show_date ? " " : "") + locale.TimeFormat();
+  if (show_time) {
+    if (show_date) format += ' ';
+    format += locale.TimeFormat();
+  }
 
   std::tm tm{};
   tm.tm_year = time.year - 1900;
