@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <gif_lib.h>
 #include <unistd.h>
 
 #include "platform/base/utf.h"
@@ -96,6 +97,57 @@ TEST_F(PictureTest, DecodesFramesOntoTheScreenInTheirColours) {
   EXPECT_EQ(frame_target.Load(2, 1), Palette(0));
   EXPECT_EQ(frame_target.Load(3, 1), Palette(1));
   EXPECT_EQ(frame_target.Load(4, 2), Palette(1));
+}
+
+int Collect(GifFileType* gif, const GifByteType* data, int n) {
+  auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+  out->insert(out->end(), data, data + n);
+  return n;
+}
+
+// Real LZW compression across many chunks, with a graphics control and a
+// comment block before the frame and a second frame after it.
+TEST_F(PictureTest, DecodesWhatGiflibsEncoderWrites) {
+  constexpr int kSize = 200;
+  auto index_of = [](int x, int y) { return ((x / 7) ^ (y / 5)) % 16; };
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&bytes, Collect, &error);
+  ASSERT_NE(gif, nullptr);
+  ColorMapObject* map = GifMakeMapObject(16, nullptr);
+  for (int i = 0; i < 16; ++i) {
+    const Color c = Palette(i);
+    map->Colors[i] = {c.r, c.g, c.b};
+  }
+  EGifSetGifVersion(gif, true);
+  ASSERT_EQ(EGifPutScreenDesc(gif, kSize, kSize, 4, 0, map), GIF_OK);
+  GraphicsControlBlock control{};
+  control.TransparentColor = 2;
+  GifByteType extension[4];
+  EGifGCBToExtension(&control, extension);
+  ASSERT_EQ(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension), GIF_OK);
+  ASSERT_EQ(EGifPutComment(gif, "map"), GIF_OK);
+  std::vector<GifPixelType> line(kSize);
+  for (int frame = 0; frame < 2; ++frame) {
+    ASSERT_EQ(EGifPutImageDesc(gif, 0, 0, kSize, kSize, false, nullptr), GIF_OK);
+    for (int y = 0; y < kSize; ++y) {
+      for (int x = 0; x < kSize; ++x) line[x] = static_cast<GifPixelType>(frame ? 0 : index_of(x, y));
+      ASSERT_EQ(EGifPutLine(gif, line.data(), kSize), GIF_OK);
+    }
+  }
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(map);
+  ASSERT_GT(bytes.size(), 3 * Picture::kChunkSize);
+
+  Picture picture;
+  ASSERT_TRUE(picture.LoadFile(screen_, Write("encoded.gif", bytes)));
+  auto copy = picture.CreateScaledCopy(-1, -1, -1, -1);
+  ASSERT_TRUE(copy);
+  int wrong = 0;
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) wrong += copy->Load(x, y) != Palette(index_of(x, y));
+  }
+  EXPECT_EQ(wrong, 0);  // the first frame, transparent index included
 }
 
 TEST_F(PictureTest, SamePathInAnotherLetterCaseIsNotReadAgain) {
