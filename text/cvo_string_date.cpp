@@ -1,6 +1,12 @@
 // Dates and times written the way the user's locale writes them, through the
 // C library's locale data (nl_langinfo, strftime, strptime).
 
+// strptime, newlocale and the other POSIX 2008 calls: declared by default
+// with glibc, only on request by stricter C libraries.
+#if !defined(_GNU_SOURCE) && !defined(_XOPEN_SOURCE)
+#define _XOPEN_SOURCE 700
+#endif
+
 #include <clocale>
 #include <cstdio>
 #include <ctime>

@@ -1,3 +1,9 @@
+// newlocale, O_CLOEXEC and the other POSIX 2008 names: declared by default
+// with glibc, only on request by stricter C libraries.
+#if !defined(_GNU_SOURCE) && !defined(_XOPEN_SOURCE)
+#define _XOPEN_SOURCE 700
+#endif
+
 #include "platform/settings/settings.h"
 
 #include <cerrno>
