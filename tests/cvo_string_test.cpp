@@ -207,8 +207,8 @@ TEST(CVOStringTest, FormatFollowsPrintfWithWideStrings) {
   s.Format(u"[%-4s|%4s|%.2s|%c|%S|%x|%04X|%lu]", u"ab", u"cd", u"xyz", u'\u00e9', "naïve", 255,
            0xBEEFu, 4000000000ul);
   EXPECT_EQ(Str(s), u"[ab  |  cd|xy|\u00e9|na\u00efve|ff|BEEF|4000000000]");
-  s.Format(u"%*d|%-*d|", 4, 7, 3, 8);
-  EXPECT_EQ(Str(s), u"   7|8  |");
+  s.Format(u"%*d|%-*d|%hs|%ls|%hc", 4, 7, 3, 8, "narrow", u"wide", 'n');
+  EXPECT_EQ(Str(s), u"   7|8  |narrow|wide|n");
   // Its own buffer may be an argument.
   s = u"twice";
   s.Format(u"%s %s", s.Buffer(), s.Buffer());

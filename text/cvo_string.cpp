@@ -174,24 +174,30 @@ void FormatInto(std::u16string& result, const char16_t* format, va_list args) {
       case u'%':
         out.Put(u'%');
         break;
-      case u's': {
-        const char16_t* s = va_arg(args, const char16_t*);
-        PutPadded(out, spec, s ? ViewOf(s) : std::u16string_view(u"(null)"));
-        break;
-      }
+      case u's':
       case u'S': {
-        const char* s = va_arg(args, const char*);
-        PutPadded(out, spec, tv::Utf8ToUtf16(s ? s : "(null)"));
+        // %s is wide and %S narrow; h makes either narrow and l wide.
+        const bool narrow = spec.length == "h" || (conversion == u'S' && spec.length != "l");
+        if (narrow) {
+          const char* s = va_arg(args, const char*);
+          PutPadded(out, spec, tv::Utf8ToUtf16(s ? s : "(null)"));
+        } else {
+          const char16_t* s = va_arg(args, const char16_t*);
+          PutPadded(out, spec, s ? ViewOf(s) : std::u16string_view(u"(null)"));
+        }
         break;
       }
-      case u'c': {
-        const char16_t ch = static_cast<char16_t>(va_arg(args, int));
-        PutPadded(out, spec, std::u16string_view(&ch, 1));
-        break;
-      }
+      case u'c':
       case u'C': {
-        const char ch = static_cast<char>(va_arg(args, int));
-        PutPadded(out, spec, tv::Utf8ToUtf16(std::string_view(&ch, 1)));
+        const bool narrow = spec.length == "h" || (conversion == u'C' && spec.length != "l");
+        const int value = va_arg(args, int);
+        if (narrow) {
+          const char ch = static_cast<char>(value);
+          PutPadded(out, spec, tv::Utf8ToUtf16(std::string_view(&ch, 1)));
+        } else {
+          const char16_t ch = static_cast<char16_t>(value);
+          PutPadded(out, spec, std::u16string_view(&ch, 1));
+        }
         break;
       }
       case u'd':

@@ -49,8 +49,10 @@ class CVOString {
   const char16_t* AppendChar(char16_t ch);
   CVOString Concat(const char16_t* text) const;
   // printf-style formatting: %s and %c take UTF-16 text and characters, %S
-  // and %C narrow (UTF-8) ones; the integer, floating-point and pointer
-  // conversions are those of the C library. Returns the new length.
+  // and %C narrow (UTF-8) ones, and h or l makes either narrow or wide; the
+  // integer, floating-point and pointer conversions are those of the C
+  // library. A result longer than kFormatLimit is cut to it. Returns the new
+  // length.
   int Format(const char16_t* format, ...);
   int FormatV(const char16_t* format, va_list args);
 
