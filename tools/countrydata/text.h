@@ -23,9 +23,6 @@ std::string CleanText(std::string_view text);
 // Text that fits is returned unchanged.
 std::string CutAtWord(std::string text, size_t max_bytes = kMaxValueBytes);
 
-// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
-bool IsValidUtf8(std::string_view text);
-
 // Number of code points of well-formed UTF-8 text.
 size_t CountCodePoints(std::string_view text);
 
