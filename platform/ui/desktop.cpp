@@ -387,7 +387,7 @@ void Desktop::PaintTree(Window* window, gfx::Region& painted) {
       // The paint draws only inside the invalid pieces: what lies between
       // two of them keeps its pixels.
       gfx::Canvas canvas(display_, origin, here.Bounds());
-      canvas.SetClipRegion(here);
+      if (here.Rects().size() > 1) canvas.SetClipRegion(here);
       canvas.SetFont(gfx::Font::Get(gfx::SystemFontSpec()));
       if (erase) {
         for (const gfx::Rect& piece : here.Rects()) {

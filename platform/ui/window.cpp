@@ -180,13 +180,33 @@ gfx::Region Window::UncoveredRegion() const {
   return visible;
 }
 
+bool Window::IsCoveredByTopLevels() const {
+  const Window* top = this;
+  while (top->parent_ != nullptr) top = top->parent_;
+  const std::vector<Window*>& tops = Desktop::Get().TopLevels();
+  // Walked from the top down to this window: usually no step at all.
+  bool covered = false;
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+    if (*it == top) return covered;
+    if (!covered && (*it)->IsVisible()) {
+      covered = !(*it)->ScreenRect().Intersect(ScreenRect()).IsEmpty();
+    }
+  }
+  return false;
+}
+
 gfx::Canvas Window::GetScreenCanvas() {
   Desktop& desktop = Desktop::Get();
   gfx::Bitmap& display = desktop.Display();
   desktop.MarkDirty();
-  const gfx::Region visible = UncoveredRegion();
-  gfx::Canvas canvas(display, ScreenOrigin(), visible.Bounds());
-  canvas.SetClipRegion(visible);
+  // The common case, nothing above: one clip rectangle, no region to build.
+  const bool covered = IsCoveredByTopLevels();
+  const gfx::Region visible = covered ? UncoveredRegion() : gfx::Region();
+  const gfx::Rect clip = covered
+                             ? visible.Bounds()
+                             : (IsShown() ? VisibleClientScreenRect() : gfx::Rect{});
+  gfx::Canvas canvas(display, ScreenOrigin(), clip);
+  if (visible.Rects().size() > 1) canvas.SetClipRegion(visible);
   canvas.SetFont(gfx::Font::Get(gfx::SystemFontSpec()));
   canvas.SetTextLog(&screen_texts_);
   return canvas;
@@ -246,6 +266,7 @@ void Window::SyncBar(WindowBar& bar) {
 }
 
 void Window::ShowScrollBar(ScrollOrientation orientation, bool show) {
+  if (!show && Bar(orientation) == nullptr) return;
   WindowBar& bar = MakeBar(orientation);
   if (bar.visible == show) return;
   bar.visible = show;

@@ -170,6 +170,8 @@ class Window {
   };
   // The client area on the display less what windows above cover.
   gfx::Region UncoveredRegion() const;
+  // Whether a visible top-level window above this one overlaps it.
+  bool IsCoveredByTopLevels() const;
   WindowBar* Bar(ScrollOrientation bar) const;
   WindowBar& MakeBar(ScrollOrientation bar);
   // Lays the bars out after a change of frame or of which bars show.
