@@ -199,14 +199,9 @@ gfx::Canvas Window::GetScreenCanvas() {
   Desktop& desktop = Desktop::Get();
   gfx::Bitmap& display = desktop.Display();
   desktop.MarkDirty();
-  // The common case, nothing above: one clip rectangle, no region to build.
-  const bool covered = IsCoveredByTopLevels();
-  const gfx::Region visible = covered ? UncoveredRegion() : gfx::Region();
-  const gfx::Rect clip = covered
-                             ? visible.Bounds()
-                             : (IsShown() ? VisibleClientScreenRect() : gfx::Rect{});
-  gfx::Canvas canvas(display, ScreenOrigin(), clip);
-  if (visible.Rects().size() > 1) canvas.SetClipRegion(visible);
+  gfx::Canvas canvas(display, ScreenOrigin(), IsShown() ? VisibleClientScreenRect() : gfx::Rect{});
+  // Only when something lies above is a region worked out.
+  if (IsCoveredByTopLevels()) canvas.SetClipRegion(UncoveredRegion());
   canvas.SetFont(gfx::Font::Get(gfx::SystemFontSpec()));
   canvas.SetTextLog(&screen_texts_);
   return canvas;
