@@ -124,7 +124,10 @@ TEST_F(WindowTest, PaintIsClippedToTheInvalidRegionAndKeepsWhatLiesBetween) {
   window.Invalidate({10, 10, 20, 20}, false);
   window.Invalidate({100, 100, 110, 110}, false);
   EXPECT_EQ(window.InvalidRegion().Rects().size(), 2u);
+  const int paints = window.paints;
   window.Update();
+  // One paint draws both pieces.
+  EXPECT_EQ(window.paints, paints + 1);
   const gfx::Point o = window.ScreenOrigin();
   EXPECT_EQ(Pixel(o + gfx::Point{10, 10}), kRed);
   EXPECT_EQ(Pixel(o + gfx::Point{109, 109}), kRed);
