@@ -599,6 +599,9 @@ PlaceBlock FactsBuilder::Build(std::string_view place, const std::vector<SourceP
       if (category.name == "geography" && field == "Timezone") {
         const auto it = zones_.find(std::string(place));
         if (it != zones_.end()) value = it->second;
+      } else if (category.name == "geography" && (field == "map" || field == "scale")) {
+        const auto it = maps_.find(std::string(place));
+        if (it != maps_.end()) value = field == "map" ? it->second.first : it->second.second;
       } else if (sources.size() == 1) {
         value = FieldValue(place, category.name, field, sources.front());
       } else {
