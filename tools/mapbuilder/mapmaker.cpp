@@ -464,6 +464,19 @@ std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& ge
   return drawn;
 }
 
+void DrawCentredName(gfx::Bitmap& bitmap, const std::string& name) {
+  const auto font = gfx::Font::Get({"Arial", 14, gfx::kWeightBold, false});
+  if (!font) return;
+  const std::vector<gfx::Color> palette = MapPalette();
+  const std::u16string text = Utf8ToUtf16(name);
+  gfx::Canvas canvas(bitmap);
+  canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
+  canvas.SetFont(font);
+  const gfx::Size size = canvas.MeasureText(text);
+  DrawHaloText(canvas, {(bitmap.Width() - size.width) / 2, (bitmap.Height() - size.height) / 2}, text,
+               palette[kCoast], palette[kHalo]);
+}
+
 void DrawRing(gfx::Bitmap& bitmap, const maps::Georef& georef, LonLat point) {
   const auto pixel = georef.LonLatToPixel(point);
   if (!pixel) return;

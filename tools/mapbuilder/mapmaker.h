@@ -115,6 +115,9 @@ struct Marker {
 std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& georef,
                                      const std::vector<Marker>& markers);
 
+// Writes a name across the middle of the map, for the oceans.
+void DrawCentredName(gfx::Bitmap& bitmap, const std::string& name);
+
 // Rings a point, for places too small to show as land.
 void DrawRing(gfx::Bitmap& bitmap, const maps::Georef& georef, maps::LonLat point);
 
