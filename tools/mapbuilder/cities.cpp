@@ -1,5 +1,6 @@
 #include "tools/mapbuilder/cities.h"
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 
@@ -101,6 +102,39 @@ std::optional<std::vector<City>> ReadCitiesFile(const std::string& path) {
   std::ostringstream buffer;
   buffer << in.rdbuf();
   return DecodeCities(buffer.str());
+}
+
+std::set<std::string> IsoCodes(std::string_view text) {
+  std::set<std::string> codes;
+  text = text.substr(0, text.find("note"));
+  auto letter = [&](size_t i) { return i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])); };
+  for (size_t dot = text.find('.'); dot != std::string_view::npos; dot = text.find('.', dot + 1)) {
+    if (!letter(dot + 1) || !letter(dot + 2) || letter(dot + 3)) continue;
+    std::string code(2, ' ');
+    code[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[dot + 1])));
+    code[1] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[dot + 2])));
+    codes.insert(code == "UK" ? "GB" : code);
+  }
+  return codes;
+}
+
+const City* FindCapital(const std::vector<const City*>& own, std::string_view factbook_capital) {
+  auto named = [&](const City* c) {
+    return !c->name.empty() && factbook_capital.substr(0, c->name.size()) == c->name;
+  };
+  const City* best = nullptr;
+  for (const City* c : own) {
+    if (c->feature_code != "PPLC") continue;
+    if (best == nullptr || (named(c) && !named(best)) ||
+        (named(c) == named(best) && c->population > best->population)) {
+      best = c;
+    }
+  }
+  if (best != nullptr) return best;
+  for (const City* c : own) {
+    if (named(c) && (best == nullptr || c->population > best->population)) best = c;
+  }
+  return best;
 }
 
 }  // namespace tv::mapbuilder

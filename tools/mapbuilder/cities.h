@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,5 +28,16 @@ struct City {
 std::optional<std::vector<City>> DecodeCities(std::string_view data);
 
 std::optional<std::vector<City>> ReadCitiesFile(const std::string& path);
+
+// The ISO 3166-1 codes in a Factbook internet country code text (".fr",
+// "Serbia: .rs; Montenegro: .me"); codes in a note after "note" are not the
+// place's own, and ".uk" stands for GB.
+std::set<std::string> IsoCodes(std::string_view text);
+
+// The capital among a place's cities: a GeoNames capital (PPLC), the one
+// whose name begins the Factbook's capital text when there are several, else
+// the most populous; failing any PPLC, the most populous city whose name
+// begins that text. Null when none fits.
+const City* FindCapital(const std::vector<const City*>& own, std::string_view factbook_capital);
 
 }  // namespace tv::mapbuilder

@@ -78,47 +78,6 @@ std::map<std::string, PlaceFacts> ReadCountryFile(const fs::path& path) {
   return facts;
 }
 
-// The ISO 3166-1 codes in an internet country code text (".fr", "Serbia:
-// .rs; Montenegro: .me"); notes after "note" are not the place's own.
-std::set<std::string> IsoCodes(std::string text) {
-  std::set<std::string> codes;
-  text = text.substr(0, text.find("note"));
-  for (size_t dot = text.find('.'); dot != std::string::npos; dot = text.find('.', dot + 1)) {
-    if (dot + 2 >= text.size() + 0 || !std::isalpha(static_cast<unsigned char>(text[dot + 1])) ||
-        !std::isalpha(static_cast<unsigned char>(text[dot + 2]))) {
-      continue;
-    }
-    if (dot + 3 < text.size() && std::isalpha(static_cast<unsigned char>(text[dot + 3]))) continue;
-    std::string code{static_cast<char>(std::toupper(text[dot + 1])),
-                     static_cast<char>(std::toupper(text[dot + 2]))};
-    if (code == "UK") code = "GB";  // the one ccTLD that is not the ISO code
-    codes.insert(code);
-  }
-  return codes;
-}
-
-// The capital among `cities`: a GeoNames capital (PPLC) of the place's
-// codes, the one the Factbook names when there are several; failing that a
-// city of the place that the Factbook names.
-const City* FindCapital(const std::vector<const City*>& own, const std::string& factbook_capital) {
-  const City* best = nullptr;
-  auto named = [&](const City* c) {
-    return !c->name.empty() && factbook_capital.compare(0, c->name.size(), c->name) == 0;
-  };
-  for (const City* c : own) {
-    if (c->feature_code != "PPLC") continue;
-    if (best == nullptr || (named(c) && !named(best)) ||
-        (named(c) == named(best) && c->population > best->population)) {
-      best = c;
-    }
-  }
-  if (best != nullptr) return best;
-  for (const City* c : own) {
-    if (named(c) && (best == nullptr || c->population > best->population)) best = c;
-  }
-  return best;
-}
-
 // Places whose map is not framed about their own polygons: the poles'
 // places about their pole, the oceans about their Factbook point, each over
 // the waters it names.
@@ -173,6 +132,16 @@ constexpr const char* kWorldCheckPlaces[] = {
     "France", "Egypt",   "Brazil", "Japan",        "Australia",
     "Canada", "India",   "Russia", "South Africa", "Argentina",
 };
+
+std::vector<const City*> CitiesOf(const std::map<std::string, std::vector<const City*>>& by_code,
+                                  const std::string& internet_code) {
+  std::vector<const City*> list;
+  for (const std::string& code : IsoCodes(internet_code)) {
+    const auto found = by_code.find(code);
+    if (found != by_code.end()) list.insert(list.end(), found->second.begin(), found->second.end());
+  }
+  return list;
+}
 
 bool WriteText(const fs::path& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -319,11 +288,7 @@ int main(int argc, char** argv) {
     if (!ocean && own_pixels < 12 && factbook) DrawRing(bitmap, *georef, *factbook);
 
     std::vector<Marker> markers;
-    std::vector<const City*> own;
-    for (const std::string& code : IsoCodes(fact.internet_code)) {
-      const auto found = cities_by_code.find(code);
-      if (found != cities_by_code.end()) own.insert(own.end(), found->second.begin(), found->second.end());
-    }
+    std::vector<const City*> own = CitiesOf(cities_by_code, fact.internet_code);
     const City* capital = FindCapital(own, fact.capital);
     if (capital != nullptr) markers.push_back({{capital->lon, capital->lat}, capital->name, true});
     std::sort(own.begin(), own.end(), [](const City* a, const City* b) { return a->population > b->population; });
@@ -349,16 +314,8 @@ int main(int argc, char** argv) {
     for (const char* place : kWorldCheckPlaces) {
       const auto index = std::find(names.begin(), names.end(), place) - names.begin();
       const auto it = facts.find(place);
-      const std::vector<const City*> own = it == facts.end() ? std::vector<const City*>{}
-          : [&] {
-              std::vector<const City*> list;
-              for (const std::string& code : IsoCodes(it->second.internet_code)) {
-                const auto found = cities_by_code.find(code);
-                if (found != cities_by_code.end()) list.insert(list.end(), found->second.begin(), found->second.end());
-              }
-              return list;
-            }();
-      const City* capital = it == facts.end() ? nullptr : FindCapital(own, it->second.capital);
+      const PlaceFacts fact = it == facts.end() ? PlaceFacts{} : it->second;
+      const City* capital = FindCapital(CitiesOf(cities_by_code, fact.internet_code), fact.capital);
       const auto distance = capital && georef
           ? DistanceToClass(classes, *georef, {capital->lon, capital->lat}, static_cast<int>(index), 1)
           : std::nullopt;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 
 #include "maps/georef.h"
@@ -74,6 +75,29 @@ TEST(MapBuilderTest, DecodesTheCityListWithItsRunningCoordinates) {
   for (size_t cut : {data.size() - 1, data.size() - 3, size_t{1}}) {
     EXPECT_FALSE(DecodeCities(std::string_view(data).substr(0, cut)).has_value()) << cut;
   }
+}
+
+TEST(MapBuilderTest, FindsEachPlacesCitiesAndCapital) {
+  EXPECT_EQ(IsoCodes(".fr"), (std::set<std::string>{"FR"}));
+  EXPECT_EQ(IsoCodes(".uk"), (std::set<std::string>{"GB"}));
+  EXPECT_EQ(IsoCodes("Serbia: .rs; Montenegro: .me"), (std::set<std::string>{"ME", "RS"}));
+  EXPECT_EQ(IsoCodes(".ru; note - Russia also has responsibility for a legacy domain \".su\""),
+            (std::set<std::string>{"RU"}));
+  EXPECT_TRUE(IsoCodes("N/A").empty());
+  EXPECT_TRUE(IsoCodes(".com").empty());
+
+  const City belgrade{"Belgrade", "RS", "PPLC", 1273651, 20.46, 44.8};
+  const City podgorica{"Podgorica", "ME", "PPLC", 136473, 19.26, 42.44};
+  const City novi_sad{"Novi Sad", "RS", "PPLA", 215400, 19.84, 45.25};
+  const City apia{"Apia", "WS", "PPL", 40407, -171.77, -13.83};
+  const std::vector<const City*> pair = {&novi_sad, &podgorica, &belgrade};
+  // The Factbook's capital decides between two capitals, else the larger.
+  EXPECT_EQ(FindCapital(pair, "Podgorica; note - ..."), &podgorica);
+  EXPECT_EQ(FindCapital(pair, "Belgrade"), &belgrade);
+  EXPECT_EQ(FindCapital(pair, "N/A"), &belgrade);
+  // Without a GeoNames capital, a city named by the Factbook.
+  EXPECT_EQ(FindCapital({&apia}, "Apia"), &apia);
+  EXPECT_EQ(FindCapital({&apia}, "N/A"), nullptr);
 }
 
 art::Polygon Box(double lon0, double lat0, double lon1, double lat1) {
