@@ -126,12 +126,14 @@ void Press(std::string_view target) {
   ASSERT_TRUE(tv::ui::automation::Press(target, error)) << error;
 }
 
-// The map area of the display as the screen shows it now, row by row.
+// The map area of the display as the screen shows it now, row by row, read
+// from the framebuffer itself (windows above it included).
 std::vector<Color> MapPixels() {
-  auto canvas = Screen().GetScreenCanvas();
+  const tv::gfx::Bitmap& display = tv::ui::Desktop::Get().Display();
+  const Point origin = Screen().ScreenOrigin();
   std::vector<Color> pixels;
   for (int y = 0; y < kMapHeight; ++y) {
-    for (int x = 0; x < kMapWidth; ++x) pixels.push_back(canvas.GetPixel({x, y}).value_or(Color{1, 2, 3}));
+    for (int x = 0; x < kMapWidth; ++x) pixels.push_back(display.Load(origin.x + x, origin.y + y));
   }
   return pixels;
 }
