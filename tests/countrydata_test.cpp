@@ -241,7 +241,7 @@ TEST_F(CountryDataFile, PartsAndSuccessorsCarryTheirOwnFacts) {
   ASSERT_NE(martinique, nullptr);
   EXPECT_EQ(martinique->values.at({"communication", "country code"}), "596");
   EXPECT_EQ(martinique->values.at({"communication", "internet country code"}), ".mq");
-  EXPECT_EQ(martinique->values.at({"government", "capital"}), "N/A");
+  EXPECT_EQ(martinique->values.at({"government", "capital"}), "Fort-de-France");
   EXPECT_EQ(martinique->values.at({"people", "population"}), "N/A");
   // A place that has since split shows each successor by name.
   const Block* serbia = Find(blocks, "Serbia and Montenegro");
