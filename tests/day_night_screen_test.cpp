@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -112,7 +113,10 @@ DayNightScreen& Screen() {
   for (tv::ui::Window* window : tv::ui::Desktop::Get().TopLevels()) {
     if (auto* found = dynamic_cast<DayNightScreen*>(window)) screen = found;
   }
-  EXPECT_NE(screen, nullptr) << "top window is " << TopKind();
+  if (screen == nullptr) {
+    ADD_FAILURE() << "no Day/Night screen; the top window is " << TopKind();
+    std::abort();
+  }
   return *screen;
 }
 
