@@ -357,7 +357,7 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-               "--facts QuorvelCountriesTerravue.txt [--taps-out FILE] "
-               "[--flags place-flags.tsv --flag-icons DIR] [--preview DIR]\n");
+  if (options.atlas.empty() || options.out.empty() || options.facts.empty()) return Usage();
+  if (options.flags.empty() != options.flag_icons.empty()) return Usage();
   return Run(options);
 }
