@@ -6,6 +6,7 @@
 #include "platform/resources/resources.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/desktop.h"
+#include "platform/ui/json.h"
 #include "platform/ui/message_box.h"
 #include "screens/navigator.h"
 
@@ -147,6 +148,17 @@ bool DayNightScreen::ShadeNight() {
     }
   }
   return true;
+}
+
+std::vector<std::pair<std::string, std::string>> DayNightScreen::StateForDump() const {
+  const DayNightPlotState& state = DayNightState();
+  std::string clocks = "[";
+  for (int i = 0; i < kClockCount; ++i) {
+    if (i > 0) clocks += ',';
+    clocks += tv::ui::JsonQuote(state.clock_text[i]);
+  }
+  clocks += ']';
+  return {{"clocks", clocks}, {"plot_on_paint", state.plot_on_paint ? "true" : "false"}};
 }
 
 void DayNightScreen::OnCommand(int id, int notification) {

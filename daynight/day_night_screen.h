@@ -3,6 +3,8 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/gfx/color.h"
 #include "platform/ui/dialog.h"
@@ -55,6 +57,9 @@ class DayNightScreen : public tv::ui::Dialog {
   // pixels. A pixel that cannot be read stops the shading and tells the user
   // (after the current paint); returns whether the whole plot was shaded.
   bool ShadeNight();
+
+  // The three clock texts and whether the next paint shades, for the dump.
+  std::vector<std::pair<std::string, std::string>> StateForDump() const override;
 
  protected:
   bool OnInitDialog() override;

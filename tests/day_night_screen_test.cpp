@@ -23,6 +23,7 @@
 namespace terravue {
 namespace {
 
+using testing::MessageText;
 using testing::ProgramRun;
 using testing::RecordingNavigator;
 using testing::Top;
@@ -224,9 +225,14 @@ TEST(DayNightScreenTest, OpensWithTheThreeDefaultClocks) {
     for (int i = 0; i < kClockCount; ++i) {
       EXPECT_EQ(screen.LastPaintTexts()[i].text, clocks[i]);
       EXPECT_EQ(screen.LastPaintTexts()[i].position, positions[i]);
+      EXPECT_EQ(screen.LastPaintTexts()[i].color, tv::gfx::kBlack);
       EXPECT_EQ(DayNightState().clock_text[i], clocks[i]);
     }
     EXPECT_TRUE(DayNightState().plot_on_paint);
+    EXPECT_NE(tv::ui::automation::Dump().find(
+                  R"("state":{"clocks":["Mon 6/21 4:30 PM","N/A","Time Database Error!"],)"
+                  R"("plot_on_paint":true})"),
+              std::string::npos);
     // The clocks are black on white.
     auto canvas = screen.GetScreenCanvas();
     bool black = false;
@@ -367,6 +373,56 @@ TEST(DayNightScreenTest, MapUnderAClosedListIsShadedAgain) {
     EXPECT_NE(DayNightState().clock_text[2], u"Time Database Error!");
     EXPECT_TRUE(DayNightState().plot_on_paint);
     ExpectShadedAsTheModelSays("after a choice from the list over the map");
+  });
+  EXPECT_EQ(run.RunScreen(), 0);
+}
+
+// A map pixel that cannot be read (a window lies over it) stops the shading
+// there: the columns before it stay darkened, the rest of the paint still
+// draws the clocks, and the user is told once the paint is over. Once the
+// window has gone, the repaint shades the whole map.
+TEST(DayNightScreenTest, UnreadablePixelStopsTheShadingAndTellsTheUser) {
+  DayNightRun run(kJuneNoon);
+  auto cover = std::make_shared<tv::ui::Window>();
+  run.Step([cover] {
+    const Point o = Screen().ScreenOrigin();
+    cover->SetFrame({o.x + 100, o.y + 40, o.x + 140, o.y + 60});
+    tv::ui::Desktop::Get().AddTopLevel(cover.get());
+    cover->Show(true);
+    Screen().Invalidate(true);
+  });
+  run.Step([cover] {
+    EXPECT_EQ(MessageText(), u"ERROR IN PLOT COLORS");
+    auto* box = dynamic_cast<tv::ui::MessageBoxWindow*>(Top());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->Caption(), u"Terravue");
+    EXPECT_EQ(Screen().LastPaintTexts().size(), 3u);
+    const std::vector<Color> before = UnshadedMap();
+    const std::vector<Color> shown = MapPixels();
+    int shaded_before = 0;
+    // Where the message box does not lie over the map.
+    const tv::gfx::Rect box_area = box->ScreenRect().Offset(-Screen().ScreenOrigin().x,
+                                                            -Screen().ScreenOrigin().y);
+    for (int y = kPlotFirstRow; y <= kPlotLastRow; y += 2) {
+      for (int x : {0, 2, 98, 100, 238}) {
+        if (box_area.Contains({x, y})) continue;
+        const Color original = before[y * kMapWidth + x];
+        const bool reached = x < 100 || (x == 100 && y < 40);
+        const bool night = ClassifyMapPoint(x, y) == DayNight::kNight;
+        const Color expected = reached && night ? NightColor(original).value_or(original) : original;
+        if (x == 100 && y >= 40 && y < 60) continue;  // under the window
+        EXPECT_EQ(shown[y * kMapWidth + x], expected) << x << "," << y;
+        shaded_before += reached && expected != original;
+      }
+    }
+    EXPECT_GT(shaded_before, 10);
+    cover->Show(false);
+    tv::ui::Desktop::Get().RemoveTopLevel(cover.get());
+    Press("ok");
+  });
+  run.Step([] {
+    EXPECT_EQ(TopTemplate(), 396);
+    ExpectShadedAsTheModelSays("after the window went");
   });
   EXPECT_EQ(run.RunScreen(), 0);
 }
