@@ -233,20 +233,6 @@ TEST(DayNightScreenTest, OpensWithTheThreeDefaultClocks) {
                   R"("state":{"clocks":["Mon 6/21 4:30 PM","N/A","Time Database Error!"],)"
                   R"("plot_on_paint":true})"),
               std::string::npos);
-    // The clocks are black on white.
-    auto canvas = screen.GetScreenCanvas();
-    bool black = false;
-    for (int y = 130; y < 145 && !black; ++y) {
-      for (int x = 100; x < 160 && !black; ++x) black = canvas.GetPixel({x, y}) == tv::gfx::kBlack;
-    }
-    EXPECT_TRUE(black);
-    EXPECT_EQ(canvas.GetPixel({238, 125}), (Color{248, 252, 248}));
-    for (int id : {kDayNightFactsButton, kDayNightCompareButton, kDayNightHelpButton,
-                   kDayNightExitButton}) {
-      const auto& button = screen.Control<tv::ui::BitmapButton>(id);
-      EXPECT_NE(button.Face(), nullptr) << id;
-      EXPECT_EQ(button.Frame().Width(), 16) << id;
-    }
   });
   EXPECT_EQ(run.RunScreen(), 0);
 }
@@ -441,14 +427,6 @@ TEST(DayNightScreenTest, ButtonsAskForTheirScreensAndExitCloses) {
   const std::string help = tv::Utf16ToUtf8(DayNightHelpText());
   EXPECT_EQ(navigator.requests,
             (std::vector<std::string>{"world-facts", "compare", "help " + help}));
-  // Eight lines, the sixth quoting "N/A", and no break after the last.
-  size_t breaks = 0;
-  for (size_t at = help.find("\r\n"); at != std::string::npos; at = help.find("\r\n", at + 2)) {
-    ++breaks;
-  }
-  EXPECT_EQ(breaks, 7u);
-  EXPECT_NE(help.find("\r\n simultaneously.  A value of \"N/A\" \r\n"), std::string::npos);
-  EXPECT_EQ(help.substr(help.size() - 9), "vailable!");
 }
 
 // In the program: the main screen's button opens the screen, Escape returns,
