@@ -99,7 +99,7 @@ TEST(CliTest, BadScriptLinesStopWithStatusTwo) {
       {"dump\nchoose 4242 0\n", ":2: no control 4242"},
       {"dump\nchoose 1009 \"Atlantis\"\n", ":2: control 1009 has no item"},
       {"dump\npress 5\n", ":2: no control or command 5"},
-      {"dump\nkey Space\n", ":2: unknown key Space"},
+      {"dump\nkey F13\n", ":2: unknown key F13"},
       {"dump\nchoose 1009 \"Europe\n", ":2: unterminated quote"},
       {"dump\npress 1007\npress ok\n", ":3: the top window has no OK button"},
       {"open atlas\n", ":1: unknown screen atlas"},
