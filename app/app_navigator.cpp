@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "daynight/day_night_screen.h"
 #include "db/install_screen.h"
 #include "info/help_screen.h"
 #include "platform/ui/message_box.h"
@@ -41,7 +42,10 @@ void AppNavigator::OpenCountryInfo(std::u16string_view country) {
   NotAvailableYet(WithCountry(u"Country Info", country));
 }
 
-void AppNavigator::OpenDayNight() { NotAvailableYet(u"Day/Night Plot"); }
+void AppNavigator::OpenDayNight() {
+  DayNightScreen screen;
+  screen.RunModal();
+}
 
 void AppNavigator::OpenCompare() { NotAvailableYet(u"Compare Countries Info"); }
 
