@@ -108,7 +108,8 @@ bool CountryMapScreen::LoadMap() {
   // there.
   std::u16string map_name;
   CountryRecordStore::GetCountryField(country, u"geography", u"map", map_name);
-  const std::filesystem::path path = tv::files::MapsFolder() / (tv::Utf16ToUtf8(map_name) + ".gif");
+  const std::filesystem::path folder = maps_folder.empty() ? tv::files::MapsFolder() : maps_folder;
+  const std::filesystem::path path = folder / (tv::Utf16ToUtf8(map_name) + ".gif");
   const std::u16string path_text = tv::Utf8ToUtf16(path.string());
 
   // The picture lives only for the opening: the screen keeps its square copy.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,6 +39,8 @@ class CountryMapScreen : public tv::ui::Dialog {
   ~CountryMapScreen() override;
 
   std::u16string country;
+  // Where the map images are; empty for the program's own maps folder.
+  std::filesystem::path maps_folder;
 
   const CountryMapViewState& View() const { return view_; }
   bool HasGeoreference() const { return tool_.HasGeoreference(); }

@@ -227,7 +227,7 @@ TEST(CountryMapViewTest, GeodesicBetweenTappedPoints) {
   view.scroll_x = 1700;
   EXPECT_EQ(tool.Tap(view, {95, 34}), TapResult::kSegmentAdded);
   EXPECT_NEAR(view.total, 5551.76, 0.01);
-  EXPECT_EQ(DistanceLabel(view.total, false), u"3449.69 miles");
+  EXPECT_EQ(DistanceLabel(view.total, false), u"3449.70 miles");
 }
 
 TEST(CountryMapViewTest, GeodesicFollowsTheZoom) {
