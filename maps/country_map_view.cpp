@@ -17,7 +17,11 @@ std::string Number(double v) {
 
 std::string Flag(bool v) { return v ? "true" : "false"; }
 
-std::string Pair(int a, int b) { return "[" + std::to_string(a) + "," + std::to_string(b) + "]"; }
+std::string Pair(int a, int b) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "[%d,%d]", a, b);
+  return buffer;
+}
 
 }  // namespace
 
