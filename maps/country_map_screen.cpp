@@ -175,11 +175,12 @@ void CountryMapScreen::OnScroll(ScrollOrientation bar, ScrollCode code, int pos)
   const int now = GetScrollInfo(bar).pos;
   view_.scrolled = true;
   (vertical ? view_.scroll_y : view_.scroll_x) = now;
-  if (vertical) {
-    ScrollWindow(0, old - now);
-  } else {
-    ScrollWindow(old - now, 0);
-  }
+  const Point moved = vertical ? Point{0, old - now} : Point{old - now, 0};
+  // The last tapped point's marker moves with the map, and so does the point
+  // the next segment starts from: a path stays measured on the map however
+  // it is scrolled between taps.
+  if (view_.start_point_set) view_.previous_point = view_.previous_point + moved;
+  ScrollWindow(moved.x, moved.y);
   Update();
 }
 

@@ -322,6 +322,32 @@ TEST_F(MapScreenTest, DistanceToolDrawsMarkersLinesAndLabels) {
   RunMap(u"France");
 }
 
+TEST_F(MapScreenTest, APathStaysOnTheMapAcrossAScroll) {
+  AddPlace(u"France", u"2.5", u"testmap");
+  WritePatternGif(maps_ / "testmap.gif");
+  run_.Step([] {
+    Press(kDistanceCommand);
+    Tap(10, 10);
+  });
+  run_.Step([] {
+    testing::PressKey(tv::ui::Key::kRight);
+    testing::PressKey(tv::ui::Key::kRight);
+  });
+  run_.Step([] {
+    // The marker moved two pixels left with the map, and so did the point.
+    EXPECT_EQ(Map().View().previous_point, (Point{8, 10}));
+    EXPECT_EQ(WindowPixel({7, 9}), OnDisplay({255, 255, 0}));
+    Tap(11, 14);
+  });
+  run_.Step([] {
+    // Map pixels (10, 10) to (13, 14): 5 pixels of 2.5 km.
+    EXPECT_DOUBLE_EQ(Map().View().total, 12.5);
+    EXPECT_TRUE(HasScreenText(u"12.50 Kms", {6, 19}));
+    Press(kMapExitCommand);
+  });
+  RunMap(u"France");
+}
+
 TEST_F(MapScreenTest, AZoomStepEndsTheDistanceTool) {
   AddPlace(u"France", u"2.5", u"testmap");
   WritePatternGif(maps_ / "testmap.gif");
