@@ -15,60 +15,10 @@ using tv::maps::WorldFile;
 using tv::ui::ScrollCode;
 using TapResult = DistanceTool::TapResult;
 
-// The client area of the map screen: the display less the navigation and
-// command bars and the two scroll bars.
-constexpr int kClientWidth = 227;
-constexpr int kClientHeight = 255;
-
 CountryMapViewState Opened(int width, int height, double scale) {
   CountryMapViewState view;
   view.Reset(width, height, scale);
   return view;
-}
-
-TEST(CountryMapViewTest, ScrollRangesOfA300By200Map) {
-  // At the natural size the wide map scrolls 10 pixels short of its right
-  // edge; it is not as high as the client area, so that bar has 0 to 1.
-  EXPECT_EQ(ScrollRangeMax(300, kClientWidth, kNaturalScrollMargin), 63);
-  EXPECT_EQ(ScrollRangeMax(200, kClientHeight, kNaturalScrollMargin), 1);
-  // After a zoom step the ranges reach the edges.
-  CountryMapViewState view = Opened(300, 200, 2.5);
-  ASSERT_TRUE(view.ZoomIn());
-  EXPECT_EQ(ScrollRangeMax(view.current_width, kClientWidth, 0), 390 - 227);
-  EXPECT_EQ(ScrollRangeMax(view.current_height, kClientHeight, 0), 5);
-  // A content exactly as large as the client area does not scroll.
-  EXPECT_EQ(ScrollRangeMax(kClientWidth, kClientWidth, 0), 1);
-}
-
-TEST(CountryMapViewTest, OpeningSetsSizesAndLimits) {
-  const CountryMapViewState view = Opened(301, 201, 4.0);
-  EXPECT_EQ(view.current_width, 301);
-  EXPECT_EQ(view.current_height, 201);
-  EXPECT_EQ(view.maximum_width, 602);
-  EXPECT_EQ(view.maximum_height, 402);
-  EXPECT_EQ(view.minimum_width, 150);
-  EXPECT_EQ(view.minimum_height, 100);
-  EXPECT_FALSE(view.zoom_pending || view.zoomed || view.distance_mode);
-}
-
-TEST(CountryMapViewTest, ZoomInTwiceThenRefused) {
-  CountryMapViewState view = Opened(300, 200, 2.6);
-  ASSERT_TRUE(view.ZoomIn());
-  EXPECT_EQ(view.current_width, 390);
-  EXPECT_EQ(view.current_height, 260);
-  EXPECT_DOUBLE_EQ(view.scale, 2.6 * kInverseZoomFactor);
-  ASSERT_TRUE(view.ZoomIn());
-  EXPECT_EQ(view.current_width, 507);
-  EXPECT_EQ(view.current_height, 338);
-  view.EndZoomPaint();
-  ASSERT_FALSE(view.zoom_pending);
-  // 507 x 1.3 = 659.1 passes 600: refused, yet the view is to be redrawn.
-  const double scale = view.scale;
-  EXPECT_FALSE(view.ZoomIn());
-  EXPECT_EQ(view.current_width, 507);
-  EXPECT_EQ(view.current_height, 338);
-  EXPECT_EQ(view.scale, scale);
-  EXPECT_TRUE(view.zoom_pending);
 }
 
 TEST(CountryMapViewTest, ZoomOutTwiceThenRefusedAndBackIn) {
