@@ -6,6 +6,7 @@
 #include "daynight/day_night_screen.h"
 #include "db/install_screen.h"
 #include "info/help_screen.h"
+#include "maps/country_map_screen.h"
 #include "platform/ui/message_box.h"
 
 namespace terravue {
@@ -35,7 +36,9 @@ void AppNavigator::OpenReferenceMap(int region) {
 }
 
 void AppNavigator::OpenCountryMap(std::u16string_view country) {
-  NotAvailableYet(WithCountry(u"Country Map", country));
+  CountryMapScreen screen;
+  screen.country = country;
+  screen.RunModal();
 }
 
 void AppNavigator::OpenCountryInfo(std::u16string_view country) {
