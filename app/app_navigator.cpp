@@ -4,7 +4,10 @@
 #include <string>
 
 #include "db/install_screen.h"
+#include "info/compare_screen.h"
+#include "info/country_info_screen.h"
 #include "info/help_screen.h"
+#include "info/world_facts_screen.h"
 #include "platform/ui/message_box.h"
 
 namespace terravue {
@@ -38,14 +41,22 @@ void AppNavigator::OpenCountryMap(std::u16string_view country) {
 }
 
 void AppNavigator::OpenCountryInfo(std::u16string_view country) {
-  NotAvailableYet(WithCountry(u"Country Info", country));
+  CountryInfoScreen screen;
+  screen.country_name = country;
+  screen.RunModal();
 }
 
 void AppNavigator::OpenDayNight() { NotAvailableYet(u"Day/Night Plot"); }
 
-void AppNavigator::OpenCompare() { NotAvailableYet(u"Compare Countries Info"); }
+void AppNavigator::OpenCompare() {
+  CompareScreen screen;
+  screen.RunModal();
+}
 
-void AppNavigator::OpenQuickFacts() { NotAvailableYet(u"Quick World Facts"); }
+void AppNavigator::OpenQuickFacts() {
+  WorldFactsScreen screen;
+  screen.RunModal();
+}
 
 void AppNavigator::OpenHelp(std::u16string_view text) {
   HelpScreen screen;

@@ -227,9 +227,9 @@ TEST(MainScreenTest, ButtonsAskForTheirScreens) {
 
 TEST(MainScreenTest, PlaceholdersAndHelpOpenInTheProgram) {
   ProgramRun run;
-  run.Step([] { Press(std::to_string(kCompareButton)); });
+  run.Step([] { Press(std::to_string(kDayNightButton)); });
   run.Step([] {
-    EXPECT_EQ(MessageText(), u"Not available yet: Compare Countries Info");
+    EXPECT_EQ(MessageText(), u"Not available yet: Day/Night Plot");
     Press("ok");
   });
   run.Step([] { Press(std::to_string(kHelpButton)); });
