@@ -254,7 +254,7 @@ TEST_F(CountryDataFile, PartsAndSuccessorsCarryTheirOwnFacts) {
 
 TEST_F(CountryDataFile, CurrencyCodesAreThreeCapitalsAndFieldsNotYetDrawnAreNotAvailable) {
   for (const Block& block : Blocks()) {
-    for (const char* field : {"flag", "scale", "map"}) {
+    for (const char* field : {"scale", "map"}) {
       EXPECT_EQ(block.values.at({"geography", field}), "N/A") << block.name;
     }
     const std::string& code = block.values.at({"economy", "currency code"});
@@ -262,6 +262,26 @@ TEST_F(CountryDataFile, CurrencyCodesAreThreeCapitalsAndFieldsNotYetDrawnAreNotA
     ASSERT_EQ(code.size(), 3u) << block.name << ": " << code;
     for (char c : code) EXPECT_TRUE(c >= 'A' && c <= 'Z') << block.name << ": " << code;
   }
+}
+
+// Exchange rates written without a code, with a code in place of "US", or
+// with a local abbreviation still give the currency and its ISO code.
+TEST_F(CountryDataFile, CurrenciesNamedWithoutAnIsoCodeAreRead) {
+  const std::vector<Block> blocks = Blocks();
+  const std::pair<const char*, const char*> kExpected[] = {
+      {"Thailand", "THB"},   {"Cameroon", "XAF"}, {"Swaziland", "SZL"}, {"Kuwait", "KWD"},
+      {"Gaza Strip", "ILS"}, {"Ecuador", "USD"},  {"Belarus", "BYR"},   {"Estonia", "EUR"},
+  };
+  for (const auto& [place, code] : kExpected) {
+    const Block* block = Find(blocks, place);
+    ASSERT_NE(block, nullptr) << place;
+    EXPECT_EQ(block->values.at({"economy", "currency code"}), code) << place;
+    EXPECT_NE(block->values.at({"economy", "currency"}), "N/A") << place;
+  }
+  EXPECT_EQ(Find(blocks, "Thailand")->values.at({"economy", "currency"}), "baht");
+  EXPECT_EQ(Find(blocks, "Swaziland")->values.at({"economy", "currency"}), "emalangeni");
+  // A country that adopted the euro is not shown with its former currency's name.
+  EXPECT_EQ(Find(blocks, "Latvia")->values.at({"economy", "currency"}), "euros");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/image_io.h"
 #include "tools/artbuilder/faces.h"
+#include "tools/artbuilder/flags.h"
 #include "tools/artbuilder/globe.h"
 #include "tools/artbuilder/topojson.h"
 #include "tools/artbuilder/worldmap.h"
@@ -26,12 +29,14 @@ struct Options {
   std::string atlas;
   fs::path out;
   fs::path preview;  // optional: enlarged PNGs for looking at the artwork
+  fs::path flags;       // optional: the data builder's flag manifest
+  fs::path flag_icons;  // the flag-icons package the manifest's codes name
 };
 
 int Usage() {
   std::fprintf(stderr,
                "usage: terravue-artbuilder --atlas countries-50m.json --out resources/ "
-               "[--preview DIR]\n");
+               "[--flags place-flags.tsv --flag-icons DIR] [--preview DIR]\n");
   return 2;
 }
 
@@ -59,6 +64,66 @@ bool WriteAndVerifyBmp(const Bitmap& bitmap, const fs::path& path) {
   }
   if (!same) std::fprintf(stderr, "error: %s does not read back as written\n", path.c_str());
   return same;
+}
+
+// Draws every flag the manifest names at 64 by 32 in 16 colours of its own,
+// writes it under bitmaps/flags/ and lists it in the resource list.
+bool BuildFlags(const Options& options) {
+  std::string error;
+  const auto flags = tv::art::ReadFlagManifest(options.flags, error);
+  if (!flags) {
+    std::fprintf(stderr, "error: %s\n", error.c_str());
+    return false;
+  }
+  // Files of flags no longer named would linger unseen, so the folder is
+  // written afresh.
+  fs::remove_all(options.out / "bitmaps" / "flags");
+  std::vector<Bitmap> drawn;
+  for (const tv::art::FlagEntry& flag : *flags) {
+    const fs::path svg = options.flag_icons / "flags" / "4x3" / (flag.code + ".svg");
+    const auto full = tv::art::RasteriseSvg(svg, tv::art::kFlagWidth, tv::art::kFlagHeight, error);
+    const auto reduced = full ? tv::art::QuantiseTo16Colors(*full, error) : std::nullopt;
+    if (!reduced) {
+      std::fprintf(stderr, "error: flag %s: %s\n", flag.stem.c_str(), error.c_str());
+      return false;
+    }
+    if (!WriteAndVerifyBmp(*reduced, options.out / tv::art::FlagFileName(flag.stem))) return false;
+    drawn.push_back(*reduced);
+  }
+  const fs::path list_path = options.out / "terravue.list";
+  std::ifstream in(list_path, std::ios::binary);
+  std::ostringstream list;
+  list << in.rdbuf();
+  if (!in) {
+    std::fprintf(stderr, "error: cannot read %s\n", list_path.c_str());
+    return false;
+  }
+  in.close();
+  std::ofstream out(list_path, std::ios::binary | std::ios::trunc);
+  out << tv::art::ReplaceFlagBlock(list.str(), *flags);
+  if (!out) {
+    std::fprintf(stderr, "error: cannot write %s\n", list_path.c_str());
+    return false;
+  }
+  std::printf("wrote %zu flags under %s and listed them in %s\n", flags->size(),
+              (options.out / "bitmaps" / "flags").c_str(), list_path.c_str());
+  if (!options.preview.empty()) {
+    // All flags side by side, eight a row, enlarged.
+    const int per_row = 8;
+    const int rows = static_cast<int>((drawn.size() + per_row - 1) / per_row);
+    Bitmap sheet(per_row * 72 + 8, rows * 40 + 8, tv::gfx::PixelFormat::kRgb888);
+    sheet.Fill(tv::gfx::kWhite);
+    for (size_t k = 0; k < drawn.size(); ++k) {
+      const int left = 8 + static_cast<int>(k % per_row) * 72;
+      const int top = 8 + static_cast<int>(k / per_row) * 40;
+      for (int y = 0; y < tv::art::kFlagHeight; ++y) {
+        for (int x = 0; x < tv::art::kFlagWidth; ++x) sheet.Store(left + x, top + y, drawn[k].Load(x, y));
+      }
+    }
+    fs::create_directories(options.preview);
+    tv::gfx::WritePngFile(Enlarge(sheet, 2), (options.preview / "flags-x2.png").string());
+  }
+  return true;
 }
 
 int Run(const Options& options) {
@@ -134,6 +199,13 @@ int Run(const Options& options) {
     faces.push_back(std::move(*bitmap));
   }
 
+  // The country list's row images: 425 the bullet, 426 blank.
+  if (!WriteAndVerifyBmp(tv::art::BulletBitmap(), options.out / "bitmaps" / "bullet.bmp") ||
+      !WriteAndVerifyBmp(tv::art::BlankBitmap(), options.out / "bitmaps" / "blank.bmp")) {
+    return 1;
+  }
+  std::printf("wrote the row images bullet.bmp (425) and blank.bmp (426)\n");
+
   // The globe faces Europe and Africa, the middle of the world map.
   const tv::art::LandMask land(*countries, 0.1);
   const Bitmap icon = tv::art::RenderGlobe(land, 15, 20, 32);
@@ -146,6 +218,8 @@ int Run(const Options& options) {
     return 1;
   }
   std::printf("wrote %s and %s\n", icon_path.c_str(), png_path.c_str());
+
+  if (!options.flags.empty() && !BuildFlags(options)) return 1;
 
   if (!options.preview.empty()) {
     fs::create_directories(options.preview);
@@ -184,6 +258,10 @@ int main(int argc, char** argv) {
       options.atlas = argv[++k];
     } else if (arg == "--out") {
       options.out = argv[++k];
+    } else if (arg == "--flags") {
+      options.flags = argv[++k];
+    } else if (arg == "--flag-icons") {
+      options.flag_icons = argv[++k];
     } else if (arg == "--preview") {
       options.preview = argv[++k];
     } else {
@@ -191,5 +269,6 @@ int main(int argc, char** argv) {
     }
   }
   if (options.atlas.empty() || options.out.empty()) return Usage();
+  if (options.flags.empty() != options.flag_icons.empty()) return Usage();
   return Run(options);
 }

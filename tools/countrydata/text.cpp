@@ -15,6 +15,12 @@ bool IsSeparator(char c) { return c == ';' || c == ',' || c == ' '; }
 
 }  // namespace
 
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
 std::string CleanText(std::string_view text) {
   // First pass: tags, entities, separators and control characters.
   std::string out;

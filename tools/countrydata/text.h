@@ -23,6 +23,9 @@ std::string CleanText(std::string_view text);
 // Text that fits is returned unchanged.
 std::string CutAtWord(std::string text, size_t max_bytes = kMaxValueBytes);
 
+// ASCII letters made lower case, everything else kept.
+std::string Lower(std::string_view text);
+
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
 bool IsValidUtf8(std::string_view text);
 
