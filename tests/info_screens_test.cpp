@@ -525,8 +525,17 @@ TEST(CompareScreenTest, OpensWithFiveEqualRowsAndRefreshesOnChoices) {
     EXPECT_EQ(features.GetCurSel(), 0);
     EXPECT_EQ(values(), std::vector<std::u16string>(5, u"mountains"));
   });
-  // Only row 3 follows its own selector.
-  run.Step([] { Choose(kCompareRows[2].country_selector, u"France"); });
+  // Only row 3 follows its own selector: the other boxes are not even set
+  // again.
+  run.Step([] {
+    TopScreen<CompareScreen>().Control<tv::ui::LineEdit>(kCompareRows[0].value_box).SetText(u"kept");
+    Choose(kCompareRows[2].country_selector, u"France");
+  });
+  run.Step([&values] {
+    EXPECT_EQ(values(), (std::vector<std::u16string>{u"kept", u"mountains", u"museums",
+                                                     u"mountains", u"mountains"}));
+  });
+  run.Step([] { Choose(kCompareFeatureSelector, u"attractions"); });
   run.Step([&values] {
     EXPECT_EQ(values(), (std::vector<std::u16string>{u"mountains", u"mountains", u"museums",
                                                      u"mountains", u"mountains"}));
@@ -704,19 +713,23 @@ TEST(InfoScreensProgramTest, MainScreenButtonsOpenTheScreens) {
   EXPECT_EQ(run.Run(), 0);
 }
 
-// The installed facts: every value of every country wraps soundly, and
-// "World" opens like any other place.
-TEST(InfoScreensProgramTest, RealDataWrapsSoundlyAndWorldOpens) {
-  ProgramRun run;
+// Imports the installed facts and zones into the run's device.
+void ImportRealData(const ProgramRun& run) {
   std::filesystem::create_directories(run.DeviceRoot() / "windows");
-  const std::filesystem::path data =
-      std::filesystem::path(std::getenv("TERRAVUE_SOURCE_DIR") ? std::getenv("TERRAVUE_SOURCE_DIR")
-                                                               : ".") / "data";
+  const char* source = std::getenv("TERRAVUE_SOURCE_DIR");
+  const std::filesystem::path data = std::filesystem::path(source ? source : ".") / "data";
   for (const char* name : {"QuorvelCountriesTerravue.txt", "QuorvelZones.txt"}) {
     std::filesystem::copy_file(data / name, run.DeviceRoot() / "windows" / name);
   }
   ASSERT_TRUE(ZoneRecordStore::ImportZoneData());
   ASSERT_TRUE(ImportCountryData([](std::u16string_view) {}));
+}
+
+// The installed facts: every value of every country wraps soundly, and
+// "World" opens like any other place.
+TEST(InfoScreensProgramTest, RealDataWrapsSoundlyAndWorldOpens) {
+  ProgramRun run;
+  ImportRealData(run);
   for (std::u16string_view country : {u"Croatia", u"Netherlands Antilles", u"France"}) {
     for (int c = 0; c < kCategoryCount; ++c) {
       for (std::u16string_view field : CategoryFieldTable(c)) {
@@ -739,6 +752,41 @@ TEST(InfoScreensProgramTest, RealDataWrapsSoundlyAndWorldOpens) {
     EXPECT_EQ(screen.LastPaintTexts()[0].position, (Point{(240 - 35) / 2, 5}));
   });
   EXPECT_EQ(RunCountryInfo(run, navigator, u"World"), 0);
+}
+
+// The program's own flags fill the framed box: France's three bands, Japan's
+// disc on white.
+TEST(InfoScreensProgramTest, RealFlagsFillTheBox) {
+  for (std::u16string_view country : {u"France", u"Japan"}) {
+    ProgramRun run;
+    ImportRealData(run);
+    RecordingNavigator navigator;
+    run.Step([country] {
+      auto& screen = TopScreen<CountryInfoScreen>();
+      for (Point p : {Point{0, 32}, Point{63, 63}, Point{32, 32}}) {
+        EXPECT_EQ(Pixel(screen, p), Color{}) << p.x << "," << p.y;
+      }
+      auto white = [](Color c) { return c.r > 200 && c.g > 200 && c.b > 200; };
+      if (country == u"France") {
+        const Color left = Pixel(screen, {10, 48});
+        const Color middle = Pixel(screen, {32, 48});
+        const Color right = Pixel(screen, {53, 48});
+        EXPECT_GT(left.b, left.r);
+        EXPECT_TRUE(white(middle));
+        EXPECT_GT(right.r, right.b);
+        // Flat bands: a band is one colour from top to bottom.
+        EXPECT_EQ(Pixel(screen, {10, 34}), left);
+        EXPECT_EQ(Pixel(screen, {53, 61}), right);
+      } else {
+        const Color centre = Pixel(screen, {32, 48});
+        EXPECT_GT(centre.r, 150);
+        EXPECT_LT(centre.g, 100);
+        EXPECT_TRUE(white(Pixel(screen, {4, 36})));
+        EXPECT_TRUE(white(Pixel(screen, {59, 59})));
+      }
+    });
+    EXPECT_EQ(RunCountryInfo(run, navigator, country), 0);
+  }
 }
 
 }  // namespace
