@@ -48,7 +48,8 @@ void Seed(const ProgramRun& run, std::initializer_list<Fact> facts) {
   std::filesystem::create_directories(run.DeviceRoot() / "windows");
   std::ofstream(run.DeviceRoot() / "windows" / "QuorvelZones.txt", std::ios::binary)
       << "5,Test Standard Time,Test Daylight Time,-300,0,0,0,0,0,0\n"
-         "33,Greenwich Mean Time,Greenwich Mean Time,0,0,0,0,0,0,0\n";
+         "33,Greenwich Mean Time,Greenwich Mean Time,0,0,0,0,0,0,0\n"
+         "4464,Wrapped Standard Time,Wrapped Daylight Time,0,0,0,0,0,0,0\n";
   ASSERT_TRUE(ZoneRecordStore::ImportZoneData());
   tv::store::RecordDatabase db;
   ASSERT_TRUE(CountryRecordStore::OpenOrCreateCountryStore(db));
@@ -178,6 +179,20 @@ TEST(CountryInfoScreenTest, TitleIsCentredBySevenPixelsACharacter) {
   EXPECT_EQ(TitleX(35), 0);
   EXPECT_EQ(TitleX(1023), 0);
   EXPECT_EQ(TitleX(static_cast<size_t>(-1)), 0);
+}
+
+TEST(CountryInfoScreenTest, TimezoneValuesShowTheirZonesLeadingNumber) {
+  ProgramRun run;
+  Seed(run, {});
+  EXPECT_EQ(TimezoneText(u"5"), u"+5.0 Test Standard Time");
+  EXPECT_EQ(TimezoneText(u" 5 (note)"), u"+5.0 Test Standard Time");
+  EXPECT_EQ(TimezoneText(u"33"), u"0.0 Greenwich Mean Time");
+  EXPECT_EQ(TimezoneText(u"N/A"), u"N/A") << "zone 0 does not exist";
+  EXPECT_EQ(TimezoneText(u"6"), u"N/A");
+  EXPECT_EQ(TimezoneText(u"4464"), u"0.0 Wrapped Standard Time");
+  // 70000 is no 16-bit zone number; it must not wrap around onto 4464.
+  EXPECT_EQ(TimezoneText(u"70000"), u"N/A");
+  EXPECT_EQ(TimezoneText(u"99999999999999999999"), u"N/A");
 }
 
 TEST(CountryInfoScreenTest, OpensOnGeographyWithWrappedRowsAndPaintsItsHeader) {
