@@ -4,7 +4,7 @@
 #include "info/categories.h"
 #include "info/country_info_screen.h"
 #include "places/places.h"
-#include "platform/ui/controls.h"
+#include "platform/ui/combo_box.h"
 #include "platform/ui/line_edit.h"
 #include "screens/navigator.h"
 

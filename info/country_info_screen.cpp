@@ -11,7 +11,7 @@
 #include "info/glossary.h"
 #include "platform/base/utf.h"
 #include "platform/resources/resources.h"
-#include "platform/ui/controls.h"
+#include "platform/ui/combo_box.h"
 #include "platform/ui/json.h"
 #include "platform/ui/list_view.h"
 #include "platform/ui/message_box.h"

@@ -1,6 +1,5 @@
 #include "info/world_facts_screen.h"
 
-#include "platform/ui/controls.h"
 #include "screens/navigator.h"
 
 namespace terravue {

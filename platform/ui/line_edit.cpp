@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/ui/controls.h"
+#include "platform/ui/control_style.h"
 #include "platform/ui/desktop.h"
 
 namespace tv::ui {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/ui/control_style.h"
 #include "platform/ui/desktop.h"
 
 namespace tv::ui {
@@ -67,6 +68,13 @@ std::vector<std::u16string> ListView::Items() const {
   texts.reserve(rows_.size());
   for (const Row& row : rows_) texts.push_back(row.text);
   return texts;
+}
+
+std::vector<int> ListView::ItemImages() const {
+  std::vector<int> images;
+  images.reserve(rows_.size());
+  for (const Row& row : rows_) images.push_back(row.image);
+  return images;
 }
 
 bool ListView::SetSelection(int index) {

@@ -6,8 +6,8 @@
 
 #include "platform/gfx/canvas.h"
 #include "platform/gfx/geometry.h"
-#include "platform/ui/controls.h"
 #include "platform/ui/image_list.h"
+#include "platform/ui/scroll_bar.h"
 #include "platform/ui/widget.h"
 
 namespace tv::ui {
@@ -65,6 +65,7 @@ class ListView : public Widget {
   void ScrollTo(int top, int x_offset);
 
   std::vector<std::u16string> Items() const override;
+  std::vector<int> ItemImages() const override;
   int SelectedIndex() const override { return selected_; }
   // Selects the row as a tap would and tells the parent.
   bool ChooseFromUser(int index) override;

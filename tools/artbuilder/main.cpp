@@ -2,6 +2,8 @@
 // program icon from the Natural Earth boundaries of the world-atlas package,
 // checks them, and writes them where the resource list expects them.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +19,7 @@
 #include "tools/artbuilder/faces.h"
 #include "tools/artbuilder/flags.h"
 #include "tools/artbuilder/globe.h"
+#include "tools/artbuilder/regionmap.h"
 #include "tools/artbuilder/topojson.h"
 #include "tools/artbuilder/worldmap.h"
 
@@ -31,11 +34,14 @@ struct Options {
   fs::path preview;  // optional: enlarged PNGs for looking at the artwork
   fs::path flags;       // optional: the data builder's flag manifest
   fs::path flag_icons;  // the flag-icons package the manifest's codes name
+  std::string facts;  // country data file, for the places' Factbook coordinates
+  fs::path taps_out;  // optional: the generated table of tap points
 };
 
 int Usage() {
   std::fprintf(stderr,
                "usage: terravue-artbuilder --atlas countries-50m.json --out resources/ "
+               "--facts QuorvelCountriesTerravue.txt [--taps-out FILE] "
                "[--flags place-flags.tsv --flag-icons DIR] [--preview DIR]\n");
   return 2;
 }
@@ -124,6 +130,83 @@ bool BuildFlags(const Options& options) {
     tv::gfx::WritePngFile(Enlarge(sheet, 2), (options.preview / "flags-x2.png").string());
   }
   return true;
+}
+
+// The seven region maps: fitted, drawn, measured against their targets and
+// written with the table of tap points.
+bool BuildRegionMaps(const std::vector<tv::art::Feature>& countries, const Options& options) {
+  const auto positions = tv::art::ReadFactbookCoordinates(options.facts);
+  if (positions.empty()) {
+    std::fprintf(stderr, "error: no coordinates in %s\n", options.facts.c_str());
+    return false;
+  }
+  bool ok = true;
+  std::vector<tv::art::RegionMap> maps;
+  for (const tv::art::RegionMapSheet& sheet : tv::art::RegionMapSheets()) {
+    tv::art::RegionMap map = tv::art::BuildRegionMap(sheet, countries, positions);
+    const std::string region = tv::Utf16ToUtf8(terravue::RegionTable[sheet.region].name);
+    std::printf("region map %d %s (%dx%d, %d-bit): %d of %d land pixels hit their place (%.2f %%)\n",
+                sheet.resource, region.c_str(), sheet.width, sheet.height,
+                map.bitmap.Format() == tv::gfx::PixelFormat::kIndexed4 ? 4 : 8, map.hit, map.owned,
+                map.owned > 0 ? 100.0 * map.hit / map.owned : 0.0);
+    // How far the fit strays from the plain plate carree: the local scale of
+    // each axis relative to it, and the largest column offset.
+    auto scale_range = [](const tv::art::PiecewiseLinear& warp) {
+      double lo = 1e9, hi = 0;
+      for (size_t k = 1; k < warp.at.size(); ++k) {
+        const double scale = (warp.at[k] - warp.at[k - 1]) / (warp.value[k] - warp.value[k - 1]);
+        lo = std::min(lo, scale);
+        hi = std::max(hi, scale);
+      }
+      return std::make_pair(lo, hi);
+    };
+    const auto [x_lo, x_hi] = scale_range(map.layout.warp_x);
+    const auto [y_lo, y_hi] = scale_range(map.layout.warp_y);
+    double offset = 0;
+    for (double v : map.layout.shift.value) offset = std::max(offset, std::abs(v));
+    std::printf("  scale west-east %.2f to %.2f, north-south %.2f to %.2f, column offsets up to %.1f px\n",
+                x_lo, x_hi, y_lo, y_hi, offset);
+    std::printf("  %-44s %6s %6s %7s %5s %9s %s\n", "place", "land", "hits", "share", "zoom",
+                "tap", "coordinates");
+    const int map_width = sheet.width;
+    const int map_height = sheet.height;
+    for (const tv::art::CountryFigures& f : map.countries) {
+      std::printf("  %-44s %6d %6d %6.1f%% %5.2f (%3d,%3d) %s\n", tv::Utf16ToUtf8(f.name).c_str(),
+                  f.owned, f.hit, f.owned > 0 ? 100.0 * f.hit / f.owned : 0.0, f.zoom, f.tap.x,
+                  f.tap.y,
+                  !f.has_position ? "none"
+                  : f.position_pixel.x < 1 || f.position_pixel.y < 1 ||
+                          f.position_pixel.x > map_width - 2 || f.position_pixel.y > map_height - 2
+                      ? "off the map"
+                  : !f.position_on_land ? "not on its land"
+                  : f.position_hits     ? "hit"
+                                        : "MISSED");
+    }
+    for (const std::string& fault : tv::art::CheckRegionMapTargets(map)) {
+      std::fprintf(stderr, "error: %s\n", fault.c_str());
+      ok = false;
+    }
+    const fs::path path = options.out / "bitmaps" / std::string(sheet.file);
+    if (!WriteAndVerifyBmp(map.bitmap, path)) return false;
+    std::printf("wrote %s\n", path.c_str());
+    if (!options.preview.empty()) {
+      fs::create_directories(options.preview);
+      const std::string stem = fs::path(std::string(sheet.file)).stem().string();
+      tv::gfx::WritePngFile(Enlarge(map.bitmap, 3), (options.preview / (stem + "-x3.png")).string());
+    }
+    maps.push_back(std::move(map));
+  }
+  if (!options.taps_out.empty()) {
+    std::FILE* file = std::fopen(options.taps_out.c_str(), "w");
+    const std::string text = tv::art::TapTableSource(maps);
+    if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size()) {
+      std::fprintf(stderr, "error: cannot write %s\n", options.taps_out.c_str());
+      ok = false;
+    }
+    if (file) std::fclose(file);
+    std::printf("wrote %s\n", options.taps_out.c_str());
+  }
+  return ok;
 }
 
 int Run(const Options& options) {
@@ -239,6 +322,8 @@ int Run(const Options& options) {
     std::printf("previews in %s\n", options.preview.c_str());
   }
 
+  if (!BuildRegionMaps(*countries, options)) ok = false;
+
   if (!ok) {
     std::fprintf(stderr, "artwork checks failed\n");
     return 1;
@@ -262,13 +347,17 @@ int main(int argc, char** argv) {
       options.flags = argv[++k];
     } else if (arg == "--flag-icons") {
       options.flag_icons = argv[++k];
+    } else if (arg == "--facts") {
+      options.facts = argv[++k];
+    } else if (arg == "--taps-out") {
+      options.taps_out = argv[++k];
     } else if (arg == "--preview") {
       options.preview = argv[++k];
     } else {
       return Usage();
     }
   }
-  if (options.atlas.empty() || options.out.empty()) return Usage();
+  if (options.atlas.empty() || options.out.empty() || options.facts.empty()) return Usage();
   if (options.flags.empty() != options.flag_icons.empty()) return Usage();
   return Run(options);
 }

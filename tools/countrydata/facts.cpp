@@ -576,6 +576,9 @@ std::string FactsBuilder::FieldValue(std::string_view place, std::string_view ca
           for (const auto& token : part.tokens) {
             if (code.empty()) code = FindListedValue(whole, token);
           }
+          // The list's last entry carries the year of the list ("Reunion -
+          // 262 (2011)"): the calling code is the leading number.
+          code = code.substr(0, code.find_first_not_of("0123456789-"));
           if (code.empty() && part.unsplit_applies) code = FindCallingCode(whole);
         }
       }

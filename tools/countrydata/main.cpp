@@ -14,6 +14,7 @@
 
 #include "tools/countrydata/facts.h"
 #include "tools/countrydata/flags.h"
+#include "tools/countrydata/supplement.h"
 
 namespace {
 
@@ -27,13 +28,16 @@ struct Options {
   fs::path out;
   fs::path flag_icons;  // optional: the flag-icons package, to choose the flags
   fs::path flags_out;   // optional: the flag manifest for the artwork builder
+  fs::path world_countries;  // optional: the world-countries package folder
+  fs::path sources;          // optional: SOURCES.md, whose filled-fields table is rewritten
 };
 
 int Usage() {
   std::fprintf(stderr,
                "usage: terravue-countrydata --factbook DIR --currencies data.js "
                "--out QuorvelCountriesTerravue.txt [--zones FILE] "
-               "[--flag-icons DIR [--flags-out FILE]]\n");
+               "[--flag-icons DIR [--flags-out FILE]] "
+               "[--world-countries DIR [--sources SOURCES.md]]\n");
   return 2;
 }
 
@@ -171,6 +175,10 @@ int main(int argc, char** argv) {
       options.flag_icons = argv[++i];
     } else if (arg == "--flags-out") {
       options.flags_out = argv[++i];
+    } else if (arg == "--world-countries") {
+      options.world_countries = argv[++i];
+    } else if (arg == "--sources") {
+      options.sources = argv[++i];
     } else {
       return Usage();
     }
@@ -211,6 +219,11 @@ int main(int argc, char** argv) {
   std::vector<tv::countrydata::PlaceBlock> blocks;
   for (size_t i = 0; i < places.size(); ++i) blocks.push_back(builder.Build(places[i], sources_of[i]));
   for (const std::string& note : builder.Notes()) std::printf("note: %s\n", note.c_str());
+  if (!options.world_countries.empty() &&
+      !tv::countrydata::SupplementFromPackage(options.world_countries, options.sources, factbook,
+                                              blocks)) {
+    return 1;
+  }
 
   const std::string text = tv::countrydata::FormatBlocks(blocks);
   {

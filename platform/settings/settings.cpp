@@ -1,0 +1,290 @@
+// newlocale, O_CLOEXEC and the other POSIX 2008 names: declared by default
+// with glibc, only on request by stricter C libraries.
+#if !defined(_GNU_SOURCE) && !defined(_XOPEN_SOURCE)
+#define _XOPEN_SOURCE 700
+#endif
+
+#include "platform/settings/settings.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <unistd.h>
+
+#include "platform/base/utf.h"
+#include "platform/files/files.h"
+
+namespace tv::settings {
+
+namespace {
+
+// The file, for example:
+//   Terravue registry 1
+//   [Software\Quorvel\Terravue\Distance]
+//   "Unit"=dword:00000001
+// Every line ends in a newline; anything else is damage.
+constexpr std::string_view kHeader = "Terravue registry 1";
+constexpr std::string_view kDword = "=dword:";
+// Far more than the program stores: a larger file is not ours.
+constexpr std::streamsize kMaxFileSize = 64 * 1024;
+
+struct Value {
+  std::string name;
+  uint32_t data = 0;
+};
+
+struct Key {
+  std::string path;
+  std::vector<Value> values;
+};
+
+using Registry = std::vector<Key>;
+
+// Trailing backslashes do not change the key: "A\B\" is "A\B".
+std::string NormalizeKey(std::string_view path) {
+  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  return std::string(path);
+}
+
+bool IsValidKey(std::string_view path) {
+  return !path.empty() && path.front() != '\\' &&
+         path.find_first_of("[]\n\r") == std::string_view::npos;
+}
+
+bool IsValidName(std::string_view name) {
+  return name.find_first_of("\"\n\r") == std::string_view::npos;
+}
+
+Key* FindKey(Registry& registry, std::string_view path) {
+  for (Key& key : registry) {
+    if (EqualsNoCase(key.path, path)) return &key;
+  }
+  return nullptr;
+}
+
+std::optional<uint32_t> ParseHex8(std::string_view text) {
+  if (text.size() != 8) return std::nullopt;
+  uint32_t v = 0;
+  for (char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else {
+      return std::nullopt;
+    }
+    v = v * 16 + static_cast<uint32_t>(digit);
+  }
+  return v;
+}
+
+// Nothing when the text is not a registry file exactly as Serialize writes
+// them.
+std::optional<Registry> Parse(std::string_view text) {
+  Registry registry;
+  size_t pos = 0;
+  bool first = true;
+  while (pos < text.size()) {
+    const size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) return std::nullopt;  // cut short
+    const std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (first) {
+      if (line != kHeader) return std::nullopt;
+      first = false;
+      continue;
+    }
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+      const std::string_view path = line.substr(1, line.size() - 2);
+      if (!IsValidKey(path) || path.back() == '\\' || FindKey(registry, path)) return std::nullopt;
+      registry.push_back({std::string(path), {}});
+      continue;
+    }
+    if (registry.empty() || line.size() < 2 || line.front() != '"') return std::nullopt;
+    const size_t close = line.find('"', 1);
+    if (close == std::string_view::npos) return std::nullopt;
+    const std::string_view name = line.substr(1, close - 1);
+    const std::string_view rest = line.substr(close + 1);
+    if (rest.substr(0, kDword.size()) != kDword) return std::nullopt;
+    const std::optional<uint32_t> data = ParseHex8(rest.substr(kDword.size()));
+    if (!data) return std::nullopt;
+    Key& key = registry.back();
+    for (const Value& v : key.values) {
+      if (EqualsNoCase(v.name, name)) return std::nullopt;
+    }
+    key.values.push_back({std::string(name), *data});
+  }
+  if (first) return std::nullopt;  // not even the header
+  return registry;
+}
+
+std::string Serialize(const Registry& registry) {
+  std::string text(kHeader);
+  text += '\n';
+  for (const Key& key : registry) {
+    text += '[' + key.path + "]\n";
+    for (const Value& v : key.values) {
+      char hex[9];
+      std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(v.data));
+      text += '"' + v.name + '"';
+      text += kDword;
+      text += hex;
+      text += '\n';
+    }
+  }
+  return text;
+}
+
+// The registry as stored: empty when there is no file or it is damaged.
+Registry Read() {
+  const std::filesystem::path path = RegistryPath();
+  if (path.empty()) return {};
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {};
+  std::string text(static_cast<size_t>(kMaxFileSize) + 1, '\0');
+  in.read(text.data(), kMaxFileSize + 1);
+  const std::streamsize n = in.gcount();
+  if (n > kMaxFileSize) return {};
+  text.resize(static_cast<size_t>(n));
+  return Parse(text).value_or(Registry{});
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Replaces the file whole: the new text goes to a temporary file beside it,
+// reaches the disk, and is renamed over the old one, so that readers (and a
+// restart after a crash) see either the old registry or the new.
+bool Write(const Registry& registry) {
+  const std::filesystem::path path = RegistryPath();
+  if (path.empty()) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(path.parent_path(), ec);
+  if (ec) return false;
+  std::filesystem::path temp = path;
+  temp += ".tmp" + std::to_string(getpid());
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  const bool written = WriteAll(fd, Serialize(registry)) && fsync(fd) == 0;
+  const bool closed = close(fd) == 0;
+  if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::filesystem::remove(temp, ec);
+    return false;
+  }
+  // The rename itself reaches the disk with the folder.
+  const int dir = open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return true;
+}
+
+// The territory of a locale name such as "en_US.UTF-8@euro".
+std::string_view Territory(std::string_view name) {
+  const size_t underscore = name.find('_');
+  if (underscore == std::string_view::npos) return {};
+  name.remove_prefix(underscore + 1);
+  return name.substr(0, name.find_first_of(".@"));
+}
+
+std::optional<MeasurementSystem> FromLocaleData() {
+#ifdef __GLIBC__
+  const locale_t locale = newlocale(LC_MEASUREMENT_MASK, "", static_cast<locale_t>(0));
+  if (locale == static_cast<locale_t>(0)) return std::nullopt;
+  const char* value = nl_langinfo_l(_NL_MEASUREMENT_MEASUREMENT, locale);
+  const int system = value != nullptr ? value[0] : 0;
+  freelocale(locale);
+  if (system == 1) return MeasurementSystem::kMetric;
+  if (system == 2) return MeasurementSystem::kUsCustomary;
+#endif
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::filesystem::path RegistryPath() {
+  const std::filesystem::path root = files::DeviceRoot();
+  if (root.empty()) return {};
+  return root / "registry.txt";
+}
+
+std::optional<RegistryKey> RegistryKey::Open(std::string_view path) {
+  const std::string key = NormalizeKey(path);
+  Registry registry = Read();
+  const Key* found = FindKey(registry, key);
+  if (found == nullptr) return std::nullopt;
+  return RegistryKey(found->path);
+}
+
+std::optional<RegistryKey> RegistryKey::Create(std::string_view path) {
+  const std::string key = NormalizeKey(path);
+  if (!IsValidKey(key)) return std::nullopt;
+  Registry registry = Read();
+  if (const Key* found = FindKey(registry, key)) return RegistryKey(found->path);
+  registry.push_back({key, {}});
+  if (!Write(registry)) return std::nullopt;
+  return RegistryKey(key);
+}
+
+std::optional<uint32_t> RegistryKey::QueryValue(std::string_view name) const {
+  Registry registry = Read();
+  const Key* key = FindKey(registry, path_);
+  if (key == nullptr) return std::nullopt;
+  for (const Value& v : key->values) {
+    if (EqualsNoCase(v.name, name)) return v.data;
+  }
+  return std::nullopt;
+}
+
+bool RegistryKey::SetValue(std::string_view name, uint32_t value) const {
+  if (!IsValidName(name)) return false;
+  Registry registry = Read();
+  Key* key = FindKey(registry, path_);
+  if (key == nullptr) {
+    registry.push_back({path_, {}});
+    key = &registry.back();
+  }
+  bool replaced = false;
+  for (Value& v : key->values) {
+    if (EqualsNoCase(v.name, name)) {
+      v.data = value;
+      replaced = true;
+    }
+  }
+  if (!replaced) key->values.push_back({std::string(name), value});
+  return Write(registry);
+}
+
+MeasurementSystem UserMeasurementSystem() {
+  if (std::optional<MeasurementSystem> system = FromLocaleData()) return *system;
+  // Without the locale's data (a locale this machine lacks), its name:
+  // miles in the United States, kilometres elsewhere.
+  for (const char* variable : {"LC_ALL", "LC_MEASUREMENT", "LANG"}) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || *value == '\0') continue;
+    return Territory(value) == "US" ? MeasurementSystem::kUsCustomary : MeasurementSystem::kMetric;
+  }
+  return MeasurementSystem::kMetric;
+}
+
+}  // namespace tv::settings
