@@ -21,6 +21,7 @@
 #include "platform/gfx/image_io.h"
 #include "platform/resources/resources.h"
 #include "platform/ui/automation.h"
+#include "platform/ui/json.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/line_edit.h"
 #include "platform/ui/list_view.h"
@@ -767,6 +768,69 @@ TEST(InfoScreensProgramTest, RealDataWrapsSoundlyAndWorldOpens) {
     EXPECT_EQ(screen.LastPaintTexts()[0].position, (Point{(240 - 35) / 2, 5}));
   });
   EXPECT_EQ(RunCountryInfo(run, navigator, u"World"), 0);
+}
+
+bool Contains(const std::string& dump, const std::string& fragment) {
+  return dump.find(fragment) != std::string::npos;
+}
+
+// Scripts open the screens by name; the dump then shows the field list's rows
+// with their images, and each painted text with its font and colour.
+TEST(InfoScreensProgramTest, OpenedByNameAndDescribedByTheDump) {
+  ProgramRun run;
+  ImportRealData(run);
+  auto open = [](std::string_view screen, std::optional<std::u16string> input) {
+    std::string error;
+    EXPECT_TRUE(OpenScreenByName(GetNavigator(), screen, input, error)) << error;
+  };
+  run.Step([open] { open("country-info", u"France"); });
+  run.Step([] {
+    const std::string dump = tv::ui::automation::Dump();
+    EXPECT_TRUE(Contains(dump, R"("caption":"Country Info","kind":"dialog","template":392,)"
+                               R"("input":{"country":"France"})"))
+        << dump;
+    const auto& list = TopScreen<CountryInfoScreen>().Control<tv::ui::ListView>(kInfoFieldList);
+    std::string items = R"("kind":"listview","text":"","items":[)";
+    std::string images = R"("images":[)";
+    for (int i = 0; i < list.Count(); ++i) {
+      items += (i ? "," : "") + tv::ui::JsonQuote(list.ItemText(i));
+      images += (i ? "," : "") + std::to_string(list.ItemImage(i));
+    }
+    EXPECT_TRUE(Contains(dump, items + "]," + images + "]")) << dump;
+    EXPECT_TRUE(Contains(dump, R"("images":[0,1,)")) << dump;
+    EXPECT_TRUE(Contains(dump, R"({"x":99,"y":5,"text":"France",)"
+                               R"("font":{"face":"Verdana","height":12,"weight":700},)"
+                               R"("color":[0,0,0]})"))
+        << dump;
+    EXPECT_TRUE(Contains(dump, R"({"x":120,"y":35,"text":"Paris",)"
+                               R"("font":{"face":"Verdana","height":10,"weight":700},)"))
+        << dump;
+    Press(std::to_string(kInfoExitButton));
+  });
+  run.Step([open] { open("world-facts", std::nullopt); });
+  run.Step([] {
+    const std::string dump = tv::ui::automation::Dump();
+    EXPECT_TRUE(Contains(dump, R"({"x":10,"y":205,"text":"Lowest Literacy Rate:",)"
+                               R"("font":{"face":"Verdana","height":10,"weight":400},)"
+                               R"("color":[128,0,0]})"))
+        << dump;
+    EXPECT_TRUE(Contains(dump, R"({"x":160,"y":205,"text":"Burkina Faso",)"
+                               R"("font":{"face":"Verdana","height":10,"weight":400},)"
+                               R"("color":[0,0,128]})"))
+        << dump;
+    EXPECT_TRUE(Contains(dump, R"({"x":60,"y":5,"text":"World Facts",)"
+                               R"("font":{"face":"Verdana","height":16,"weight":700},)"))
+        << dump;
+    Press(std::to_string(kFactsExitButton));
+  });
+  run.Step([open] { open("compare", std::nullopt); });
+  run.Step([] {
+    const std::string dump = tv::ui::automation::Dump();
+    EXPECT_TRUE(Contains(dump, R"({"id":1033,"kind":"lineedit","text":"Southern Asia, )")) << dump;
+    Press(std::to_string(kCompareExitButton));
+  });
+  run.Step([] { EXPECT_EQ(TopTemplate(), 102); });
+  EXPECT_EQ(run.Run(), 0);
 }
 
 // The program's own flags fill the framed box: France's three bands, Japan's
