@@ -11,9 +11,13 @@ LineEdit::LineEdit(const ControlTemplate& tmpl) : Widget(tmpl) { Sync(); }
 
 void LineEdit::SetText(std::u16string_view text) {
   Window::SetText(text);
-  Sync();
   x_offset_ = 0;
   Invalidate();
+}
+
+void LineEdit::OnTextChanged() {
+  Sync();
+  x_offset_ = 0;
 }
 
 void LineEdit::Sync() {

@@ -20,8 +20,8 @@ class LineEdit : public Widget {
   explicit LineEdit(const ControlTemplate& tmpl);
   const char* KindName() const override { return "lineedit"; }
 
-  // Replaces the text and shows its beginning. This hides Window::SetText,
-  // which would leave the view where it was.
+  // Replaces the text and shows its beginning, also when the text is the
+  // one already shown (Window::SetText then changes nothing).
   void SetText(std::u16string_view text);
 
   // The text's width in pixels.
@@ -40,9 +40,10 @@ class LineEdit : public Widget {
   void OnPenUp(gfx::Point p) override;
   bool OnKey(Key key) override;
   void OnFocusChanged(bool focused) override;
+  void OnTextChanged() override;
 
  private:
-  // Measures the text again when it was set through the Window base.
+  // Measures the text again when it changed.
   void Sync();
 
   std::u16string measured_text_;
