@@ -10,25 +10,25 @@ constexpr GlossaryEntry kEntries[] = {
          u"Numbers and names of the divisions are given as the source lists them."},
     {u"Age structure",
          u"This entry provides the distribution of the population according to age. The "
-         u"population is divided into five age groups: 0-14 years (children), 15-24 years "
-         u"(early working age), 25-54 years (prime working age), 55-64 years (mature working "
-         u"age), and 65 years and over (elderly). For each group the entry gives its percent "
-         u"of the total population and the estimated numbers of males and females in it. The "
-         u"shape of this structure shows how a population is changing: a large share of young "
-         u"people points to a rapid growth, while a large share of older people points to slow "
+         u"population is split into five age groups, by years of age: 0-14 years, 15-24 years, "
+         u"25-54 years, 55-64 years, and 65 years and over. For each group the entry then "
+         u"gives its share, as a percent, of the total population and the estimated numbers of "
+         u"the males and females in it. The shape of this structure shows how a population is "
+         u"changing: a large share of young people points to fast growth and to a rising "
+         u"demand for schools and for jobs, while a large share of older people points to slow "
          u"growth or decline and to a rising need for pensions and health care."},
     {u"Airports",
-         u"This entry gives the total number of airports. An airport is counted if it has a "
-         u"runway or landing area that is visible and usable from above, whether or not it has "
+         u"This entry gives the total number of airports. An airport is counted if its runway "
+         u"or landing area can still be recognized from above, even if it is closed or lacks "
          u"buildings or services. The total may be split into airports with paved and with "
          u"unpaved runways."},
     {u"Area",
-         u"This entry includes three subfields. Total area is the sum of the land and water "
-         u"areas within a country's international boundaries and coastlines. Land area is the "
-         u"part of that total that is dry ground, including islands. Water area is the surface "
-         u"of the lakes, reservoirs, and rivers which lie inside the boundaries; the sea along "
-         u"the coast is not counted. All three are given in square kilometers (sq km); the "
-         u"total is always the land area plus the water area."},
+         u"This entry includes three subfields. The total covers everything inside a country's "
+         u"international boundaries and coastlines, land and water alike. Land area is the "
+         u"part of the total that is dry ground, including any of its islands. Water area is "
+         u"the part covered by inland waters like lakes, reservoirs, and rivers; the sea off "
+         u"its coast is not counted. All three are given in square kilometers (sq km), and the "
+         u"total is simply the land area plus the water area."},
     {u"Birth rate",
          u"This entry gives the average annual number of births during a year per 1,000 "
          u"persons in the population at midyear; also known as crude birth rate. Together with "
@@ -90,10 +90,10 @@ constexpr GlossaryEntry kEntries[] = {
          u"This entry supplies the number of Internet Service Providers within a country. An "
          u"ISP is defined as a company that provides access to the Internet."},
     {u"Internet users",
-         u"This entry gives the number of users within a country that access the Internet. A "
-         u"user is a person who went online during the year, at home, work, school, or "
-         u"elsewhere. The figures are estimates, not counts, and are usually given with the "
-         u"year to which they refer."},
+         u"This entry gives the number of users within a country that access the Internet. It "
+         u"counts people who go online at home, at work or elsewhere, and may add the share of "
+         u"the population they make up. The figures are estimates, usually given with the year "
+         u"they are for."},
     {u"Land boundaries",
          u"This entry contains the total length of all land boundaries and the individual "
          u"lengths for each of the contiguous border countries."},
@@ -102,12 +102,12 @@ constexpr GlossaryEntry kEntries[] = {
          u"sometimes includes the percent of total population speaking that language."},
     {u"Literacy",
          u"This entry includes a definition of literacy and Census Bureau percentages for the "
-         u"total population, males, and females. Literacy here means the share of people aged "
-         u"15 and over who can read and write. Countries measure it in different ways, for "
-         u"example by the years of schooling completed or by whether a person can read and "
-         u"write a short, simple statement about everyday life, so figures are not comparable "
-         u"between countries. The entry gives the rate for the total population and for males "
-         u"and females separately, with the year of the estimate."},
+         u"total population, males, and females. Literacy means the share of people aged 15 "
+         u"and over who can read and write. Countries measure it in different ways, for "
+         u"example by the years of schooling finished or by whether a person can read and "
+         u"write a short simple statement about everyday life, so figures are not always "
+         u"comparable between countries. The entry gives the rate for the total population and "
+         u"for males and females separately, with the year of the estimate."},
     {u"Location",
          u"This entry identifies the country's regional location, neighboring countries, and "
          u"adjacent bodies of water."},
