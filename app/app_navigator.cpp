@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "daynight/day_night_screen.h"
 #include "db/install_screen.h"
 #include "info/compare_screen.h"
 #include "info/country_info_screen.h"
@@ -46,7 +47,10 @@ void AppNavigator::OpenCountryInfo(std::u16string_view country) {
   screen.RunModal();
 }
 
-void AppNavigator::OpenDayNight() { NotAvailableYet(u"Day/Night Plot"); }
+void AppNavigator::OpenDayNight() {
+  DayNightScreen screen;
+  screen.RunModal();
+}
 
 void AppNavigator::OpenCompare() {
   CompareScreen screen;
