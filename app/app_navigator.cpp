@@ -5,8 +5,11 @@
 
 #include "daynight/day_night_screen.h"
 #include "db/install_screen.h"
+#include "info/compare_screen.h"
+#include "info/country_info_screen.h"
 #include "info/help_screen.h"
 #include "maps/country_map_screen.h"
+#include "info/world_facts_screen.h"
 #include "platform/ui/message_box.h"
 
 namespace terravue {
@@ -42,7 +45,9 @@ void AppNavigator::OpenCountryMap(std::u16string_view country) {
 }
 
 void AppNavigator::OpenCountryInfo(std::u16string_view country) {
-  NotAvailableYet(WithCountry(u"Country Info", country));
+  CountryInfoScreen screen;
+  screen.country_name = country;
+  screen.RunModal();
 }
 
 void AppNavigator::OpenDayNight() {
@@ -50,9 +55,15 @@ void AppNavigator::OpenDayNight() {
   screen.RunModal();
 }
 
-void AppNavigator::OpenCompare() { NotAvailableYet(u"Compare Countries Info"); }
+void AppNavigator::OpenCompare() {
+  CompareScreen screen;
+  screen.RunModal();
+}
 
-void AppNavigator::OpenQuickFacts() { NotAvailableYet(u"Quick World Facts"); }
+void AppNavigator::OpenQuickFacts() {
+  WorldFactsScreen screen;
+  screen.RunModal();
+}
 
 void AppNavigator::OpenHelp(std::u16string_view text) {
   HelpScreen screen;
