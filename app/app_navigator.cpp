@@ -8,8 +8,8 @@
 #include "info/compare_screen.h"
 #include "info/country_info_screen.h"
 #include "info/help_screen.h"
-#include "maps/country_map_screen.h"
 #include "info/world_facts_screen.h"
+#include "maps/country_map_screen.h"
 #include "platform/ui/message_box.h"
 
 namespace terravue {
