@@ -5,6 +5,7 @@
 
 #include "db/install_screen.h"
 #include "info/help_screen.h"
+#include "maps/continent_map_screen.h"
 #include "platform/ui/message_box.h"
 
 namespace terravue {
@@ -26,7 +27,9 @@ std::u16string WithRegion(std::u16string_view caption, int region) {
 }  // namespace
 
 void AppNavigator::OpenContinentMap(int region) {
-  NotAvailableYet(WithRegion(u"Continent Map", region));
+  ContinentMapScreen screen;
+  screen.region = region;
+  screen.RunModal();
 }
 
 void AppNavigator::OpenReferenceMap(int region) {
