@@ -353,7 +353,7 @@ int HitTestRegion(Color colour, int x, std::u16string& name) {
   // Every region row ranges over x, so the axis is not consulted.
   for (int region = 0; region < kRegionCount; ++region) {
     const MapHitRow& row = kRegions[region];
-    if (row.keyColour == colour && row.InRange(x)) {
+    if (row.key_colour == colour && row.InRange(x)) {
       name = row.name;
       return region;
     }
@@ -364,10 +364,10 @@ int HitTestRegion(Color colour, int x, std::u16string& name) {
 int HitTestRegionMap(int region, Color colour, tv::gfx::Point p) {
   if (region < 0 || region >= kRegionCount) return -1;
   const RegionCountryTable& table = kRegionTables[region];
-  for (int i = 0; i < table.mappedRows; ++i) {
+  for (int i = 0; i < table.mapped_rows; ++i) {
     const MapHitRow& row = table.rows[i];
-    if (row.keyColour != colour) continue;
-    if (table.colourOnly) return i;
+    if (row.key_colour != colour) continue;
+    if (table.colour_only) return i;
     const int v = row.axis == u'x' ? p.x : p.y;
     if (row.InRange(v)) return i;
   }

@@ -14,16 +14,16 @@ namespace terravue {
 using tv::gfx::Color;
 
 // One row of a hit-tested place table. A coordinate v lies in the row's range
-// when rangeLow < v <= rangeHigh; `axis` names the coordinate ('x' or 'y'), or
+// when range_low < v <= range_high; `axis` names the coordinate ('x' or 'y'), or
 // is 0 on the tables whose map gives every place its own colour.
 struct MapHitRow {
   std::u16string_view name;
-  Color keyColour;
+  Color key_colour;
   char16_t axis = 0;
-  int32_t rangeLow = 0;
-  int32_t rangeHigh = 0;
+  int32_t range_low = 0;
+  int32_t range_high = 0;
 
-  constexpr bool InRange(int v) const { return rangeLow < v && v <= rangeHigh; }
+  constexpr bool InRange(int v) const { return range_low < v && v <= range_high; }
 };
 
 inline constexpr int kRegionCount = 7;        // regions 0 to 6
@@ -31,12 +31,12 @@ inline constexpr int kWorldCountries = 7;     // selector row "World Countries"
 inline constexpr int kNoRegion = 7;           // HitTestRegion's "no match"
 inline constexpr int kAllPlacesCount = 256;
 
-// The places of one region in their fixed order. The first `mappedRows` are
+// The places of one region in their fixed order. The first `mapped_rows` are
 // drawn in their own colour on the region's map and take part in taps.
 struct RegionCountryTable {
   std::span<const MapHitRow> rows;
-  int mappedRows = 0;
-  bool colourOnly = false;  // every colour on the map belongs to one place
+  int mapped_rows = 0;
+  bool colour_only = false;  // every colour on the map belongs to one place
 };
 
 // The eight rows of the region selector; the index is the region number.

@@ -592,10 +592,19 @@ TEST_F(ControlsTest, EditBoxSplitsLinesOnlyAtLineBreaks) {
   edit.Clear();
   EXPECT_EQ(edit.Text(), u"");
 
-  // Text set through the window base is picked up at the next paint.
-  static_cast<Window&>(edit).SetText(u"x\ny");
+  // Text set through the window base updates lines, widths and bars at once,
+  // with no paint in between, and shows the new text from its top.
+  edit.SetText(u"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n17\n18\n19\n20");
   desktop_.PaintPending();
+  desktop_.SetFocus(&edit);
+  Press(Key::kEnd);
+  ASSERT_GT(edit.FirstVisibleLine(), 0);
+  static_cast<Window&>(edit).SetText(u"x\nwider line");
   EXPECT_EQ(edit.LineCount(), 2);
+  EXPECT_EQ(edit.Line(1), u"wider line");
+  EXPECT_EQ(edit.FirstVisibleLine(), 0);
+  EXPECT_EQ(edit.VerticalBar()->Max(), 2);
+  if (DialogFont() != nullptr) EXPECT_GT(edit.MaxLineWidth(), 0);
 }
 
 TEST_F(ControlsTest, EditBoxScrollsSidewaysUpToTheLongestLine) {

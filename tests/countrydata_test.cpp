@@ -53,29 +53,6 @@ const std::vector<Category>& Layout() {
   return kLayout;
 }
 
-// Strict UTF-8 decoding: rejects overlong forms, surrogates and stray bytes.
-bool IsValidUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    const int length = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    char32_t cp = c & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
-}
-
 // A parsed block: country name and (category, field) -> value.
 struct Block {
   std::string name;
@@ -193,7 +170,7 @@ TEST_F(CountryDataFile, EveryBlockHasTheTableCategoriesAndFieldNamesInOrder) {
 }
 
 TEST_F(CountryDataFile, EveryValueIsOneNonEmptyLineOfValidUtf8ThatTheReaderHoldsWhole) {
-  ASSERT_TRUE(IsValidUtf8(*text_));
+  ASSERT_TRUE(tv::IsValidUtf8(*text_));
   for (size_t n = 0; n < lines_->size(); ++n) {
     const std::string& line = (*lines_)[n];
     // The import reads at most 1023 UTF-16 units a line; the text is all in

@@ -150,7 +150,7 @@ TEST(MainScreenTest, TapsOnEachRegionReachIt) {
     std::vector<std::string> expected = {"install"};
     for (int region = 0; region < kRegionCount; ++region) {
       const MapHitRow& row = RegionTable[region];
-      const auto point = SolidPixel(row.keyColour, row.rangeLow, row.rangeHigh);
+      const auto point = SolidPixel(row.key_colour, row.range_low, row.range_high);
       ASSERT_TRUE(point) << "no pixel of region " << region << " on the map";
       run.Step([point] { Tap(point->x, point->y); });
       expected.push_back("continent-map " + std::to_string(region));

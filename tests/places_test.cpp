@@ -30,16 +30,16 @@ TEST(PlacesTest, RegionSizesAndTotals) {
   for (int region = 0; region < kRegionCount; ++region) {
     const RegionCountryTable& table = RegionCountries(region);
     EXPECT_EQ(static_cast<int>(table.rows.size()), expected_rows[region]) << region;
-    EXPECT_EQ(table.mappedRows, expected_mapped[region]) << region;
+    EXPECT_EQ(table.mapped_rows, expected_mapped[region]) << region;
     Collector list;
     FillRegionCountries(region, list);
     EXPECT_EQ(static_cast<int>(list.items.size()), expected_rows[region]);
     total += expected_rows[region];
     // Mapped rows carry a colour; colour-only tables have no axis.
-    for (int i = 0; i < table.mappedRows; ++i) {
+    for (int i = 0; i < table.mapped_rows; ++i) {
       const MapHitRow& row = table.rows[i];
-      EXPECT_EQ(row.axis == 0, table.colourOnly) << row.rangeLow;
-      if (!table.colourOnly) EXPECT_LT(row.rangeLow, row.rangeHigh);
+      EXPECT_EQ(row.axis == 0, table.colour_only) << row.range_low;
+      if (!table.colour_only) EXPECT_LT(row.range_low, row.range_high);
     }
   }
   EXPECT_EQ(total + static_cast<int>(OtherPlacesTable.size()), kAllPlacesCount);

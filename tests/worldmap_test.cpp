@@ -25,7 +25,7 @@ class WorldMapResource : public ::testing::Test {
 
   static bool IsKeyColour(Color c) {
     for (int region = 0; region < kRegionCount; ++region) {
-      if (RegionTable[region].keyColour == c) return true;
+      if (RegionTable[region].key_colour == c) return true;
     }
     return false;
   }

@@ -20,48 +20,61 @@ char16_t FoldAscii(char16_t c) {
 }
 }  // namespace
 
+bool DecodeUtf8(std::string_view s, size_t& pos, char32_t& code_point) {
+  const auto c = static_cast<unsigned char>(s[pos]);
+  int extra = 0;
+  char32_t cp = 0;
+  if (c < 0x80) {
+    code_point = c;
+    ++pos;
+    return true;
+  }
+  if ((c & 0xE0) == 0xC0) {
+    cp = c & 0x1F;
+    extra = 1;
+  } else if ((c & 0xF0) == 0xE0) {
+    cp = c & 0x0F;
+    extra = 2;
+  } else if ((c & 0xF8) == 0xF0) {
+    cp = c & 0x07;
+    extra = 3;
+  } else {
+    ++pos;
+    return false;
+  }
+  for (int k = 1; k <= extra; ++k) {
+    if (pos + k >= s.size() || (static_cast<unsigned char>(s[pos + k]) & 0xC0) != 0x80) {
+      ++pos;
+      return false;
+    }
+    cp = (cp << 6) | (static_cast<unsigned char>(s[pos + k]) & 0x3F);
+  }
+  static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++pos;
+    return false;
+  }
+  code_point = cp;
+  pos += extra + 1;
+  return true;
+}
+
+bool IsValidUtf8(std::string_view s) {
+  size_t pos = 0;
+  char32_t cp = 0;
+  while (pos < s.size()) {
+    if (!DecodeUtf8(s, pos, cp)) return false;
+  }
+  return true;
+}
+
 std::u16string Utf8ToUtf16(std::string_view s) {
   std::u16string out;
   out.reserve(s.size());
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    int extra = 0;
+  size_t pos = 0;
+  while (pos < s.size()) {
     char32_t cp = 0;
-    if (c < 0x80) {
-      cp = c;
-    } else if ((c & 0xE0) == 0xC0) {
-      cp = c & 0x1F;
-      extra = 1;
-    } else if ((c & 0xF0) == 0xE0) {
-      cp = c & 0x0F;
-      extra = 2;
-    } else if ((c & 0xF8) == 0xF0) {
-      cp = c & 0x07;
-      extra = 3;
-    } else {
-      AppendUtf16(out, kReplacement);
-      ++i;
-      continue;
-    }
-    bool ok = true;
-    for (int k = 1; k <= extra; ++k) {
-      if (i + k >= s.size() ||
-          (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    }
-    static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < kMin[extra] || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF)) {
-      AppendUtf16(out, kReplacement);
-      ++i;
-      continue;
-    }
-    AppendUtf16(out, cp);
-    i += extra + 1;
+    AppendUtf16(out, DecodeUtf8(s, pos, cp) ? cp : kReplacement);
   }
   return out;
 }

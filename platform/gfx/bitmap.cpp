@@ -126,10 +126,7 @@ Color Bitmap::Quantize(Color c) const {
     case PixelFormat::kIndexed8:
       return palette_[NearestIndex(c)];
     case PixelFormat::kRgb565: {
-      const uint16_t v = To565(c);
-      return {static_cast<uint8_t>((v >> 11) << 3),
-              static_cast<uint8_t>(((v >> 5) & 0x3F) << 2),
-              static_cast<uint8_t>((v & 0x1F) << 3)};
+      return Expand565(To565(c));
     }
     case PixelFormat::kRgb888:
       return c;

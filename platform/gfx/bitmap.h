@@ -20,6 +20,13 @@ enum class PixelFormat {
   kRgb888,    // full colour
 };
 
+// A 5-6-5 pixel as the colour it reads back as: the low bits stay zero, so a
+// full red reads 248.
+constexpr Color Expand565(uint16_t v) {
+  return {static_cast<uint8_t>((v >> 11) << 3), static_cast<uint8_t>(((v >> 5) & 0x3F) << 2),
+          static_cast<uint8_t>((v & 0x1F) << 3)};
+}
+
 // A rectangular pixel surface: a palettised or RGB bitmap, or the display's
 // framebuffer. Pixel accessors do not check bounds; Canvas clips first.
 class Bitmap {
@@ -49,12 +56,8 @@ class Bitmap {
       case PixelFormat::kIndexed4:
       case PixelFormat::kIndexed8:
         return palette_[pixels8_[i]];
-      case PixelFormat::kRgb565: {
-        const uint16_t v = pixels16_[i];
-        return {static_cast<uint8_t>((v >> 11) << 3),
-                static_cast<uint8_t>(((v >> 5) & 0x3F) << 2),
-                static_cast<uint8_t>((v & 0x1F) << 3)};
-      }
+      case PixelFormat::kRgb565:
+        return Expand565(pixels16_[i]);
       case PixelFormat::kRgb888:
         return Color::FromRef(pixels32_[i]);
     }

@@ -26,6 +26,17 @@ void Canvas::IntersectClip(const Rect& logical) {
   state_.clip = state_.clip.Intersect(logical.Offset(state_.origin));
 }
 
+void Canvas::SetClipRegion(const Region& device) {
+  Region cut = device;
+  cut.Intersect(state_.clip);
+  state_.clip = cut.Bounds();
+  if (cut.Rects().size() <= 1) {
+    state_.pieces = nullptr;
+  } else {
+    state_.pieces = std::make_shared<const std::vector<Rect>>(cut.Rects());
+  }
+}
+
 void Canvas::Save() { saved_.push_back(state_); }
 
 void Canvas::Restore() {
@@ -66,66 +77,83 @@ void Canvas::FillDeviceRect(const Rect& device, const Brush& brush) {
 }
 
 void Canvas::FillRect(const Rect& r, Color c) {
-  const Rect device = r.Offset(state_.origin).Intersect(state_.clip);
-  if (device.IsEmpty()) return;
-  FillDeviceRect(device, Brush::Solid(c));
+  ForEachPiece([&] {
+    const Rect device = r.Offset(state_.origin).Intersect(state_.clip);
+    if (device.IsEmpty()) return;
+    FillDeviceRect(device, Brush::Solid(c));
+  });
 }
 
 void Canvas::Rectangle(const Rect& r) {
-  const Rect outer = r.Offset(state_.origin);
-  if (outer.IsEmpty() || outer.Intersect(state_.clip).IsEmpty()) return;
-  Rect inner = outer;
-  if (state_.pen.style == Pen::Style::kSolid) {
-    const Brush pen_brush = Brush::Solid(state_.pen.color);
-    const Rect edges[] = {
-        {outer.left, outer.top, outer.right, outer.top + 1},
-        {outer.left, outer.bottom - 1, outer.right, outer.bottom},
-        {outer.left, outer.top, outer.left + 1, outer.bottom},
-        {outer.right - 1, outer.top, outer.right, outer.bottom},
-    };
-    for (const Rect& edge : edges) {
-      const Rect visible = edge.Intersect(state_.clip);
-      if (!visible.IsEmpty()) FillDeviceRect(visible, pen_brush);
+  ForEachPiece([&] {
+    const Rect outer = r.Offset(state_.origin);
+    if (outer.IsEmpty() || outer.Intersect(state_.clip).IsEmpty()) return;
+    Rect inner = outer;
+    if (state_.pen.style == Pen::Style::kSolid) {
+      const Brush pen_brush = Brush::Solid(state_.pen.color);
+      const Rect edges[] = {
+          {outer.left, outer.top, outer.right, outer.top + 1},
+          {outer.left, outer.bottom - 1, outer.right, outer.bottom},
+          {outer.left, outer.top, outer.left + 1, outer.bottom},
+          {outer.right - 1, outer.top, outer.right, outer.bottom},
+      };
+      for (const Rect& edge : edges) {
+        const Rect visible = edge.Intersect(state_.clip);
+        if (!visible.IsEmpty()) FillDeviceRect(visible, pen_brush);
+      }
+      inner = outer.Inflate(-1);
     }
-    inner = outer.Inflate(-1);
-  }
-  const Rect visible = inner.Intersect(state_.clip);
-  if (!visible.IsEmpty()) FillDeviceRect(visible, state_.brush);
+    const Rect visible = inner.Intersect(state_.clip);
+    if (!visible.IsEmpty()) FillDeviceRect(visible, state_.brush);
+  });
 }
 
 void Canvas::Line(Point a, Point b) {
-  if (state_.pen.style != Pen::Style::kSolid) return;
-  const Point from = a + state_.origin;
-  const Point to = b + state_.origin;
-  // The bounding box of the line (end point included, which is harmless).
-  const Rect box{std::min(from.x, to.x), std::min(from.y, to.y),
-                 std::max(from.x, to.x) + 1, std::max(from.y, to.y) + 1};
-  if (box.Intersect(state_.clip).IsEmpty()) return;
+  ForEachPiece([&] {
+    if (state_.pen.style != Pen::Style::kSolid) return;
+    const Point from = a + state_.origin;
+    const Point to = b + state_.origin;
+    // The bounding box of the line (end point included, which is harmless).
+    const Rect box{std::min(from.x, to.x), std::min(from.y, to.y),
+                   std::max(from.x, to.x) + 1, std::max(from.y, to.y) + 1};
+    if (box.Intersect(state_.clip).IsEmpty()) return;
 
-  const int dx = std::abs(to.x - from.x);
-  const int dy = -std::abs(to.y - from.y);
-  const int sx = from.x < to.x ? 1 : -1;
-  const int sy = from.y < to.y ? 1 : -1;
-  int err = dx + dy;
-  Point p = from;
-  while (p != to) {
-    if (state_.clip.Contains(p)) target_->Store(p.x, p.y, state_.pen.color);
-    const int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      p.x += sx;
+    const int dx = std::abs(to.x - from.x);
+    const int dy = -std::abs(to.y - from.y);
+    const int sx = from.x < to.x ? 1 : -1;
+    const int sy = from.y < to.y ? 1 : -1;
+    int err = dx + dy;
+    Point p = from;
+    while (p != to) {
+      if (state_.clip.Contains(p)) target_->Store(p.x, p.y, state_.pen.color);
+      const int e2 = 2 * err;
+      if (e2 >= dy) {
+        err += dy;
+        p.x += sx;
+      }
+      if (e2 <= dx) {
+        err += dx;
+        p.y += sy;
+      }
     }
-    if (e2 <= dx) {
-      err += dx;
-      p.y += sy;
-    }
-  }
+  });
 }
 
 void Canvas::DrawText(Point p, std::u16string_view text) {
   // The log keeps what the program asked to show, visible or not.
-  if (text_log_ != nullptr) text_log_->push_back({p, std::u16string(text)});
+  if (text_log_ != nullptr) {
+    text_log_->push_back({p, std::u16string(text), state_.font ? state_.font->Spec() : FontSpec{},
+                          state_.text_color});
+  }
   if (!state_.font || state_.clip.IsEmpty()) return;
+  if (state_.pieces) {
+    // The log above already holds the text once.
+    std::vector<TextRecord>* log = text_log_;
+    text_log_ = nullptr;
+    ForEachPiece([&] { DrawText(p, text); });
+    text_log_ = log;
+    return;
+  }
   const Point device = p + state_.origin;
   if (state_.background_mode == BackgroundMode::kOpaque) {
     const Size size = state_.font->Measure(text);
@@ -144,72 +172,93 @@ Size Canvas::MeasureText(std::u16string_view text) const {
 std::optional<Color> Canvas::GetPixel(Point p) const {
   const Point device = p + state_.origin;
   if (!state_.clip.Contains(device)) return std::nullopt;
+  if (state_.pieces) {
+    bool inside = false;
+    for (const Rect& piece : *state_.pieces) inside = inside || piece.Contains(device);
+    if (!inside) return std::nullopt;
+  }
   return target_->Load(device.x, device.y);
 }
 
 void Canvas::SetPixel(Point p, Color c) {
-  const Point device = p + state_.origin;
-  if (!state_.clip.Contains(device)) return;
-  target_->Store(device.x, device.y, c);
+  ForEachPiece([&] {
+    const Point device = p + state_.origin;
+    if (!state_.clip.Contains(device)) return;
+    target_->Store(device.x, device.y, c);
+  });
 }
 
 void Canvas::Blit(Point dest, const Bitmap& src, const Rect& src_rect) {
-  const Rect source = src_rect.Intersect(src.Bounds());
-  if (source.IsEmpty()) return;
-  // Where the part of src_rect that lies inside the source lands.
-  const Point dest_origin =
-      dest + state_.origin + Point{source.left - src_rect.left, source.top - src_rect.top};
-  const Rect visible = Rect::FromSize(dest_origin.x, dest_origin.y, source.Width(),
-                                      source.Height())
-                           .Intersect(state_.clip);
-  if (visible.IsEmpty()) return;
-  const int shift_x = source.left - dest_origin.x;
-  const int shift_y = source.top - dest_origin.y;
+  ForEachPiece([&] {
+    const Rect source = src_rect.Intersect(src.Bounds());
+    if (source.IsEmpty()) return;
+    // Where the part of src_rect that lies inside the source lands.
+    const Point dest_origin =
+        dest + state_.origin + Point{source.left - src_rect.left, source.top - src_rect.top};
+    const Rect visible = Rect::FromSize(dest_origin.x, dest_origin.y, source.Width(),
+                                        source.Height())
+                             .Intersect(state_.clip);
+    if (visible.IsEmpty()) return;
+    const int shift_x = source.left - dest_origin.x;
+    const int shift_y = source.top - dest_origin.y;
 
-  if (&src == target_) {
-    // Moving pixels within one surface (scrolling): walk the rows and
-    // columns in the order that reads each pixel before it is overwritten.
-    const bool down = shift_y < 0;
-    const bool right = shift_x < 0;
-    for (int i = 0; i < visible.Height(); ++i) {
-      const int y = down ? visible.bottom - 1 - i : visible.top + i;
-      for (int j = 0; j < visible.Width(); ++j) {
-        const int x = right ? visible.right - 1 - j : visible.left + j;
+    if (&src == target_) {
+      // Moving pixels within one surface (scrolling): walk the rows and
+      // columns in the order that reads each pixel before it is overwritten.
+      const bool down = shift_y < 0;
+      const bool right = shift_x < 0;
+      for (int i = 0; i < visible.Height(); ++i) {
+        const int y = down ? visible.bottom - 1 - i : visible.top + i;
+        for (int j = 0; j < visible.Width(); ++j) {
+          const int x = right ? visible.right - 1 - j : visible.left + j;
+          target_->Store(x, y, src.Load(x + shift_x, y + shift_y));
+        }
+      }
+      return;
+    }
+    for (int y = visible.top; y < visible.bottom; ++y) {
+      for (int x = visible.left; x < visible.right; ++x) {
         target_->Store(x, y, src.Load(x + shift_x, y + shift_y));
       }
     }
-    return;
-  }
-  for (int y = visible.top; y < visible.bottom; ++y) {
-    for (int x = visible.left; x < visible.right; ++x) {
-      target_->Store(x, y, src.Load(x + shift_x, y + shift_y));
-    }
-  }
+  });
 }
 
 void Canvas::StretchBlit(const Rect& dest, const Bitmap& src, const Rect& src_rect) {
-  if (dest.IsEmpty() || src_rect.IsEmpty()) return;
-  const Rect device = dest.Offset(state_.origin);
-  const Rect visible = device.Intersect(state_.clip);
-  if (visible.IsEmpty()) return;
-  // Stretching a surface into itself reads from a copy, since source and
-  // destination pixels do not correspond one to one.
-  const Bitmap copy = (&src == target_) ? src : Bitmap();
-  const Bitmap& source = (&src == target_) ? copy : src;
+  ForEachPiece([&] {
+    if (dest.IsEmpty() || src_rect.IsEmpty()) return;
+    const Rect device = dest.Offset(state_.origin);
+    const Rect visible = device.Intersect(state_.clip);
+    if (visible.IsEmpty()) return;
+    // Stretching a surface into itself reads from a copy, since source and
+    // destination pixels do not correspond one to one.
+    const Bitmap copy = (&src == target_) ? src : Bitmap();
+    const Bitmap& source = (&src == target_) ? copy : src;
 
-  const int64_t src_w = src_rect.Width();
-  const int64_t src_h = src_rect.Height();
-  const int64_t dest_w = device.Width();
-  const int64_t dest_h = device.Height();
-  for (int y = visible.top; y < visible.bottom; ++y) {
-    const int64_t sy = src_rect.top + (y - device.top) * src_h / dest_h;
-    if (sy < 0 || sy >= source.Height()) continue;
-    for (int x = visible.left; x < visible.right; ++x) {
-      const int64_t sx = src_rect.left + (x - device.left) * src_w / dest_w;
-      if (sx < 0 || sx >= source.Width()) continue;
-      target_->Store(x, y, source.Load(static_cast<int>(sx), static_cast<int>(sy)));
+    const int64_t src_w = src_rect.Width();
+    const int64_t src_h = src_rect.Height();
+    const int64_t dest_w = device.Width();
+    const int64_t dest_h = device.Height();
+    for (int y = visible.top; y < visible.bottom; ++y) {
+      const int64_t sy = src_rect.top + (y - device.top) * src_h / dest_h;
+      if (sy < 0 || sy >= source.Height()) continue;
+      for (int x = visible.left; x < visible.right; ++x) {
+        const int64_t sx = src_rect.left + (x - device.left) * src_w / dest_w;
+        if (sx < 0 || sx >= source.Width()) continue;
+        target_->Store(x, y, source.Load(static_cast<int>(sx), static_cast<int>(sy)));
+      }
     }
-  }
+  });
+}
+
+void Canvas::Blit(Point dest, const Canvas& src, const Rect& src_rect) {
+  // Pixels are read from the other canvas's surface wherever they are, as a
+  // copy from the screen reads whatever the screen shows.
+  Blit(dest, *src.target_, src_rect.Offset(src.state_.origin));
+}
+
+void Canvas::StretchBlit(const Rect& dest, const Canvas& src, const Rect& src_rect) {
+  StretchBlit(dest, *src.target_, src_rect.Offset(src.state_.origin));
 }
 
 }  // namespace tv::gfx

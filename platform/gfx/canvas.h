@@ -10,6 +10,7 @@
 #include "platform/gfx/color.h"
 #include "platform/gfx/font.h"
 #include "platform/gfx/geometry.h"
+#include "platform/gfx/region.h"
 
 namespace tv::gfx {
 
@@ -40,6 +41,10 @@ enum class BackgroundMode { kOpaque, kTransparent };
 struct TextRecord {
   Point position;
   std::u16string text;
+  // The font as it was asked for (empty face when the canvas had none) and
+  // the text colour.
+  FontSpec font;
+  Color color;
 };
 
 // A drawing context on a bitmap: origin, clip, pen, brush, font and text
@@ -58,6 +63,9 @@ class Canvas {
   // The clip in logical coordinates.
   Rect ClipBox() const { return state_.clip.Offset(-state_.origin.x, -state_.origin.y); }
   void IntersectClip(const Rect& logical);
+  // Limits drawing to the pieces of `device` (device coordinates) as well as
+  // to the clip rectangle: what lies between the pieces keeps its pixels.
+  void SetClipRegion(const Region& device);
 
   void Save();
   void Restore();
@@ -92,6 +100,10 @@ class Canvas {
   void Blit(Point dest, const Bitmap& src, const Rect& src_rect);
   // Copies `src_rect` of `src` scaled into `dest` (nearest pixel).
   void StretchBlit(const Rect& dest, const Bitmap& src, const Rect& src_rect);
+  // The same from what another canvas draws on (a window or a memory
+  // surface): `src_rect` is in that canvas's logical coordinates.
+  void Blit(Point dest, const Canvas& src, const Rect& src_rect);
+  void StretchBlit(const Rect& dest, const Canvas& src, const Rect& src_rect);
 
   // Records every DrawText call (for the automation's dump).
   void SetTextLog(std::vector<TextRecord>* log) { text_log_ = log; }
@@ -106,7 +118,28 @@ class Canvas {
     Pen pen;
     Brush brush;
     std::shared_ptr<const Font> font;
+    // Pieces the clip is further limited to (device coordinates); null when
+    // the clip rectangle is the whole clip.
+    std::shared_ptr<const std::vector<Rect>> pieces;
   };
+  // Runs `draw` once for each piece of the clip, with the clip rectangle
+  // narrowed to that piece; the primitives inside clip to the rectangle.
+  template <class F>
+  void ForEachPiece(F&& draw) {
+    if (!state_.pieces) {
+      draw();
+      return;
+    }
+    const Rect whole = state_.clip;
+    const auto pieces = state_.pieces;
+    state_.pieces = nullptr;
+    for (const Rect& piece : *pieces) {
+      state_.clip = whole.Intersect(piece);
+      if (!state_.clip.IsEmpty()) draw();
+    }
+    state_.clip = whole;
+    state_.pieces = pieces;
+  }
   // Fills a device rectangle already clipped by the caller.
   void FillDeviceRect(const Rect& device, const Brush& brush);
 

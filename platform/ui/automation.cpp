@@ -39,10 +39,72 @@ std::string DescribeWidget(const Widget& widget) {
     first = false;
     out += JsonQuote(item);
   }
+  out += "],\"images\":[";
+  first = true;
+  for (const int image : widget.ItemImages()) {
+    if (!first) out += ',';
+    first = false;
+    out += std::to_string(image);
+  }
   out += "],\"selected\":" + std::to_string(widget.SelectedIndex());
   out += std::string(",\"enabled\":") + (widget.IsEnabled() ? "true" : "false");
   out += std::string(",\"visible\":") + (widget.IsVisible() ? "true" : "false") + "}";
   return out;
+}
+
+std::string DescribeText(const gfx::TextRecord& text) {
+  return "{\"x\":" + std::to_string(text.position.x) + ",\"y\":" +
+         std::to_string(text.position.y) + ",\"text\":" + JsonQuote(text.text) +
+         ",\"font\":{\"face\":" + JsonQuote(std::string_view(text.font.face)) +
+         ",\"height\":" + std::to_string(text.font.height) +
+         ",\"weight\":" + std::to_string(text.font.weight) + "},\"color\":[" +
+         std::to_string(text.color.r) + "," + std::to_string(text.color.g) + "," +
+         std::to_string(text.color.b) + "]}";
+}
+
+std::string DescribeScrollBar(const ScrollInfo& info) {
+  return "{\"min\":" + std::to_string(info.min) + ",\"max\":" + std::to_string(info.max) +
+         ",\"page\":" + std::to_string(info.page) + ",\"pos\":" + std::to_string(info.pos) +
+         ",\"visible\":" + (info.visible ? "true" : "false") + "}";
+}
+
+std::string DescribeCommandBar(const CommandBar* bar) {
+  if (bar == nullptr) return "null";
+  std::string out = "{\"menus\":[";
+  bool first = true;
+  for (const Menu& menu : bar->Menus()) {
+    if (!first) out += ',';
+    first = false;
+    out += "{\"text\":" + JsonQuote(menu.text) + ",\"items\":[";
+    bool first_item = true;
+    for (const MenuItem& item : menu.items) {
+      if (!first_item) out += ',';
+      first_item = false;
+      out += "{\"id\":" + std::to_string(item.id) + ",\"text\":" + JsonQuote(item.text) +
+             ",\"checked\":" + (item.checked ? "true" : "false") + "}";
+    }
+    out += "]}";
+  }
+  out += "],\"buttons\":[";
+  first = true;
+  for (const ToolButton& button : bar->Buttons()) {
+    if (!first) out += ',';
+    first = false;
+    out += "{\"id\":" + std::to_string(button.id) +
+           ",\"checked\":" + (button.checked ? "true" : "false") + "}";
+  }
+  return out + "]}";
+}
+
+std::string DescribePairs(const std::vector<std::pair<std::string, std::string>>& pairs) {
+  std::string out = "{";
+  bool first = true;
+  for (const auto& [key, value] : pairs) {
+    if (!first) out += ',';
+    first = false;
+    out += JsonQuote(std::string_view(key)) + ":" + value;
+  }
+  return out + "}";
 }
 
 std::string DescribeWindow(const Window& window) {
@@ -50,15 +112,14 @@ std::string DescribeWindow(const Window& window) {
                     ",\"kind\":" + JsonQuote(std::string_view(window.KindName()));
   if (const auto* dialog = dynamic_cast<const Dialog*>(&window)) {
     out += ",\"template\":" + std::to_string(dialog->TemplateNumber());
-    out += ",\"input\":{";
-    bool first = true;
-    for (const auto& [key, value] : dialog->InputForDump()) {
-      if (!first) out += ',';
-      first = false;
-      out += JsonQuote(std::string_view(key)) + ":" + value;
-    }
-    out += "}";
+    out += ",\"input\":" + DescribePairs(dialog->InputForDump());
+    out += ",\"state\":" + DescribePairs(dialog->StateForDump());
+    out += ",\"commandbar\":" + DescribeCommandBar(dialog->GetCommandBar());
   }
+  out += ",\"scrollbars\":{\"horizontal\":" +
+         DescribeScrollBar(window.GetScrollInfo(ScrollOrientation::kHorizontal)) +
+         ",\"vertical\":" + DescribeScrollBar(window.GetScrollInfo(ScrollOrientation::kVertical)) +
+         "}";
   if (const auto* box = dynamic_cast<const MessageBoxWindow*>(&window)) {
     out += ",\"text\":" + JsonQuote(box->Message());
   }
@@ -73,11 +134,13 @@ std::string DescribeWindow(const Window& window) {
   }
   out += "],\"texts\":[";
   first = true;
-  for (const gfx::TextRecord& text : window.LastPaintTexts()) {
-    if (!first) out += ',';
-    first = false;
-    out += "{\"x\":" + std::to_string(text.position.x) + ",\"y\":" +
-           std::to_string(text.position.y) + ",\"text\":" + JsonQuote(text.text) + "}";
+  // What the last paint drew, then what was drawn on the window since.
+  for (const auto* texts : {&window.LastPaintTexts(), &window.ScreenTexts()}) {
+    for (const gfx::TextRecord& text : *texts) {
+      if (!first) out += ',';
+      first = false;
+      out += DescribeText(text);
+    }
   }
   out += "]}";
   return out;

@@ -1,4 +1,4 @@
-#include "platform/ui/controls.h"
+#include "platform/ui/button.h"
 
 namespace tv::ui {
 

@@ -1,7 +1,10 @@
+#include "platform/ui/combo_box.h"
+
 #include <algorithm>
 
-#include "platform/ui/controls.h"
 #include "platform/ui/desktop.h"
+#include "platform/ui/list_rows.h"
+#include "platform/ui/scroll_bar.h"
 
 namespace tv::ui {
 
@@ -17,8 +20,6 @@ class ComboBox::DropList : public Window {
 
   void Open(const gfx::Rect& frame, int highlight) {
     SetFrame(frame);
-    tracking_ = false;
-    bar_tracking_ = false;
     rows_.SetTop(0);
     hot_ = highlight;
     Layout();
@@ -61,48 +62,19 @@ class ComboBox::DropList : public Window {
   }
 
   void OnPenDown(gfx::Point p) override {
-    tracking_ = false;
     if (!ClientRect().Contains(p)) {
       owner_.Cancel();
       return;
     }
-    if (rows_.BarPenDown(p)) {
-      bar_tracking_ = true;
-      Invalidate();
-      return;
-    }
-    tracking_ = true;
-    const int index = rows_.ItemAt(p);
-    if (index >= 0 && index != hot_) {
-      hot_ = index;
-      Invalidate();
-    }
+    MoveHotFromPen(rows_.PenDown(p));
   }
 
-  void OnPenMove(gfx::Point p) override {
-    if (bar_tracking_) {
-      rows_.BarPenMove(p);
-      Invalidate();
-      return;
-    }
-    if (!tracking_) return;
-    const int index = rows_.ItemAt(p);
-    if (index >= 0 && index != hot_) {
-      hot_ = index;
-      Invalidate();
-    }
-  }
+  void OnPenMove(gfx::Point p) override { MoveHotFromPen(rows_.PenMove(p)); }
 
   void OnPenUp(gfx::Point p) override {
-    if (bar_tracking_) {
-      bar_tracking_ = false;
-      rows_.BarPenUp(p);
-      Invalidate();
-      return;
-    }
-    if (!tracking_) return;
-    tracking_ = false;
-    const int index = rows_.ItemAt(p);
+    const bool bar = rows_.IsTrackingBar();
+    const int index = rows_.PenUp(p);
+    if (bar) Invalidate();
     if (index >= 0) owner_.Confirm(index);
   }
 
@@ -116,11 +88,19 @@ class ComboBox::DropList : public Window {
     if (hot_ >= owner_.Count()) hot_ = owner_.Count() - 1;
   }
 
+  // The pen is on the bar (the rows moved) or over item `index`.
+  void MoveHotFromPen(int index) {
+    if (rows_.IsTrackingBar()) {
+      Invalidate();
+    } else if (index >= 0 && index != hot_) {
+      hot_ = index;
+      Invalidate();
+    }
+  }
+
   ComboBox& owner_;
   ListRows rows_;
   int hot_ = -1;
-  bool tracking_ = false;
-  bool bar_tracking_ = false;
 };
 
 ComboBox::ComboBox(const ControlTemplate& tmpl) : ItemListWidget(tmpl) {

@@ -31,7 +31,7 @@ bool Desktop::Exists() { return g_desktop != nullptr; }
 void Desktop::AddTopLevel(Window* window) {
   if (std::find(top_levels_.begin(), top_levels_.end(), window) != top_levels_.end()) return;
   top_levels_.push_back(window);
-  window->Invalidate(true);
+  window->InvalidateFrame({0, 0, window->Frame().Width(), window->Frame().Height()}, true);
   bars_dirty_ = true;
   dirty_ = true;
 }
@@ -48,7 +48,7 @@ void Desktop::RemoveTopLevel(Window* window) {
       const gfx::Rect overlap = w->ScreenRect().Intersect(covered);
       if (!overlap.IsEmpty()) {
         const gfx::Point o = w->ScreenOrigin();
-        w->Invalidate(overlap.Offset(-o.x, -o.y), true);
+        w->InvalidateFrame(overlap.Offset(-o.x, -o.y), true);
       }
     }
   }
@@ -63,6 +63,10 @@ void Desktop::RemoveTopLevel(Window* window) {
   }
   if (capture_ != nullptr && FocusOwner(capture_) == window) capture_ = nullptr;
   if (pen_target_ != nullptr && FocusOwner(pen_target_) == window) pen_target_ = nullptr;
+  if (pen_bar_window_ != nullptr && FocusOwner(pen_bar_window_) == window) {
+    pen_bar_window_ = nullptr;
+  }
+  if (pen_command_bar_ == window) pen_command_bar_ = nullptr;
   bars_dirty_ = true;
   dirty_ = true;
 }
@@ -82,13 +86,26 @@ Window* Desktop::ActiveScreen() const {
 }
 
 void Desktop::RunUntil(const std::function<bool()>& done) {
+  ++run_depth_;
   while (!done() && !quitting_) ProcessOneEvent();
+  --run_depth_;
+}
+
+bool Desktop::HasRunnableTask() const {
+  for (const Task& task : tasks_) {
+    if (task.depth >= run_depth_) return true;
+  }
+  return false;
 }
 
 void Desktop::RunTasks() {
-  while (!tasks_.empty()) {
-    Task task = std::move(tasks_.front());
-    tasks_.pop_front();
+  // Tasks of an outer loop stay queued until that loop runs again.
+  for (;;) {
+    auto it = std::find_if(tasks_.begin(), tasks_.end(),
+                           [this](const Task& task) { return task.depth >= run_depth_; });
+    if (it == tasks_.end()) return;
+    Task task = std::move(*it);
+    tasks_.erase(it);
     task.run();
   }
 }
@@ -99,7 +116,7 @@ void Desktop::ProcessOneEvent() {
     // A paint may close its window (the installation screen does), so the
     // work it queues is done, and painted, before the next input.
     PaintPending();
-    while (!tasks_.empty()) {
+    while (HasRunnableTask()) {
       RunTasks();
       PaintPending();
     }
@@ -121,7 +138,7 @@ void Desktop::ProcessOneEvent() {
 void Desktop::PostEvent(Event event) { queue_.push_back(std::move(event)); }
 
 void Desktop::PostTask(std::function<void()> task, const Window* owner) {
-  tasks_.push_back({owner, std::move(task)});
+  tasks_.push_back({owner, std::move(task), run_depth_});
 }
 
 void Desktop::Quit(int exit_code) {
@@ -131,7 +148,7 @@ void Desktop::Quit(int exit_code) {
 
 void Desktop::Pump() {
   // Called from inside a paint handler, only what is already drawn is shown.
-  if (!painting_) PaintPending();
+  if (paint_depth_ == 0) PaintPending();
   const auto now = std::chrono::steady_clock::now();
   if (now - last_pump_present_ >= kPumpPresentInterval) {
     last_pump_present_ = now;
@@ -186,14 +203,44 @@ void Desktop::DispatchPen(const Event& event) {
         pen_on_ok_ = true;
         return;
       }
+      if (screen != nullptr && screen == active && screen->GetCommandBar() != nullptr &&
+          p.y >= kDisplayHeight - kBarHeight && screen->GetCommandBar()->PenDown(p)) {
+        pen_command_bar_ = screen;
+        return;
+      }
       if (!active->ScreenRect().Contains(p)) return;
       Window* target = active->ChildAt(p - active->ScreenOrigin());
       if (target == nullptr) target = active;
       if (!target->IsEnabled()) return;
+      // The window's own scroll bars lie outside its client area.
+      if (target->HasScrollBars() && target->ScrollBarPenDown(p - target->ScreenOrigin())) {
+        pen_bar_window_ = target;
+        return;
+      }
       if (target->AcceptsFocus()) SetFocus(target);
       pen_target_ = target;
     }
     pen_target_->OnPenDown(p - pen_target_->ScreenOrigin());
+    return;
+  }
+  if (pen_command_bar_ != nullptr) {
+    CommandBar* bar = pen_command_bar_->GetCommandBar();
+    if (event.type == Event::Type::kPenMove) {
+      if (bar != nullptr) bar->PenMove(p);
+    } else if (event.type == Event::Type::kPenUp) {
+      pen_command_bar_ = nullptr;
+      if (bar != nullptr) bar->PenUp(p);
+    }
+    return;
+  }
+  if (pen_bar_window_ != nullptr) {
+    Window* window = pen_bar_window_;
+    if (event.type == Event::Type::kPenMove) {
+      window->ScrollBarPenMove(p - window->ScreenOrigin());
+    } else if (event.type == Event::Type::kPenUp) {
+      pen_bar_window_ = nullptr;
+      window->ScrollBarPenUp(p - window->ScreenOrigin());
+    }
     return;
   }
   if (event.type == Event::Type::kPenMove) {
@@ -227,9 +274,13 @@ void Desktop::DispatchKey(Key key) {
     if (active == nullptr) return;
     target = (focus_ != nullptr && FocusOwner(focus_) == active) ? focus_ : active;
   }
+  Window* top = target;
   for (Window* w = target; w != nullptr; w = w->Parent()) {
     if (w->OnKey(key)) return;
+    top = w;
   }
+  // Keys nobody used scroll the window's own scroll bars.
+  top->ScrollBarKey(key);
 }
 
 void Desktop::SetFocus(Window* window) {
@@ -276,6 +327,8 @@ void Desktop::ForgetWindow(Window* window) {
   if (focus_ == window) focus_ = nullptr;
   if (capture_ == window) capture_ = nullptr;
   if (pen_target_ == window) pen_target_ = nullptr;
+  if (pen_bar_window_ == window) pen_bar_window_ = nullptr;
+  if (pen_command_bar_ == window) pen_command_bar_ = nullptr;
   if (bars_screen_ == window) bars_screen_ = nullptr;
   std::erase_if(saved_focus_, [window](const auto& entry) {
     return entry.first == window || entry.second == window;
@@ -286,9 +339,9 @@ void Desktop::ForgetWindow(Window* window) {
 gfx::Rect Desktop::OkButtonRect() { return NavigationOkRect(); }
 
 void Desktop::PaintPending() {
-  painting_ = true;
+  ++paint_depth_;
   PaintAll();
-  painting_ = false;
+  --paint_depth_;
 }
 
 void Desktop::PaintAll() {
@@ -304,52 +357,73 @@ void Desktop::PaintAll() {
     }
     // A hidden window keeps its invalid area until it is uncovered.
     if (covered) continue;
-    const gfx::Rect painted = [&] {
-      gfx::Rect area;
-      PaintTree(window, area);
-      return area;
-    }();
+    gfx::Region painted;
+    PaintTree(window, painted);
     if (painted.IsEmpty()) continue;
     for (size_t j = i + 1; j < top_levels_.size(); ++j) {
       Window* above = top_levels_[j];
-      const gfx::Rect overlap = above->ScreenRect().Intersect(painted);
-      if (above->IsVisible() && !overlap.IsEmpty()) {
-        const gfx::Point o = above->ScreenOrigin();
-        above->Invalidate(overlap.Offset(-o.x, -o.y), false);
+      if (!above->IsVisible()) continue;
+      const gfx::Point o = above->ScreenOrigin();
+      for (const gfx::Rect& piece : painted.Rects()) {
+        const gfx::Rect overlap = above->ScreenRect().Intersect(piece);
+        if (!overlap.IsEmpty()) above->InvalidateFrame(overlap.Offset(-o.x, -o.y), false);
       }
     }
   }
 }
 
-void Desktop::PaintTree(Window* window, gfx::Rect& painted) {
+void Desktop::PaintTree(Window* window, gfx::Region& painted) {
   const gfx::Point origin = window->ScreenOrigin();
-  gfx::Rect clip = window->ScreenRect().Intersect(display_.Bounds());
-  for (const Window* p = window->Parent(); p != nullptr; p = p->Parent()) {
-    clip = clip.Intersect(p->ScreenRect());
-  }
-  gfx::Rect here;
+  const gfx::Rect clip = window->VisibleClientScreenRect().Intersect(display_.Bounds());
+  gfx::Region here;
   if (!window->invalid_.IsEmpty()) {
-    here = window->invalid_.Offset(origin).Intersect(clip);
+    here = window->invalid_;
+    here.Offset(origin.x, origin.y);
+    here.Intersect(clip);
     const bool erase = window->erase_;
-    window->invalid_ = {};
+    window->invalid_.Clear();
     window->erase_ = false;
     if (!here.IsEmpty()) {
-      gfx::Canvas canvas(display_, origin, here);
+      // The paint draws only inside the invalid pieces: what lies between
+      // two of them keeps its pixels.
+      gfx::Canvas canvas(display_, origin, here.Bounds());
+      if (here.Rects().size() > 1) canvas.SetClipRegion(here);
       canvas.SetFont(gfx::Font::Get(gfx::SystemFontSpec()));
-      if (erase) window->OnEraseBackground(canvas, here.Offset(-origin.x, -origin.y));
+      if (erase) {
+        for (const gfx::Rect& piece : here.Rects()) {
+          window->OnEraseBackground(canvas, piece.Offset(-origin.x, -origin.y));
+        }
+      }
       window->last_texts_.clear();
+      window->screen_texts_.clear();
       canvas.SetTextLog(&window->last_texts_);
       window->OnPaint(canvas);
       dirty_ = true;
     }
   }
-  painted = painted.Union(here);
+  if (window->bars_invalid_) {
+    window->bars_invalid_ = false;
+    if (window->HasScrollBars()) {
+      gfx::Rect frame_clip = window->ScreenRect().Intersect(display_.Bounds());
+      for (const Window* p = window->Parent(); p != nullptr; p = p->Parent()) {
+        frame_clip = frame_clip.Intersect(p->VisibleClientScreenRect());
+      }
+      gfx::Canvas canvas(display_, origin, frame_clip);
+      window->PaintScrollBars(canvas);
+      const gfx::Rect client = window->ClientRect().Offset(origin);
+      std::vector<gfx::Rect> bars;
+      gfx::SubtractRect(frame_clip, client, bars);
+      for (const gfx::Rect& bar : bars) painted.Add(bar);
+      dirty_ = true;
+    }
+  }
+  for (const gfx::Rect& piece : here.Rects()) painted.Add(piece);
   for (const auto& child : window->Children()) {
     if (!child->IsVisible()) continue;
-    const gfx::Rect overlap = child->ScreenRect().Intersect(here);
-    if (!overlap.IsEmpty()) {
-      const gfx::Point o = child->ScreenOrigin();
-      child->Invalidate(overlap.Offset(-o.x, -o.y), true);
+    const gfx::Point o = child->ScreenOrigin();
+    for (const gfx::Rect& piece : here.Rects()) {
+      const gfx::Rect overlap = child->ScreenRect().Intersect(piece);
+      if (!overlap.IsEmpty()) child->InvalidateFrame(overlap.Offset(-o.x, -o.y), true);
     }
     PaintTree(child.get(), painted);
   }
@@ -364,6 +438,7 @@ void Desktop::PaintBars() {
   PaintNavigationBar(canvas, screen != nullptr ? std::u16string_view(screen->Text()) : u"",
                      dialog != nullptr && dialog->HasOkButton());
   PaintCommandBar(canvas);
+  if (dialog != nullptr && dialog->GetCommandBar() != nullptr) dialog->GetCommandBar()->Paint(canvas);
   // Pop-ups that reach into the bars are drawn over them again.
   const gfx::Rect bars[] = {{0, 0, kDisplayWidth, kBarHeight},
                             {0, kDisplayHeight - kBarHeight, kDisplayWidth, kDisplayHeight}};
@@ -372,7 +447,7 @@ void Desktop::PaintBars() {
     const gfx::Point o = w->ScreenOrigin();
     for (const gfx::Rect& bar : bars) {
       const gfx::Rect overlap = w->ScreenRect().Intersect(bar);
-      if (!overlap.IsEmpty()) w->Invalidate(overlap.Offset(-o.x, -o.y), false);
+      if (!overlap.IsEmpty()) w->InvalidateFrame(overlap.Offset(-o.x, -o.y), false);
     }
   }
   dirty_ = true;

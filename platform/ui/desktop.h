@@ -23,6 +23,8 @@ inline constexpr gfx::Rect kScreenArea{0, kBarHeight, kDisplayWidth,
 // The window system of the handheld: the framebuffer, the stack of top-level
 // windows, pen capture and keyboard focus, and the event loop that nested
 // modal runs share. There is one per program, reachable through Get().
+class Dialog;
+
 class Desktop {
  public:
   Desktop(Backend& backend, gfx::PixelFormat format);
@@ -54,7 +56,9 @@ class Desktop {
   void PostEvent(Event event);
   // Runs a callback after the current event, before the next one (windows
   // closing themselves are taken off the screen this way). A task with an
-  // owner is dropped if the owner is destroyed first.
+  // owner is dropped if the owner is destroyed first. A task waits for the
+  // event loop it was posted in: a nested loop that the current handler
+  // starts (a message box) does not run it.
   void PostTask(std::function<void()> task, const Window* owner = nullptr);
 
   // Runs `hook` each time the program has handled all its input and is about
@@ -74,6 +78,11 @@ class Desktop {
   // work inside a handler.
   void Pump();
   void MarkDirty() { dirty_ = true; }
+  // Whether a paint is running, also while a message box opened from a
+  // paint handler runs its own loop.
+  bool IsPainting() const { return paint_depth_ > 0; }
+  // How many event loops are running inside each other.
+  int RunDepth() const { return run_depth_; }
   void InvalidateBars() { bars_dirty_ = true; }
 
   // A window holding the capture receives every pen event, also outside
@@ -103,7 +112,7 @@ class Desktop {
   void DispatchKey(Key key);
   // Paints a window's invalid area and then its children, adding what it
   // painted (display coordinates) to `painted`.
-  void PaintTree(Window* window, gfx::Rect& painted);
+  void PaintTree(Window* window, gfx::Region& painted);
   void PaintBars();
   void PaintAll();
 
@@ -114,14 +123,20 @@ class Desktop {
   struct Task {
     const Window* owner;
     std::function<void()> run;
+    int depth;  // the event loop it was posted in
   };
   void RunTasks();
+  bool HasRunnableTask() const;
   Window* FocusOwner(Window* window) const;
 
   std::deque<Task> tasks_;
   std::vector<std::function<void()>> idle_hooks_;
   Window* capture_ = nullptr;
   Window* pen_target_ = nullptr;
+  // The window whose own scroll bar the pen went down on.
+  Window* pen_bar_window_ = nullptr;
+  // The screen whose command bar the pen went down on.
+  Dialog* pen_command_bar_ = nullptr;
   // The control that had the focus in each top-level window, restored when
   // the window becomes active again.
   std::vector<std::pair<Window*, Window*>> saved_focus_;
@@ -133,7 +148,8 @@ class Desktop {
   bool bars_dirty_ = true;
   Window* bars_screen_ = nullptr;
   int present_count_ = 0;
-  bool painting_ = false;
+  int paint_depth_ = 0;
+  int run_depth_ = 0;
   // Long work shows its progress at most this often.
   static constexpr std::chrono::milliseconds kPumpPresentInterval{15};
   std::chrono::steady_clock::time_point last_pump_present_;

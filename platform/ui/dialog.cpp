@@ -8,11 +8,25 @@ Dialog::Dialog(const DialogTemplate& tmpl) : template_(tmpl) {
   SetText(tmpl.caption);
 }
 
-Dialog::~Dialog() { Destroy(); }
+Dialog::~Dialog() {
+  Destroy();
+  command_bar_.reset();
+}
+
+CommandBar& Dialog::GetOrCreateCommandBar() {
+  if (!command_bar_) command_bar_ = std::make_unique<CommandBar>(*this);
+  if (Desktop::Exists()) Desktop::Get().InvalidateBars();
+  return *command_bar_;
+}
 
 bool Dialog::Create() {
   if (created_) return true;
   SetFrame(kScreenArea);
+  ShowScrollBar(ScrollOrientation::kHorizontal, (template_.style & dialog_style::kHScroll) != 0);
+  ShowScrollBar(ScrollOrientation::kVertical, (template_.style & dialog_style::kVScroll) != 0);
+  // A dialog made again after it was destroyed starts from fresh controls,
+  // never a second set beside the first.
+  DestroyChildren();
   for (const ControlTemplate& control : template_.controls) {
     AddChild(CreateWidget(control));
   }
@@ -35,6 +49,7 @@ bool Dialog::Create() {
 void Dialog::Destroy() {
   if (!created_) return;
   created_ = false;
+  if (command_bar_) command_bar_->CloseMenu();
   Show(false);
   if (Desktop::Exists()) Desktop::Get().RemoveTopLevel(this);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/base/check.h"
+#include "platform/ui/command_bar.h"
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/widget.h"
 #include "platform/ui/window.h"
@@ -51,10 +53,19 @@ class Dialog : public Window {
   // The screen's input as shown by the automation's dump, as key and JSON
   // value pairs ({"country", "\"World\""}, {"region", "3"}).
   virtual std::vector<std::pair<std::string, std::string>> InputForDump() const { return {}; }
+  // The screen's own view state for the dump's "state" object, in the same
+  // form (a map screen gives its zoom and scroll offsets).
+  virtual std::vector<std::pair<std::string, std::string>> StateForDump() const { return {}; }
   const char* KindName() const override { return "dialog"; }
 
-  // Runs menu or toolbar command `id`; false when the screen has none.
-  virtual bool RunCommand(int id) { (void)id; return false; }
+  // Runs menu or toolbar command `id` as a tap would; false when the screen
+  // has none.
+  virtual bool RunCommand(int id) { return command_bar_ != nullptr && command_bar_->RunCommand(id); }
+
+  // The command bar shown in the bottom bar while this screen is active;
+  // made on first use.
+  CommandBar& GetOrCreateCommandBar();
+  CommandBar* GetCommandBar() const { return command_bar_.get(); }
 
   // The navigation bar's OK button and the Escape key.
   void PressOk() { OnOk(); }
@@ -76,6 +87,7 @@ class Dialog : public Window {
   void Destroy();
 
   const DialogTemplate& template_;
+  std::unique_ptr<CommandBar> command_bar_;
   bool created_ = false;
   bool modal_ = false;
   bool ended_ = false;

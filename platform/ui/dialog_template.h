@@ -48,6 +48,8 @@ struct ControlTemplate {
 namespace dialog_style {
 inline constexpr uint32_t kOkButton = 1u << 0;  // OK in the navigation bar
 inline constexpr uint32_t kAppWindow = 1u << 1;
+inline constexpr uint32_t kHScroll = 1u << 2;  // the window's own scroll bars
+inline constexpr uint32_t kVScroll = 1u << 3;
 }  // namespace dialog_style
 
 // A numbered dialog template: caption, size in dialog units, controls.

@@ -1,6 +1,9 @@
+#include "platform/ui/edit_box.h"
+
 #include <algorithm>
 
-#include "platform/ui/controls.h"
+#include "platform/ui/control_style.h"
+#include "platform/ui/list_rows.h"
 
 namespace tv::ui {
 
@@ -14,8 +17,7 @@ EditBox::EditBox(const ControlTemplate& tmpl)
   Layout();
 }
 
-void EditBox::SetText(std::u16string_view text) {
-  Window::SetText(text);
+void EditBox::OnTextChanged() {
   SplitLines();
   first_line_ = 0;
   x_offset_ = 0;
@@ -24,9 +26,8 @@ void EditBox::SetText(std::u16string_view text) {
 }
 
 void EditBox::SplitLines() {
-  split_text_ = Text();
   lines_.clear();
-  const std::u16string_view text = split_text_;
+  const std::u16string_view text = Text();
   size_t start = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] != u'\n') continue;
@@ -99,12 +100,6 @@ void EditBox::ScrollTo(int first_line, int x_offset) {
 void EditBox::FollowBars() { ScrollTo(vbar_.Pos(), hbar_.Pos()); }
 
 void EditBox::OnPaint(gfx::Canvas& canvas) {
-  // Text set through the Window base bypasses SetText; catch up here.
-  if (Text() != split_text_) {
-    SplitLines();
-    first_line_ = 0;
-    x_offset_ = 0;
-  }
   Layout();
   const gfx::Rect client = ClientRect();
   canvas.Save();
@@ -131,10 +126,8 @@ void EditBox::OnPaint(gfx::Canvas& canvas) {
     canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
     canvas.SetTextColor(gfx::kBlack);
     // Only the lines that meet the area being painted are drawn.
-    const int first = first_line_ + (dirty.top - area.top) / line_height_;
-    const int last =
-        std::min(LineCount(), first_line_ + (dirty.bottom - 1 - area.top) / line_height_ + 1);
-    for (int i = first; i < last; ++i) {
+    const RowRange visible = VisibleRows(area, dirty, first_line_, line_height_, LineCount());
+    for (int i = visible.begin; i < visible.end; ++i) {
       canvas.DrawText({area.left - x_offset_, area.top + (i - first_line_) * line_height_},
                       lines_[i]);
     }

@@ -28,15 +28,40 @@ MessageBoxWindow::MessageBoxWindow(std::u16string_view text, std::u16string_view
     : caption_(caption), message_(text) {
   SetText(caption);
   const auto font = gfx::Font::Get(gfx::SystemFontSpec());
-  const std::vector<std::u16string> lines = WrapText(text, font.get(), kMaxTextWidth);
+  line_height_ = font ? font->CellHeight() : gfx::SystemFontSpec().height;
+  lines_ = WrapText(text, font.get(), kMaxTextWidth, LongWords::kBreak);
   int text_width = 0;
-  for (const auto& line : lines) text_width = std::max(text_width, font ? font->Measure(line).width : 0);
-  const int line_height = font ? font->CellHeight() : 13;
-  const int width = std::clamp(text_width + 2 * kPadding, 140, kDisplayWidth - 12);
-  const int height = kTitleHeight + kPadding + static_cast<int>(lines.size()) * line_height +
-                     kPadding + kButtonHeight + kPadding;
+  for (const auto& line : lines_) {
+    text_width = std::max(text_width, font ? font->Measure(line).width : 0);
+  }
+  const int chrome = kTitleHeight + kPadding + kPadding + kButtonHeight + kPadding;
+  // The box stays inside the screen area; a text taller than the room left
+  // scrolls, with a bar beside it.
+  const int max_text_height = std::max(line_height_, kScreenArea.Height() - chrome);
+  int text_height = static_cast<int>(lines_.size()) * line_height_;
+  const bool scrolls = text_height > max_text_height;
+  if (scrolls) text_height = max_text_height / line_height_ * line_height_;
+  const int bar_room = scrolls ? ScrollBar::kThickness + 2 : 0;
+  if (scrolls) {
+    // The bar takes its room from the lines.
+    lines_ = WrapText(text, font.get(), kMaxTextWidth - bar_room, LongWords::kBreak);
+    text_width = 0;
+    for (const auto& line : lines_) {
+      text_width = std::max(text_width, font ? font->Measure(line).width : 0);
+    }
+  }
+  const int width =
+      std::clamp(text_width + 2 * kPadding + bar_room, 140, kDisplayWidth - 12);
+  const int height = chrome + text_height;
   const int left = (kDisplayWidth - width) / 2;
-  const int top = (kDisplayHeight - height) / 2;
+  const int top = kScreenArea.top + (kScreenArea.Height() - height) / 2;
+  text_area_ = {kPadding, kTitleHeight + kPadding, width - kPadding - bar_room,
+                kTitleHeight + kPadding + text_height};
+  if (scrolls) {
+    bar_.SetBounds({width - kPadding - ScrollBar::kThickness, text_area_.top, width - kPadding,
+                    text_area_.bottom});
+    bar_.SetRange(0, static_cast<int>(lines_.size()), VisibleLines());
+  }
   SetFrame({left, top, left + width, top + height});
   std::unique_ptr<Widget> ok = CreateWidget(kOkTemplate);
   const int button_left = (width - kButtonWidth) / 2;
@@ -58,13 +83,53 @@ void MessageBoxWindow::OnPaint(gfx::Canvas& canvas) {
   const auto font = gfx::Font::Get(gfx::SystemFontSpec());
   canvas.SetFont(font);
   canvas.SetTextColor(gfx::kBlack);
-  const int line_height = font ? font->CellHeight() : 13;
-  int y = kTitleHeight + kPadding;
-  for (const std::u16string& line : WrapText(message_, font.get(), kMaxTextWidth)) {
-    const int w = font ? font->Measure(line).width : 0;
-    canvas.DrawText({(client.Width() - w) / 2, y}, line);
-    y += line_height;
+  canvas.Save();
+  canvas.IntersectClip(text_area_);
+  const int end = std::min(static_cast<int>(lines_.size()), first_line_ + VisibleLines());
+  int y = text_area_.top;
+  for (int i = first_line_; i < end; ++i) {
+    const int w = font ? font->Measure(lines_[i]).width : 0;
+    canvas.DrawText({text_area_.left + (text_area_.Width() - w) / 2, y}, lines_[i]);
+    y += line_height_;
   }
+  canvas.Restore();
+  if (!bar_.Bounds().IsEmpty()) bar_.Paint(canvas);
+}
+
+int MessageBoxWindow::VisibleLines() const {
+  return std::max(1, text_area_.Height() / std::max(1, line_height_));
+}
+
+void MessageBoxWindow::ScrollTo(int line) {
+  const int last = std::max(0, static_cast<int>(lines_.size()) - VisibleLines());
+  line = std::clamp(line, 0, last);
+  bar_.SetPos(line);
+  if (line == first_line_) return;
+  first_line_ = line;
+  Invalidate();
+}
+
+void MessageBoxWindow::OnPenDown(gfx::Point p) {
+  tracking_bar_ = !bar_.Bounds().IsEmpty() && bar_.PenDown(p);
+  if (tracking_bar_) {
+    ScrollTo(bar_.Pos());
+    Invalidate(bar_.Bounds());
+  }
+}
+
+void MessageBoxWindow::OnPenMove(gfx::Point p) {
+  if (!tracking_bar_) return;
+  bar_.PenMove(p);
+  ScrollTo(bar_.Pos());
+  Invalidate(bar_.Bounds());
+}
+
+void MessageBoxWindow::OnPenUp(gfx::Point p) {
+  if (!tracking_bar_) return;
+  tracking_bar_ = false;
+  bar_.PenUp(p);
+  ScrollTo(bar_.Pos());
+  Invalidate(bar_.Bounds());
 }
 
 bool MessageBoxWindow::OnKey(Key key) {
@@ -72,8 +137,31 @@ bool MessageBoxWindow::OnKey(Key key) {
     done_ = true;
     return true;
   }
-  if (key == Key::kTab || key == Key::kBackTab) return true;
-  return false;
+  switch (key) {
+    case Key::kTab:
+    case Key::kBackTab:
+      return true;
+    case Key::kUp:
+      ScrollTo(first_line_ - 1);
+      return true;
+    case Key::kDown:
+      ScrollTo(first_line_ + 1);
+      return true;
+    case Key::kPageUp:
+      ScrollTo(first_line_ - VisibleLines());
+      return true;
+    case Key::kPageDown:
+      ScrollTo(first_line_ + VisibleLines());
+      return true;
+    case Key::kHome:
+      ScrollTo(0);
+      return true;
+    case Key::kEnd:
+      ScrollTo(static_cast<int>(lines_.size()));
+      return true;
+    default:
+      return false;
+  }
 }
 
 void MessageBoxWindow::OnCommand(int id, int notification) {

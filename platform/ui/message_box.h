@@ -1,13 +1,17 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/ui/scroll_bar.h"
 #include "platform/ui/window.h"
 
 namespace tv::ui {
 
 // Shows a centred pop-up with `text`, `caption` in its title strip and an OK
-// button, and waits until it is dismissed (OK, Return or Escape).
+// button, and waits until it is dismissed (OK, Return or Escape). The pop-up
+// never grows past the screen area: a longer text scrolls in its box.
 void MessageBox(std::u16string_view text, std::u16string_view caption);
 
 // The pop-up window itself, for the automation's dump.
@@ -20,14 +24,34 @@ class MessageBoxWindow : public Window {
   void Dismiss() { done_ = true; }
   bool Done() const { return done_; }
 
+  // The wrapped lines, the first one shown and how many fit.
+  const std::vector<std::u16string>& Lines() const { return lines_; }
+  int FirstLine() const { return first_line_; }
+  int VisibleLines() const;
+  // Where the lines are drawn, and the text's scroll bar (empty bounds when
+  // the text fits).
+  gfx::Rect TextArea() const { return text_area_; }
+  const ScrollBar& TextBar() const { return bar_; }
+
  protected:
   void OnPaint(gfx::Canvas& canvas) override;
+  void OnPenDown(gfx::Point p) override;
+  void OnPenMove(gfx::Point p) override;
+  void OnPenUp(gfx::Point p) override;
   bool OnKey(Key key) override;
   void OnCommand(int id, int notification) override;
 
  private:
+  void ScrollTo(int line);
+
   std::u16string caption_;
   std::u16string message_;
+  std::vector<std::u16string> lines_;
+  int line_height_ = 13;
+  gfx::Rect text_area_;
+  int first_line_ = 0;
+  ScrollBar bar_{ScrollBar::Orientation::kVertical};
+  bool tracking_bar_ = false;
   bool done_ = false;
 };
 

@@ -1,4 +1,5 @@
-#include "platform/ui/controls.h"
+#include "platform/ui/button.h"
+#include "platform/ui/control_style.h"
 #include "platform/ui/desktop.h"
 
 namespace tv::ui {

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/ui/controls.h"
+#include "platform/ui/scroll_bar.h"
 
 namespace tv::ui {
 
@@ -75,7 +75,44 @@ gfx::Rect ScrollBar::DecrementArrowRect() const { return Span(Start(), Start() +
 
 gfx::Rect ScrollBar::IncrementArrowRect() const { return Span(End() - ArrowLength(), End()); }
 
-void ScrollBar::ThumbSpan(int& from, int& to) const {
+int ScrollBar::ShownPos() const {
+  return tracked_ == Part::kThumb && reporter_ ? track_pos_ : pos_;
+}
+
+void ScrollBar::Request(ScrollCode code, int pos) {
+  if (reporter_) {
+    reporter_(code, pos);
+    return;
+  }
+  switch (code) {
+    case ScrollCode::kLineUp:
+      LineStep(-1);
+      break;
+    case ScrollCode::kLineDown:
+      LineStep(1);
+      break;
+    case ScrollCode::kPageUp:
+      PageStep(-1);
+      break;
+    case ScrollCode::kPageDown:
+      PageStep(1);
+      break;
+    case ScrollCode::kThumbTrack:
+    case ScrollCode::kThumbPosition:
+      SetPos(pos);
+      break;
+    case ScrollCode::kTop:
+      SetPos(min_);
+      break;
+    case ScrollCode::kBottom:
+      SetPos(MaxPos());
+      break;
+    case ScrollCode::kEndScroll:
+      break;
+  }
+}
+
+void ScrollBar::ThumbSpan(int pos, int& from, int& to) const {
   from = to = 0;
   if (!CanScroll()) return;
   const int track_start = Start() + ArrowLength();
@@ -86,7 +123,7 @@ void ScrollBar::ThumbSpan(int& from, int& to) const {
       std::clamp<int64_t>(track_length * static_cast<int64_t>(page_) / content,
                           kMinThumbLength, track_length));
   const int64_t room = track_length - length;
-  const int64_t offset = room * (pos_ - min_) / (MaxPos() - min_);
+  const int64_t offset = room * (std::clamp(pos, min_, MaxPos()) - min_) / (MaxPos() - min_);
   from = track_start + static_cast<int>(offset);
   to = from + length;
 }
@@ -94,7 +131,7 @@ void ScrollBar::ThumbSpan(int& from, int& to) const {
 gfx::Rect ScrollBar::ThumbRect() const {
   int from = 0;
   int to = 0;
-  ThumbSpan(from, to);
+  ThumbSpan(ShownPos(), from, to);
   if (from == to) return {};
   return Span(from, to);
 }
@@ -107,7 +144,7 @@ ScrollBar::Part ScrollBar::HitTest(gfx::Point p) const {
   if (along >= End() - arrow) return Part::kIncrementArrow;
   int from = 0;
   int to = 0;
-  ThumbSpan(from, to);
+  ThumbSpan(ShownPos(), from, to);
   if (from == to) {
     // No thumb: nothing to scroll, or too little room to show it; the track
     // still pages when there is something to scroll.
@@ -129,23 +166,24 @@ bool ScrollBar::PenDown(gfx::Point p) {
       break;
     case Part::kDecrementArrow:
       pressed_ = true;
-      LineStep(-1);
+      Request(ScrollCode::kLineUp, pos_);
       break;
     case Part::kIncrementArrow:
       pressed_ = true;
-      LineStep(1);
+      Request(ScrollCode::kLineDown, pos_);
       break;
     case Part::kPageBack:
-      PageStep(-1);
+      Request(ScrollCode::kPageUp, pos_);
       break;
     case Part::kPageForward:
-      PageStep(1);
+      Request(ScrollCode::kPageDown, pos_);
       break;
     case Part::kThumb: {
       int from = 0;
       int to = 0;
-      ThumbSpan(from, to);
+      ThumbSpan(pos_, from, to);
       grab_offset_ = Along(p) - from;
+      track_pos_ = pos_;
       break;
     }
   }
@@ -161,7 +199,7 @@ void ScrollBar::PenMove(gfx::Point p) {
     case Part::kThumb: {
       int from = 0;
       int to = 0;
-      ThumbSpan(from, to);
+      ThumbSpan(pos_, from, to);
       const int track_start = Start() + ArrowLength();
       const int room = End() - ArrowLength() - track_start - (to - from);
       if (room <= 0) return;
@@ -169,7 +207,8 @@ void ScrollBar::PenMove(gfx::Point p) {
           std::clamp<int64_t>(Along(p) - grab_offset_ - track_start, 0, room);
       const int64_t span = static_cast<int64_t>(MaxPos()) - min_;
       // Rounded to the nearest position, so the thumb follows the pen.
-      SetPos(min_ + static_cast<int>((wanted * span + room / 2) / room));
+      track_pos_ = min_ + static_cast<int>((wanted * span + room / 2) / room);
+      Request(ScrollCode::kThumbTrack, track_pos_);
       break;
     }
     default:
@@ -179,8 +218,12 @@ void ScrollBar::PenMove(gfx::Point p) {
 
 void ScrollBar::PenUp(gfx::Point p) {
   (void)p;
+  const Part tracked = tracked_;
   tracked_ = Part::kNone;
   pressed_ = false;
+  if (tracked == Part::kNone) return;
+  if (tracked == Part::kThumb) Request(ScrollCode::kThumbPosition, track_pos_);
+  Request(ScrollCode::kEndScroll, pos_);
 }
 
 void ScrollBar::Paint(gfx::Canvas& canvas) const {

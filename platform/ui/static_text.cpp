@@ -1,4 +1,5 @@
-#include "platform/ui/controls.h"
+#include "platform/ui/static_text.h"
+#include "platform/ui/control_style.h"
 #include "platform/ui/text_layout.h"
 
 namespace tv::ui {

@@ -1,11 +1,41 @@
 #include "platform/ui/text_layout.h"
 
+#include <functional>
+
 namespace tv::ui {
 
+namespace {
+
+// Splits a word too wide for one line into pieces that fit, each at least
+// one character (a surrogate pair stays whole); the last piece is returned
+// to go on with.
+std::u16string BreakWord(std::u16string word, int max_width,
+                         const std::function<int(std::u16string_view)>& width,
+                         std::vector<std::u16string>& lines) {
+  while (width(word) > max_width && word.size() > 1) {
+    size_t fit = 1;
+    if (word[0] >= 0xD800 && word[0] <= 0xDBFF && word.size() > 2) fit = 2;
+    while (fit < word.size()) {
+      size_t next = fit + 1;
+      if (word[fit] >= 0xD800 && word[fit] <= 0xDBFF && next < word.size()) ++next;
+      if (width(std::u16string_view(word).substr(0, next)) > max_width) break;
+      fit = next;
+    }
+    if (fit >= word.size()) break;
+    lines.push_back(word.substr(0, fit));
+    word.erase(0, fit);
+  }
+  return word;
+}
+
+}  // namespace
+
 std::vector<std::u16string> WrapText(std::u16string_view text, const gfx::Font* font,
-                                     int max_width) {
+                                     int max_width, LongWords long_words) {
   std::vector<std::u16string> lines;
-  auto width = [font](std::u16string_view s) { return font ? font->Measure(s).width : 0; };
+  const std::function<int(std::u16string_view)> width = [font](std::u16string_view s) {
+    return font ? font->Measure(s).width : 0;
+  };
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find(u'\n', start);
@@ -26,6 +56,7 @@ std::vector<std::u16string> WrapText(std::u16string_view text, const gfx::Font* 
       } else {
         line = std::move(candidate);
       }
+      if (long_words == LongWords::kBreak) line = BreakWord(std::move(line), max_width, width, lines);
       pos = word_end + 1;
     }
     lines.push_back(line);

@@ -32,6 +32,9 @@ class Widget : public Window {
   // selected index (-1 when none or not a list).
   virtual std::vector<std::u16string> Items() const { return {}; }
   virtual int SelectedIndex() const { return -1; }
+  // The image index of each item of a list that shows images (empty for
+  // the others).
+  virtual std::vector<int> ItemImages() const { return {}; }
   // Does what a tap on the control would do: a button clicks; a list picks
   // item `index` and sends the notification that a tap in its list sends.
   // Returns false when the control cannot do that (index out of range, not a

@@ -79,7 +79,7 @@ struct Context {
   std::vector<std::vector<uint8_t>> hits;
   std::vector<std::optional<GeoPosition>> positions;  // per mapped row
 
-  int Rows() const { return table->mappedRows; }
+  int Rows() const { return table->mapped_rows; }
   int ClassAt(Vec2 p) const {
     const double fi = (p.x + kMargin) * kFine;
     const double fj = (p.y + kMargin) * kFine;
@@ -170,7 +170,7 @@ void PrepareHits(Context& ctx) {
   const int h = ctx.sheet.height;
   ctx.hits.assign(ctx.Rows(), std::vector<uint8_t>(static_cast<size_t>(w) * h, 0));
   for (int r = 0; r < ctx.Rows(); ++r) {
-    const Color key = ctx.table->rows[r].keyColour;
+    const Color key = ctx.table->rows[r].key_colour;
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
         ctx.hits[r][static_cast<size_t>(y) * w + x] =
@@ -379,7 +379,7 @@ PiecewiseLinear AxisWarp(const Context& ctx, char16_t axis, int length) {
   for (int r = 0; r < ctx.Rows(); ++r) {
     const terravue::MapHitRow& row = ctx.table->rows[r];
     if (row.axis != axis) continue;
-    for (int v : {row.rangeLow, row.rangeHigh}) {
+    for (int v : {row.range_low, row.range_high}) {
       if (v > 2 && v < length - 3) edges.insert(v + 1);
     }
   }
@@ -493,7 +493,7 @@ void SeparateSameColourNeighbours(const Context& ctx, Tally& t) {
         const size_t m = static_cast<size_t>(n.y) * w + n.x;
         const int a = t.pixel_row[k], b = t.pixel_row[m];
         if (!t.pixel_hit[m] || a == b ||
-            ctx.table->rows[a].keyColour != ctx.table->rows[b].keyColour) {
+            ctx.table->rows[a].key_colour != ctx.table->rows[b].key_colour) {
           continue;
         }
         border.push_back(hits_before[a] >= hits_before[b] ? k : m);
@@ -629,7 +629,7 @@ RegionMap BuildRegionMap(const RegionMapSheet& sheet, const std::vector<Feature>
   }
 
   RegionMapLayout layout;
-  const bool banded = !ctx.table->colourOnly;
+  const bool banded = !ctx.table->colour_only;
   if (banded) {
     layout.warp_x = AxisWarp(ctx, u'x', sheet.width);
     layout.warp_y = AxisWarp(ctx, u'y', sheet.height);
@@ -680,7 +680,7 @@ RegionMap BuildRegionMap(const RegionMapSheet& sheet, const std::vector<Feature>
   map.layout = layout;
   std::vector<Color> palette;
   for (int r = 0; r < ctx.Rows(); ++r) {
-    const Color key = ctx.table->rows[r].keyColour;
+    const Color key = ctx.table->rows[r].key_colour;
     if (std::find(palette.begin(), palette.end(), key) == palette.end()) palette.push_back(key);
   }
   const uint8_t white = static_cast<uint8_t>(palette.size());
@@ -703,7 +703,7 @@ RegionMap BuildRegionMap(const RegionMapSheet& sheet, const std::vector<Feature>
       if (!Interior(sheet, x, y) || t.pixel_border[k]) {
         index = black;
       } else if (t.pixel_hit[k]) {
-        const Color key = ctx.table->rows[t.pixel_row[k]].keyColour;
+        const Color key = ctx.table->rows[t.pixel_row[k]].key_colour;
         index = static_cast<uint8_t>(std::find(palette.begin(), palette.end(), key) - palette.begin());
       } else if (t.pixel_class[k] != 0) {
         index = neutral;

@@ -29,8 +29,8 @@ gfx::Bitmap ReadCommitted(const RegionMapSheet& sheet) {
 
 bool IsKeyOf(int region, Color c) {
   const terravue::RegionCountryTable& table = terravue::RegionCountries(region);
-  for (int r = 0; r < table.mappedRows; ++r) {
-    if (table.rows[r].keyColour == c) return true;
+  for (int r = 0; r < table.mapped_rows; ++r) {
+    if (table.rows[r].key_colour == c) return true;
   }
   return false;
 }
@@ -181,7 +181,7 @@ TEST(CommittedRegionMaps, EveryMappedPlaceHasATapBlockAndTheTableHoldsOne) {
     const RegionMapSheet& sheet = RegionMapSheets()[tap.region];
     ASSERT_EQ(sheet.region, tap.region);
     const terravue::RegionCountryTable& table = terravue::RegionCountries(tap.region);
-    ASSERT_LT(tap.row, table.mappedRows);
+    ASSERT_LT(tap.row, table.mapped_rows);
     EXPECT_EQ(table.rows[tap.row].name, std::u16string_view(tap.name));
     EXPECT_TRUE(listed.insert({tap.region, tap.row}).second) << "listed twice: " << tap.row;
     const gfx::Bitmap bitmap = ReadCommitted(sheet);
@@ -191,7 +191,7 @@ TEST(CommittedRegionMaps, EveryMappedPlaceHasATapBlockAndTheTableHoldsOne) {
   for (const RegionMapSheet& sheet : RegionMapSheets()) {
     const gfx::Bitmap bitmap = ReadCommitted(sheet);
     const terravue::RegionCountryTable& table = terravue::RegionCountries(sheet.region);
-    for (int r = 0; r < table.mappedRows; ++r) {
+    for (int r = 0; r < table.mapped_rows; ++r) {
       EXPECT_TRUE(listed.contains({sheet.region, r})) << Utf16ToUtf8(table.rows[r].name);
       EXPECT_TRUE(FindTapBlock(bitmap, sheet.region, r, {sheet.width / 2.0, sheet.height / 2.0}))
           << Utf16ToUtf8(table.rows[r].name);

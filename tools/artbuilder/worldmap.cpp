@@ -189,7 +189,7 @@ uint8_t PaletteIndex(Color c) {
 
 bool IsKeyColour(Color c) {
   for (int region = 0; region < terravue::kRegionCount; ++region) {
-    if (terravue::RegionTable[region].keyColour == c) return true;
+    if (terravue::RegionTable[region].key_colour == c) return true;
   }
   return false;
 }
@@ -314,7 +314,7 @@ WorldMap BuildWorldMap(const std::vector<Feature>& countries) {
         ++map.unassigned[owner_class.atlas];
         continue;
       }
-      const Color key = terravue::RegionTable[owner_class.region].keyColour;
+      const Color key = terravue::RegionTable[owner_class.region].key_colour;
       ++map.region_pixels[owner_class.region];
       std::u16string name;
       if (x == 0 || terravue::HitTestRegion(key, x, name) != owner_class.region) {

@@ -26,9 +26,6 @@ std::string CutAtWord(std::string text, size_t max_bytes = kMaxValueBytes);
 // ASCII letters made lower case, everything else kept.
 std::string Lower(std::string_view text);
 
-// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
-bool IsValidUtf8(std::string_view text);
-
 // Number of code points of well-formed UTF-8 text.
 size_t CountCodePoints(std::string_view text);
 

@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include "places/places.h"
+#include "platform/base/utf.h"
 #include "tools/zonedata/zonedata.h"
 
 namespace {
@@ -155,13 +156,6 @@ int Usage() {
   return 2;
 }
 
-std::string Utf8(std::u16string_view text) {
-  // The place names are ASCII.
-  std::string out;
-  for (char16_t c : text) out += static_cast<char>(c);
-  return out;
-}
-
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -295,7 +289,7 @@ int Run(const Options& options) {
   std::vector<std::string> places;
   std::set<std::string> seen;
   auto add_place = [&](std::u16string_view name) {
-    if (seen.insert(Utf8(name)).second) places.push_back(Utf8(name));
+    if (seen.insert(tv::Utf16ToUtf8(name)).second) places.push_back(tv::Utf16ToUtf8(name));
   };
   for (int region = 0; region < terravue::kRegionCount; ++region) {
     for (const terravue::MapHitRow& row : terravue::RegionCountries(region).rows) {
