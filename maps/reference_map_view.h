@@ -1,19 +1,12 @@
 #pragma once
 
-namespace terravue {
+#include <string>
+#include <utility>
+#include <vector>
 
-// Where a scroll request asks a bar to go.
-enum class ScrollRequest {
-  kLineUp,
-  kLineDown,
-  kPageUp,
-  kPageDown,
-  kThumbPosition,
-  kThumbTrack,
-  kTop,
-  kBottom,
-  kOther,
-};
+#include "platform/ui/scroll_bar.h"
+
+namespace terravue {
 
 // The view of the Reference Map: a region map shown at half, natural or
 // double size and scrolled. Sizes are in pixels; the arithmetic is integer,
@@ -44,6 +37,9 @@ struct ReferenceMapView {
   // return false, leaving the size alone, when the step would pass a limit.
   bool ZoomIn();
   bool ZoomOut();
+
+  // The view as the automation's dump shows it, as key and JSON value pairs.
+  std::vector<std::pair<std::string, std::string>> ForDump() const;
 };
 
 // The last scroll position for content of `extent` pixels in a client area
@@ -53,6 +49,6 @@ int ScrollLimit(int extent, int client, int margin);
 
 // The position a request moves a bar at `pos` to, within [min, max]: a line
 // is one pixel, a page is `page`, a thumb request goes where the thumb is.
-int ScrollTarget(ScrollRequest request, int pos, int min, int max, int page, int thumb);
+int ScrollTarget(tv::ui::ScrollCode code, int pos, int min, int max, int page, int thumb);
 
 }  // namespace terravue

@@ -175,7 +175,7 @@ TEST(ContinentMapTest, EveryMappedPlaceOpensItsCountryMap) {
           }
         }
       }
-      EXPECT_EQ(places, RegionCountries(region).mappedRows) << region;
+      EXPECT_EQ(places, RegionCountries(region).mapped_rows) << region;
       run.Step([] { EXPECT_EQ(TopKind(), "dialog"); });
       RecordingNavigator navigator;
       EXPECT_EQ(RunContinentMap(run, navigator, region, format), 0);
@@ -240,7 +240,7 @@ TEST(ContinentMapTest, TapsOffTheMappedPlacesGiveTheMessage) {
       const Color c = bitmap->Load(x, y);
       if (c == tv::gfx::kWhite || c == tv::gfx::kBlack) continue;
       const bool key = std::any_of(rows.begin(), rows.end(),
-                                   [c](const MapHitRow& row) { return row.keyColour == c; });
+                                   [c](const MapHitRow& row) { return row.key_colour == c; });
       if (!key) neutral = Point{x, y};
     }
   }

@@ -84,7 +84,7 @@ TEST(ReferenceMapViewTest, ScrollLimit) {
 }
 
 TEST(ReferenceMapViewTest, ScrollTargetStaysWithinTheRange) {
-  using R = ScrollRequest;
+  using R = tv::ui::ScrollCode;
   // Lines move one pixel, not past either end.
   EXPECT_EQ(ScrollTarget(R::kLineDown, 5, 0, 100, 20, 0), 6);
   EXPECT_EQ(ScrollTarget(R::kLineDown, 100, 0, 100, 20, 0), 100);
@@ -100,7 +100,7 @@ TEST(ReferenceMapViewTest, ScrollTargetStaysWithinTheRange) {
   EXPECT_EQ(ScrollTarget(R::kThumbPosition, 10, 0, 100, 20, 77), 77);
   EXPECT_EQ(ScrollTarget(R::kTop, 60, 0, 100, 20, 0), 0);
   EXPECT_EQ(ScrollTarget(R::kBottom, 60, 0, 100, 20, 0), 100);
-  EXPECT_EQ(ScrollTarget(R::kOther, 60, 0, 100, 20, 0), 60);
+  EXPECT_EQ(ScrollTarget(R::kEndScroll, 60, 0, 100, 20, 0), 60);
 }
 
 }  // namespace
