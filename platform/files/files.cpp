@@ -74,6 +74,31 @@ std::filesystem::path ProgramFolder() {
   return exe.parent_path();
 }
 
-std::filesystem::path MapsFolder() { return ProgramFolder() / "Terravue Maps"; }
+// The data folder relative to the bin folder, as configured at install time.
+#ifndef TERRAVUE_DATA_FROM_BIN
+#define TERRAVUE_DATA_FROM_BIN "../share/terravue"
+#endif
+
+std::optional<std::filesystem::path> FindMapsFolderFor(const std::filesystem::path& executable) {
+  constexpr const char* kMapsFolder = "Terravue Maps";
+  const std::filesystem::path bin = executable.parent_path();
+  std::error_code ec;
+  for (const std::filesystem::path& candidate :
+       {bin / kMapsFolder, bin / TERRAVUE_DATA_FROM_BIN / kMapsFolder}) {
+    if (std::filesystem::is_directory(candidate, ec)) return candidate.lexically_normal();
+  }
+  return std::nullopt;
+}
+
+std::optional<std::filesystem::path> FindMapsFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::nullopt;
+  return FindMapsFolderFor(exe);
+}
+
+std::filesystem::path MapsFolder() {
+  return FindMapsFolder().value_or(ProgramFolder() / "Terravue Maps");
+}
 
 }  // namespace tv::files

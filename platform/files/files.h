@@ -26,8 +26,18 @@ std::optional<std::filesystem::path> MapDevicePath(std::string_view handheld_pat
 // Creates the device root and its windows folder if they are missing.
 bool EnsureDeviceRoot();
 
-// The folder of the running program, and the map images beside it.
+// The folder of the running program.
 std::filesystem::path ProgramFolder();
+
+// The folder "Terravue Maps" of a program installed at `executable`: beside
+// it, as in the build tree, or in the data folder of the prefix it was
+// installed under (../share/terravue/Terravue Maps from its bin folder).
+// Nothing when neither is a folder.
+std::optional<std::filesystem::path> FindMapsFolderFor(const std::filesystem::path& executable);
+// The same for the running program.
+std::optional<std::filesystem::path> FindMapsFolder();
+// The maps folder found, or "Terravue Maps" beside the program when there is
+// none, so that a missing map reads as a missing file.
 std::filesystem::path MapsFolder();
 
 }  // namespace tv::files

@@ -623,6 +623,9 @@ PlaceBlock FactsBuilder::Build(std::string_view place, const std::vector<SourceP
       } else if (category.name == "geography" && field == "flag") {
         const auto it = flags_.find(std::string(place));
         if (it != flags_.end()) value = it->second;
+      } else if (category.name == "geography" && (field == "map" || field == "scale")) {
+        const auto it = maps_.find(std::string(place));
+        if (it != maps_.end()) value = field == "map" ? it->second.first : it->second.second;
       } else if (sources.size() == 1) {
         value = FieldValue(place, category.name, field, sources.front());
       } else {

@@ -81,10 +81,12 @@ struct PlaceBlock {
 class FactsBuilder {
  public:
   FactsBuilder(const Factbook& factbook, std::set<std::string> iso_currency_codes,
-               std::map<std::string, std::string> zones)
+               std::map<std::string, std::string> zones,
+               std::map<std::string, std::pair<std::string, std::string>> maps = {})
       : factbook_(factbook),
         iso_codes_(std::move(iso_currency_codes)),
-        zones_(std::move(zones)) {}
+        zones_(std::move(zones)),
+        maps_(std::move(maps)) {}
 
   // The sources of `place`, or nothing (with `error` set) when the place has
   // no entry in the Factbook.
@@ -112,6 +114,8 @@ class FactsBuilder {
   std::set<std::string> iso_codes_;
   std::map<std::string, std::string> zones_;
   std::map<std::string, std::string> flags_;
+  // Per place: the map image's file stem and its kilometres per pixel.
+  std::map<std::string, std::pair<std::string, std::string>> maps_;
   std::vector<std::string> notes_;
 };
 

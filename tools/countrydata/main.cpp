@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -25,6 +26,7 @@ struct Options {
   fs::path factbook;
   fs::path currencies;  // currency-codes' data.js
   fs::path zones;       // optional: "Place name<TAB>zone number" lines
+  fs::path maps;        // optional: "Place name<TAB>map stem<TAB>km per pixel" lines
   fs::path out;
   fs::path flag_icons;  // optional: the flag-icons package, to choose the flags
   fs::path flags_out;   // optional: the flag manifest for the artwork builder
@@ -35,7 +37,7 @@ struct Options {
 int Usage() {
   std::fprintf(stderr,
                "usage: terravue-countrydata --factbook DIR --currencies data.js "
-               "--out QuorvelCountriesTerravue.txt [--zones FILE] "
+               "--out QuorvelCountriesTerravue.txt [--zones FILE] [--maps FILE] "
                "[--flag-icons DIR [--flags-out FILE]] "
                "[--world-countries DIR [--sources SOURCES.md]]\n");
   return 2;
@@ -156,6 +158,41 @@ bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
   return true;
 }
 
+// Reads the map builder's "Place name<TAB>map stem<TAB>km per pixel" lines;
+// every place must be one of ours, the stem a plain file name and the scale
+// a plain positive decimal.
+bool ReadMaps(const fs::path& path, const std::vector<std::string>& places,
+              std::map<std::string, std::pair<std::string, std::string>>& maps) {
+  std::ifstream in(path);
+  if (!in) {
+    std::fprintf(stderr, "cannot read %s\n", path.c_str());
+    return false;
+  }
+  const std::set<std::string> known(places.begin(), places.end());
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::vector<std::string> columns;
+    std::istringstream split(line);
+    for (std::string column; std::getline(split, column, '\t');) columns.push_back(column);
+    const bool ok = columns.size() == 3 && known.count(columns[0]) == 1 && !columns[1].empty() &&
+                    columns[1].find_first_of("/\\") == std::string::npos &&
+                    columns[2].find_first_not_of("0123456789.") == std::string::npos &&
+                    std::count(columns[2].begin(), columns[2].end(), '.') <= 1 &&
+                    std::strtod(columns[2].c_str(), nullptr) > 0;
+    if (!ok) {
+      std::fprintf(stderr, "%s:%d: expected \"place<TAB>map stem<TAB>km per pixel\" for a known place\n",
+                   path.c_str(), number);
+      return false;
+    }
+    maps[columns[0]] = {columns[1], columns[2]};
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -169,6 +206,8 @@ int main(int argc, char** argv) {
       options.currencies = argv[++i];
     } else if (arg == "--zones") {
       options.zones = argv[++i];
+    } else if (arg == "--maps") {
+      options.maps = argv[++i];
     } else if (arg == "--out") {
       options.out = argv[++i];
     } else if (arg == "--flag-icons") {
@@ -199,10 +238,13 @@ int main(int argc, char** argv) {
   const std::vector<std::string> places = tv::countrydata::AllPlaceNames();
   std::map<std::string, std::string> zones;
   if (!options.zones.empty() && !ReadZones(options.zones, places, zones)) return 1;
+  std::map<std::string, std::pair<std::string, std::string>> maps;
+  if (!options.maps.empty() && !ReadMaps(options.maps, places, maps)) return 1;
   std::printf("%zu Factbook profiles, %zu ISO 4217 codes, %zu zones, %zu places\n", factbook.size(),
               iso_codes.size(), zones.size(), places.size());
 
-  tv::countrydata::FactsBuilder builder(factbook, std::move(iso_codes), std::move(zones));
+  tv::countrydata::FactsBuilder builder(factbook, std::move(iso_codes), std::move(zones),
+                                         std::move(maps));
   std::vector<std::vector<tv::countrydata::SourcePart>> sources_of;
   bool resolved = true;
   for (const std::string& place : places) {
