@@ -326,3 +326,69 @@ TEST(ContinentMapTest, ListChoiceAndButtonsAskForTheirScreens) {
 
 }  // namespace
 }  // namespace terravue
+
+namespace terravue {
+namespace {
+
+// In the whole program: a tap on Africa on the world map opens its Continent
+// Map, a tap on Egypt there opens something above it (the Country Map, or a
+// message when it cannot show one), and a script's "open reference-map 4"
+// opens the Reference Map on the Middle East; each closes back to the screen
+// beneath.
+TEST(ContinentMapTest, WiredThroughTheProgram) {
+  RegisterTerravueResources();
+  auto world = tv::res::LoadBitmap(376);
+  ASSERT_TRUE(world);
+  std::optional<Point> africa;
+  for (int y = 2; y < 118 && !africa; ++y) {
+    for (int x = 2; x < 238 && !africa; ++x) {
+      bool solid = true;
+      for (int dy = -1; dy <= 1 && solid; ++dy) {
+        for (int dx = -1; dx <= 1 && solid; ++dx) {
+          solid = world->Load(x + dx, y + dy) == RegionTable[0].key_colour;
+        }
+      }
+      if (solid) africa = Point{x, y};
+    }
+  }
+  ASSERT_TRUE(africa);
+  Point egypt;
+  for (const RegionMapTap& tap : kRegionMapTaps) {
+    if (tap.region == 0 && tap.row == 0) egypt = {tap.x, tap.y};
+  }
+
+  ProgramRun run;
+  run.Step([africa] { Tap(africa->x, africa->y); });
+  run.Step([egypt] {
+    ASSERT_EQ(testing::TopTemplate(), 383);
+    EXPECT_EQ(Screen().region, 0);
+    Tap(egypt.x, egypt.y);
+  });
+  run.Step([] {
+    EXPECT_NE(testing::TopTemplate(), 383) << "nothing opened above the Continent Map";
+    if (TopKind() == "messagebox") {
+      EXPECT_NE(MessageText(), kMissed);
+      Press("ok");
+    } else {
+      testing::PressKey(tv::ui::Key::kEscape);
+    }
+  });
+  run.Step([] {
+    ASSERT_EQ(testing::TopTemplate(), 383);
+    std::string error;
+    EXPECT_TRUE(OpenScreenByName(GetNavigator(), "reference-map", u"4", error)) << error;
+  });
+  run.Step([] {
+    EXPECT_EQ(testing::TopTemplate(), 430);
+    testing::PressKey(tv::ui::Key::kEscape);
+  });
+  run.Step([] {
+    EXPECT_EQ(testing::TopTemplate(), 383);
+    Press(std::to_string(kContinentExitButton));
+  });
+  run.Step([] { EXPECT_EQ(testing::TopTemplate(), 102); });
+  EXPECT_EQ(run.Run(), 0);
+}
+
+}  // namespace
+}  // namespace terravue
