@@ -256,5 +256,30 @@ TEST(ReferenceMapTest, NoMapGivesTheContextErrorAndCloses) {
   }
 }
 
+// What the screens above do not reach: the limits of every region map, the
+// page steps at the ends, and a margin larger than the overhang.
+TEST(ReferenceMapViewTest, LevelsLimitsAndSteps) {
+  for (int region = 0; region < 7; ++region) {
+    const RegionMap& map = RegionMapOf(region);
+    ReferenceMapView view;
+    view.Reset(map.width, map.height);
+    int ins = 0;
+    while (view.ZoomIn()) ++ins;
+    int outs = 0;
+    while (view.ZoomOut()) ++outs;
+    EXPECT_EQ(ins, 1) << region;
+    EXPECT_EQ(outs, 2) << region;
+    EXPECT_EQ(view.current_width, map.width / 2) << region;
+    EXPECT_EQ(view.current_height, map.height / 2) << region;
+  }
+  using tv::ui::ScrollCode;
+  EXPECT_EQ(ScrollTarget(ScrollCode::kPageDown, 50, 0, 100, 20, 0), 70);
+  EXPECT_EQ(ScrollTarget(ScrollCode::kPageDown, 90, 0, 100, 20, 0), 100);
+  EXPECT_EQ(ScrollTarget(ScrollCode::kPageUp, 10, 0, 100, 20, 0), 0);
+  EXPECT_EQ(ScrollTarget(ScrollCode::kThumbTrack, 10, 0, 100, 20, 42), 42);
+  EXPECT_EQ(ScrollTarget(ScrollCode::kEndScroll, 60, 0, 100, 20, 0), 60);
+  EXPECT_EQ(ScrollLimit(232, 227, 10), 0);
+}
+
 }  // namespace
 }  // namespace terravue
