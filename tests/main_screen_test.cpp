@@ -241,7 +241,9 @@ TEST(MainScreenTest, PlaceholdersAndHelpOpenInTheProgram) {
     const auto& box = help->Control<tv::ui::EditBox>(kHelpTextBox);
     EXPECT_EQ(box.Text(), InfoFeaturesText());
     EXPECT_EQ(box.LineCount(), 43);
-    testing::PressKey(tv::ui::Key::kEscape);
+    // From the text box, Tab reaches Exit and Return presses it.
+    testing::PressKey(tv::ui::Key::kTab);
+    testing::PressKey(tv::ui::Key::kReturn);
   });
   run.Step([] { EXPECT_EQ(TopTemplate(), 102); });
   EXPECT_EQ(run.Run(), 0);
@@ -260,6 +262,53 @@ TEST(MainScreenTest, KeyboardReachesTheCountryListFromItsTop) {
   RecordingNavigator navigator;
   EXPECT_EQ(RunMainScreen(run, navigator), 0);
   EXPECT_EQ(navigator.requests, (std::vector<std::string>{"install", "country-map Algeria"}));
+}
+
+TEST(MainScreenTest, TabVisitsEveryControlAndTheFocusedButtonPresses) {
+  ProgramRun run;
+  RecordingNavigator navigator;
+  const std::vector<int> order = {kRegionSelector, kCountryList, kInfoButton,  kMapButton,
+                                  kDayNightButton, kFactsButton, kCompareButton, kHelpButton,
+                                  kExitButton};
+  auto focus_id = [] {
+    const tv::ui::Window* focus = tv::ui::Desktop::Get().Focus();
+    return focus != nullptr ? focus->Id() : -1;
+  };
+  run.Step([&] {
+    std::vector<int> seen = {focus_id()};
+    for (size_t i = 1; i <= order.size(); ++i) {
+      testing::PressKey(tv::ui::Key::kTab);
+      tv::ui::Desktop::Get().ProcessOneEvent();
+      seen.push_back(focus_id());
+    }
+    std::vector<int> expected = order;
+    expected.push_back(kRegionSelector);  // round again
+    EXPECT_EQ(seen, expected);
+    // Shift+Tab goes back: from the selector to Exit, then to Help.
+    testing::PressKey(tv::ui::Key::kBackTab);
+    testing::PressKey(tv::ui::Key::kBackTab);
+  });
+  run.Step([&] {
+    EXPECT_EQ(focus_id(), kHelpButton);
+    // The focused bitmap button wears a dotted frame inside its edge, and
+    // Space presses it.
+    const auto& help = Main().Control<tv::ui::BitmapButton>(kHelpButton);
+    const tv::gfx::Rect r = help.ScreenRect();
+    int dark = 0;
+    for (int x = r.left + 1; x < r.right - 1; ++x) {
+      dark += tv::ui::Desktop::Get().Display().Load(x, r.top + 1) == tv::gfx::kBlack ? 1 : 0;
+    }
+    EXPECT_GE(dark, 4) << "no focus frame on the Help button";
+    testing::PressKey(tv::ui::Key::kSpace);
+  });
+  run.Step([&] {
+    testing::PressKey(tv::ui::Key::kBackTab);  // to Compare
+    testing::PressKey(tv::ui::Key::kReturn);
+  });
+  EXPECT_EQ(RunMainScreen(run, navigator), 0);
+  EXPECT_EQ(navigator.requests,
+            (std::vector<std::string>{"install", "help " + tv::Utf16ToUtf8(InfoFeaturesText()),
+                                      "compare"}));
 }
 
 TEST(MainScreenTest, EscapeAndCaptionOkEndTheProgram) {

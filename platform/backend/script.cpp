@@ -60,7 +60,8 @@ std::optional<ui::Key> KeyFromName(std::string_view name) {
       {"Left", ui::Key::kLeft},     {"Right", ui::Key::kRight},
       {"Tab", ui::Key::kTab},       {"PageUp", ui::Key::kPageUp},
       {"PageDown", ui::Key::kPageDown}, {"Home", ui::Key::kHome},
-      {"End", ui::Key::kEnd},
+      {"End", ui::Key::kEnd},       {"BackTab", ui::Key::kBackTab},
+      {"Space", ui::Key::kSpace},
   };
   for (const auto& [key_name, key] : kKeys) {
     if (key_name == name) return key;

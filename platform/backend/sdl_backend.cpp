@@ -69,6 +69,7 @@ struct SdlBackend::Impl {
           case SDLK_PAGEDOWN: key = ui::Key::kPageDown; break;
           case SDLK_HOME: key = ui::Key::kHome; break;
           case SDLK_END: key = ui::Key::kEnd; break;
+          case SDLK_SPACE: key = ui::Key::kSpace; break;
           default: return false;
         }
         out = ui::Event::KeyPress(key);

@@ -1,4 +1,6 @@
 #include "platform/ui/button.h"
+#include "platform/ui/control_style.h"
+#include "platform/ui/desktop.h"
 
 namespace tv::ui {
 
@@ -14,9 +16,13 @@ void BitmapButton::SizeToContent() {
 }
 
 void BitmapButton::OnPaint(gfx::Canvas& canvas) {
-  // The face is the whole look: no border, no pressed or focused variant.
+  // The face is the whole look: no border and no pressed variant. Only the
+  // keyboard focus adds its dotted frame, one pixel inside the edge.
   if (face_ == nullptr) return;
   canvas.Blit({0, 0}, *face_, face_->Bounds());
+  if (Desktop::Exists() && Desktop::Get().Focus() == this) {
+    DrawFocusRect(canvas, ClientRect().Inflate(-1), gfx::kBlack);
+  }
 }
 
 }  // namespace tv::ui

@@ -40,11 +40,14 @@ class PushButton : public ButtonBase {
 };
 
 // An owner-drawn push button that shows only its face bitmap, at its
-// top-left corner; without a face it draws nothing.
+// top-left corner; without a face it draws nothing. The keyboard reaches it
+// with Tab whatever its template says, as long as it shows a face; it then
+// wears a dotted frame inside its edge.
 class BitmapButton : public ButtonBase {
  public:
   explicit BitmapButton(const ControlTemplate& tmpl) : ButtonBase(tmpl) {}
   const char* KindName() const override { return "bitmapbutton"; }
+  bool AcceptsFocus() const override { return IsEnabled() && face_ != nullptr; }
 
   void SetFace(std::shared_ptr<const gfx::Bitmap> face);
   const std::shared_ptr<const gfx::Bitmap>& Face() const { return face_; }

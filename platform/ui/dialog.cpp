@@ -36,8 +36,12 @@ bool Dialog::Create() {
   Desktop& desktop = Desktop::Get();
   desktop.AddTopLevel(this);
   if (OnInitDialog()) {
+    // The focus starts on the first control the template makes a tab stop;
+    // buttons that Tab also reaches do not take it at the start.
     for (const auto& child : Children()) {
-      if (child->IsVisible() && child->AcceptsFocus()) {
+      const auto* widget = dynamic_cast<const Widget*>(child.get());
+      if (widget != nullptr && widget->HasStyle(style::kTabStop) && child->IsVisible() &&
+          child->AcceptsFocus()) {
         desktop.SetFocus(child.get());
         break;
       }

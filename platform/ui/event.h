@@ -20,6 +20,7 @@ enum class Key {
   kPageDown,
   kHome,
   kEnd,
+  kSpace,
 };
 
 // Input as the backends deliver it. Pen positions are display pixels. A task

@@ -34,7 +34,7 @@ void ButtonBase::OnPenUp(gfx::Point p) {
 }
 
 bool ButtonBase::OnKey(Key key) {
-  if (key != Key::kReturn) return false;
+  if (key != Key::kReturn && key != Key::kSpace) return false;
   NotifyParent(notify::kClicked);
   return true;
 }
