@@ -3,9 +3,11 @@
 #include <new>
 #include <string>
 
+#include "daynight/day_night_screen.h"
 #include "db/install_screen.h"
 #include "info/help_screen.h"
 #include "maps/continent_map_screen.h"
+#include "maps/country_map_screen.h"
 #include "maps/reference_map_screen.h"
 #include "platform/ui/message_box.h"
 
@@ -35,14 +37,19 @@ void AppNavigator::OpenReferenceMap(int region) {
 }
 
 void AppNavigator::OpenCountryMap(std::u16string_view country) {
-  NotAvailableYet(WithCountry(u"Country Map", country));
+  CountryMapScreen screen;
+  screen.country = country;
+  screen.RunModal();
 }
 
 void AppNavigator::OpenCountryInfo(std::u16string_view country) {
   NotAvailableYet(WithCountry(u"Country Info", country));
 }
 
-void AppNavigator::OpenDayNight() { NotAvailableYet(u"Day/Night Plot"); }
+void AppNavigator::OpenDayNight() {
+  DayNightScreen screen;
+  screen.RunModal();
+}
 
 void AppNavigator::OpenCompare() { NotAvailableYet(u"Compare Countries Info"); }
 

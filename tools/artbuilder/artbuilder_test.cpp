@@ -280,6 +280,45 @@ TEST(Faces, RejectsMalformedArt) {
   EXPECT_NE(error.find("'Z'"), std::string::npos);
 }
 
+TEST(Faces, ToolbarStripsHoldEveryImageInOrder) {
+  std::string error;
+  ASSERT_EQ(Toolbars().size(), 2u);
+  const ToolbarArt& country = Toolbars()[0];
+  const ToolbarArt& reference = Toolbars()[1];
+  EXPECT_EQ(country.number, 421);
+  EXPECT_EQ(reference.number, 431);
+  const auto strip = ToolbarBitmap(country, error);
+  ASSERT_TRUE(strip) << error;
+  EXPECT_EQ(strip->GetSize(), (gfx::Size{6 * 16, 15}));
+  EXPECT_EQ(strip->Format(), gfx::PixelFormat::kIndexed4);
+  // Every image has ink of its own, and no two are alike.
+  std::vector<std::vector<Color>> images;
+  for (int i = 0; i < 6; ++i) {
+    std::vector<Color> pixels;
+    int ink = 0;
+    for (int y = 0; y < 15; ++y) {
+      for (int x = 0; x < 16; ++x) {
+        pixels.push_back(strip->Load(i * 16 + x, y));
+        ink += pixels.back() != gfx::kWhite;
+      }
+    }
+    EXPECT_GT(ink, 20) << country.images[i].name;
+    for (const auto& earlier : images) EXPECT_NE(earlier, pixels) << country.images[i].name;
+    images.push_back(std::move(pixels));
+  }
+  // The reference map's strip reuses Zoom Out, Zoom In and Exit.
+  const auto small = ToolbarBitmap(reference, error);
+  ASSERT_TRUE(small) << error;
+  ASSERT_EQ(small->GetSize(), (gfx::Size{3 * 16, 15}));
+  for (int y = 0; y < 15; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      EXPECT_EQ(small->Load(x, y), strip->Load(16 + x, y));
+      EXPECT_EQ(small->Load(16 + x, y), strip->Load(32 + x, y));
+      EXPECT_EQ(small->Load(32 + x, y), strip->Load(80 + x, y));
+    }
+  }
+}
+
 TEST(Globe, ShowsLandAtTheCentreAndWhiteBeyondTheRim) {
   const std::vector<Feature> land = {{"Block", {Polygon{Box(-20, -20, 20, 20)}}}};
   const LandMask mask(land, 0.5);

@@ -163,6 +163,141 @@ constexpr FaceArt kDayNight = {"daynight.bmp", "DAYNIGHT", {
 
 constexpr FaceArt kFaces[] = {kExit, kHelp, kFacts, kInfo, kMap, kCompare, kDayNight};
 
+// The toolbar images. A blue "i" on a white disc for the country's facts.
+constexpr ToolImageArt kInfoTool = {"Country Info", {
+    "................",
+    ".....kkkkkk.....",
+    "...kk......kk...",
+    "..k....bb....k..",
+    "..k....bb....k..",
+    ".k............k.",
+    ".k....bbb.....k.",
+    ".k.....bb.....k.",
+    ".k.....bb.....k.",
+    ".k.....bb.....k.",
+    "..k....bb....k..",
+    "..k...bbbb...k..",
+    "...kk......kk...",
+    ".....kkkkkk.....",
+    "................",
+}};
+
+// A magnifying glass with a minus sign.
+constexpr ToolImageArt kZoomOutTool = {"Zoom Out", {
+    "................",
+    "....kkkkk.......",
+    "...k.....k......",
+    "..k.......k.....",
+    ".k.........k....",
+    ".k.........k....",
+    ".k.bbbbbbb.k....",
+    ".k.........k....",
+    ".k.........k....",
+    "..k.......k.....",
+    "...k.....kMM....",
+    "....kkkkk.MMM...",
+    "...........MMM..",
+    "............MMM.",
+    ".............MM.",
+}};
+
+// A magnifying glass with a plus sign.
+constexpr ToolImageArt kZoomInTool = {"Zoom In", {
+    "................",
+    "....kkkkk.......",
+    "...k.....k......",
+    "..k...b...k.....",
+    ".k....b....k....",
+    ".k....b....k....",
+    ".k.bbbbbbb.k....",
+    ".k....b....k....",
+    ".k....b....k....",
+    "..k...b...k.....",
+    "...k.....kMM....",
+    "....kkkkk.MMM...",
+    "...........MMM..",
+    "............MMM.",
+    ".............MM.",
+}};
+
+// Two marked points joined by a path, over a ruler's scale.
+constexpr ToolImageArt kDistanceTool = {"Distance", {
+    "................",
+    ".yyy............",
+    ".yky............",
+    ".yyyk...........",
+    ".....k..........",
+    "......k.........",
+    ".......k........",
+    "........k...rrr.",
+    ".........k..rkr.",
+    "..........kkrrr.",
+    "................",
+    "kkkkkkkkkkkkkkkk",
+    "k.k.k.k.k.k.k.kk",
+    "k...k...k...k..k",
+    "kkkkkkkkkkkkkkkk",
+}};
+
+// A blue question mark.
+constexpr ToolImageArt kHelpTool = {"Help", {
+    "................",
+    ".....bbbbbb.....",
+    "....bb....bb....",
+    "...bb......bb...",
+    "...bb......bb...",
+    "...........bb...",
+    "..........bb....",
+    ".........bb.....",
+    "........bb......",
+    ".......bb.......",
+    ".......bb.......",
+    "................",
+    ".......bb.......",
+    ".......bb.......",
+    "................",
+}};
+
+// A door with an arrow leading out through it.
+constexpr ToolImageArt kExitTool = {"Exit", {
+    ".kkkkkkkkk......",
+    ".kMMMMMMMk......",
+    ".kMMMMMMMk......",
+    ".kMMMMMMMk..r...",
+    ".kMMMMMMMk..rr..",
+    ".kMMMMrrrrrrrrr.",
+    ".kMMMMrrrrrrrrrr",
+    ".kMyMMrrrrrrrrr.",
+    ".kMMMMMMMk..rr..",
+    ".kMMMMMMMk..r...",
+    ".kMMMMMMMk......",
+    ".kMMMMMMMk......",
+    ".kMMMMMMMk......",
+    "kkkkkkkkkkk.....",
+    "................",
+}};
+
+constexpr ToolImageArt kCountryMapTools[] = {kInfoTool,     kZoomOutTool, kZoomInTool,
+                                             kDistanceTool, kHelpTool,    kExitTool};
+constexpr ToolImageArt kReferenceMapTools[] = {kZoomOutTool, kZoomInTool, kExitTool};
+
+constexpr ToolbarArt kToolbars[] = {
+    {"countrymap_toolbar.bmp", 421, kCountryMapTools},
+    {"referencemap_toolbar.bmp", 431, kReferenceMapTools},
+};
+
+// The palette index of a letter's colour; false for an unknown letter.
+bool InkIndex(char letter, uint8_t& index) {
+  const Ink* ink = std::find_if(std::begin(kInks), std::end(kInks),
+                                [&](const Ink& i) { return i.letter == letter; });
+  if (ink == std::end(kInks)) return false;
+  const std::span<const Color> palette = gfx::Vga16Palette();
+  index = static_cast<uint8_t>(std::find(palette.begin(), palette.end(), ink->color) -
+                               palette.begin());
+  return true;
+}
+
+
 }  // namespace
 
 std::span<const FaceArt> ScreenButtonFaces() { return kFaces; }
@@ -187,6 +322,35 @@ std::optional<gfx::Bitmap> FaceBitmap(const FaceArt& face, std::string& error) {
       }
       const auto index = std::find(palette.begin(), palette.end(), ink->color) - palette.begin();
       bitmap.SetIndex(x, y, static_cast<uint8_t>(index));
+    }
+  }
+  return bitmap;
+}
+
+std::span<const ToolbarArt> Toolbars() { return kToolbars; }
+
+std::optional<gfx::Bitmap> ToolbarBitmap(const ToolbarArt& toolbar, std::string& error) {
+  const int count = static_cast<int>(toolbar.images.size());
+  gfx::Bitmap bitmap(kToolImageWidth * count, kToolImageHeight, gfx::PixelFormat::kIndexed4);
+  bitmap.SetPalette(gfx::Vga16Palette());
+  for (int i = 0; i < count; ++i) {
+    const ToolImageArt& image = toolbar.images[i];
+    for (int y = 0; y < kToolImageHeight; ++y) {
+      const std::string_view row = image.rows[y];
+      if (row.size() != kToolImageWidth) {
+        error = std::string(toolbar.file) + ": " + std::string(image.name) + " row " +
+                std::to_string(y) + " is not 16 pixels wide";
+        return std::nullopt;
+      }
+      for (int x = 0; x < kToolImageWidth; ++x) {
+        uint8_t index = 0;
+        if (!InkIndex(row[x], index)) {
+          error = std::string(toolbar.file) + ": " + std::string(image.name) +
+                  ": unknown letter '" + row[x] + "' in row " + std::to_string(y);
+          return std::nullopt;
+        }
+        bitmap.SetIndex(i * kToolImageWidth + x, y, index);
+      }
     }
   }
   return bitmap;

@@ -30,4 +30,29 @@ std::span<const FaceArt> ScreenButtonFaces();
 // unknown letter.
 std::optional<gfx::Bitmap> FaceBitmap(const FaceArt& face, std::string& error);
 
+// Toolbar images: 16 by 15 pixels each, side by side in one strip, in the
+// letters of FaceBitmap.
+inline constexpr int kToolImageWidth = 16;
+inline constexpr int kToolImageHeight = 15;
+
+struct ToolImageArt {
+  std::string_view name;
+  std::array<std::string_view, kToolImageHeight> rows;
+};
+
+struct ToolbarArt {
+  std::string_view file;  // file name under bitmaps/
+  int number;             // resource number
+  std::span<const ToolImageArt> images;
+};
+
+// Toolbar 421 of the country map (Country Info, Zoom Out, Zoom In,
+// Distance, Help, Exit) and 431 of the reference map (Zoom Out, Zoom In,
+// Exit).
+std::span<const ToolbarArt> Toolbars();
+
+// Paints a toolbar's images into one 4-bit strip with the standard palette.
+// Fails as FaceBitmap does.
+std::optional<gfx::Bitmap> ToolbarBitmap(const ToolbarArt& toolbar, std::string& error);
+
 }  // namespace tv::art

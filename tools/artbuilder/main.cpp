@@ -282,6 +282,18 @@ int Run(const Options& options) {
     faces.push_back(std::move(*bitmap));
   }
 
+  // The map screens' toolbar image strips.
+  for (const tv::art::ToolbarArt& toolbar : tv::art::Toolbars()) {
+    std::optional<Bitmap> bitmap = tv::art::ToolbarBitmap(toolbar, error);
+    if (!bitmap) {
+      std::fprintf(stderr, "error: %s\n", error.c_str());
+      return 1;
+    }
+    const fs::path path = options.out / "bitmaps" / toolbar.file;
+    if (!WriteAndVerifyBmp(*bitmap, path)) return 1;
+    std::printf("wrote %s (%d)\n", path.c_str(), toolbar.number);
+  }
+
   // The country list's row images: 425 the bullet, 426 blank.
   if (!WriteAndVerifyBmp(tv::art::BulletBitmap(), options.out / "bitmaps" / "bullet.bmp") ||
       !WriteAndVerifyBmp(tv::art::BlankBitmap(), options.out / "bitmaps" / "blank.bmp")) {

@@ -1,0 +1,126 @@
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "daynight/day_night_screen.h"
+#include "db/country_import.h"
+#include "db/zone_store.h"
+#include "platform/clock/clock.h"
+#include "platform/files/files.h"
+#include "platform/resources/resources.h"
+#include "platform/store/object_store.h"
+#include "platform/ui/backend.h"
+#include "platform/ui/desktop.h"
+
+void RegisterTerravueResources();
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A device root holding both databases, imported from the real installation
+// files, removed again at the end.
+class InstalledDevice {
+ public:
+  InstalledDevice() {
+    std::string pattern = (fs::temp_directory_path() / "terravue-bench-XXXXXX").string();
+    root_ = mkdtemp(pattern.data());
+    fs::create_directories(root_ / "windows");
+    for (const char* name : {"QuorvelCountriesTerravue.txt", "QuorvelZones.txt"}) {
+      fs::copy_file(fs::path(TERRAVUE_SOURCE_DIR) / "data" / name, root_ / "windows" / name);
+    }
+    tv::store::ObjectStore::CloseShared();
+    tv::files::SetDeviceRoot(root_);
+    ok_ = terravue::ZoneRecordStore::ImportZoneData() && terravue::ImportCountryData({});
+  }
+  ~InstalledDevice() {
+    tv::store::ObjectStore::CloseShared();
+    tv::files::SetDeviceRoot(std::nullopt);
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+  bool Ok() const { return ok_; }
+
+ private:
+  fs::path root_;
+  bool ok_ = false;
+};
+
+// A backend that is never waited on: the benchmarks drive the desktop.
+class NoInput : public tv::ui::Backend {
+ public:
+  tv::ui::Event WaitEvent() override { return tv::ui::Event::Quit(); }
+  void Present(const tv::gfx::Bitmap& frame) override { (void)frame; }
+};
+
+// A June solstice noon, UTC: night over the Pacific at both edges of the map
+// and polar night in the far south.
+void FixClock() { tv::clock::SetFixedUtc(tv::clock::ParseIsoUtc("2027-06-21T12:00:00Z")); }
+
+// The whole night shading of the plot: 5,760 points, each read from the
+// display, classified with a fresh clock reading and model, and darkened when
+// in night. The map is drawn again, untimed, before each shading.
+void BM_ShadeNight(benchmark::State& state) {
+  RegisterTerravueResources();
+  InstalledDevice device;
+  if (!device.Ok()) {
+    state.SkipWithError("import failed");
+    return;
+  }
+  FixClock();
+  NoInput backend;
+  tv::ui::Desktop desktop(backend, tv::gfx::PixelFormat::kRgb565);
+  terravue::DayNightScreen screen;
+  screen.CreateModeless();
+  screen.Show(true);
+  desktop.PaintPending();
+  const auto map = tv::res::LoadBitmap(376);
+  for (auto _ : state) {
+    state.PauseTiming();
+    tv::gfx::Canvas canvas = screen.GetScreenCanvas();
+    canvas.SetBrush(tv::gfx::Brush::Pattern(map));
+    canvas.Rectangle({0, 0, 240, 120});
+    state.ResumeTiming();
+    if (!screen.ShadeNight()) state.SkipWithError("a map pixel could not be read");
+  }
+  tv::clock::SetFixedUtc(std::nullopt);
+  state.SetItemsProcessed(state.iterations() * 5760);
+}
+BENCHMARK(BM_ShadeNight)->Unit(benchmark::kMillisecond);
+
+// Opening the screen to its first complete paint: the three selectors filled
+// with 256 places each, the three clocks read from the databases, the map
+// drawn and shaded and the clocks drawn.
+void BM_OpenToFirstPaint(benchmark::State& state) {
+  RegisterTerravueResources();
+  InstalledDevice device;
+  if (!device.Ok()) {
+    state.SkipWithError("import failed");
+    return;
+  }
+  FixClock();
+  NoInput backend;
+  tv::ui::Desktop desktop(backend, tv::gfx::PixelFormat::kRgb565);
+  for (auto _ : state) {
+    auto screen = std::make_unique<terravue::DayNightScreen>();
+    screen->CreateModeless();
+    screen->Show(true);
+    desktop.PaintPending();
+    state.PauseTiming();
+    if (screen->LastPaintTexts().size() != 3) state.SkipWithError("the clocks were not drawn");
+    screen.reset();
+    desktop.PaintPending();
+    tv::store::ObjectStore::EndSharedReadTransactions();
+    state.ResumeTiming();
+  }
+  tv::clock::SetFixedUtc(std::nullopt);
+}
+BENCHMARK(BM_OpenToFirstPaint)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

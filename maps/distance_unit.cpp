@@ -1,0 +1,22 @@
+#include "maps/distance_unit.h"
+
+#include "platform/settings/settings.h"
+
+namespace terravue {
+
+bool ReadKilometresPreference() {
+  if (const auto key = tv::settings::RegistryKey::Open(kDistanceUnitKey)) {
+    if (const auto unit = key->QueryValue(kDistanceUnitValue)) return *unit != 0;
+  }
+  return tv::settings::UserMeasurementSystem() != tv::settings::MeasurementSystem::kUsCustomary;
+}
+
+bool WriteKilometresPreference(bool kilometres) {
+  const auto key = tv::settings::RegistryKey::Create(kDistanceUnitKey);
+  if (!key || !key->SetValue(kDistanceUnitValue, kilometres ? 1 : 0)) return false;
+  // Read back, as the handheld did; what it says changes nothing.
+  (void)key->QueryValue(kDistanceUnitValue);
+  return true;
+}
+
+}  // namespace terravue
