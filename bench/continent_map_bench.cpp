@@ -1,12 +1,17 @@
 #include <benchmark/benchmark.h>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "db/country_import.h"
 #include "maps/continent_map_screen.h"
+#include "maps/country_map_screen.h"
 #include "maps/reference_map_screen.h"
+#include "platform/files/files.h"
+#include "platform/store/object_store.h"
 #include "platform/ui/desktop.h"
 #include "platform/ui/dialog.h"
 #include "screens/navigator.h"
@@ -44,6 +49,8 @@ class BenchRun : public tv::ui::Backend {
     return tv::ui::Event::Task(std::move(step));
   }
   void Present(const tv::gfx::Bitmap& frame) override { (void)frame; }
+  // Runs `step` at the next idle moment.
+  void Then(std::function<void()> step) { steps_.push_back(std::move(step)); }
 
  private:
   std::deque<std::function<void()>> steps_;
@@ -92,6 +99,85 @@ void BM_RegionMapTapToCountryMapRequest(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_RegionMapTapToCountryMapRequest)->DenseRange(0, 6)->Unit(benchmark::kMicrosecond);
+
+namespace fs = std::filesystem;
+
+// Opens the real Country Map for each tapped place, from the committed maps,
+// and closes it again at its first idle moment, once it has painted.
+class CountryMapNavigator : public CountingNavigator {
+ public:
+  BenchRun* run = nullptr;
+  int opened = 0;
+  void OpenCountryMap(std::u16string_view country) override {
+    terravue::CountryMapScreen screen;
+    screen.country = country;
+    screen.maps_folder = fs::path(TERRAVUE_SOURCE_DIR) / "data" / "Terravue Maps";
+    run->Then([&screen] { screen.EndDialog(tv::ui::kIdOk); });
+    screen.RunModal();
+    if (screen.View().natural_width > 0) ++opened;
+  }
+};
+
+// A device root whose "Countries List" holds the committed country facts.
+bool PrepareCountryStore() {
+  const fs::path root = "bench_continent_device_root";
+  fs::remove_all(root);
+  fs::create_directories(root / "windows");
+  fs::copy_file(fs::path(TERRAVUE_SOURCE_DIR) / "data" / "QuorvelCountriesTerravue.txt",
+                root / "windows" / "QuorvelCountriesTerravue.txt");
+  tv::store::ObjectStore::CloseShared();
+  tv::files::SetDeviceRoot(root);
+  return terravue::ImportCountryData([](std::u16string_view) {});
+}
+
+// A tap on a mapped place of a region map to the Country Map of that place
+// opened, its map decoded and painted (and closed again, which is timed too).
+// The taps cycle through every mapped place of the map.
+void BM_RegionMapTapToCountryMapShown(benchmark::State& state) {
+  const int region = static_cast<int>(state.range(0));
+  RegisterTerravueResources();
+  if (!PrepareCountryStore()) {
+    state.SkipWithError("the country facts could not be imported");
+    return;
+  }
+  std::vector<tv::gfx::Point> taps;
+  for (const terravue::RegionMapTap& tap : terravue::kRegionMapTaps) {
+    if (tap.region == region) taps.push_back({tap.x, tap.y});
+  }
+  CountryMapNavigator navigator;
+  terravue::ContinentMapScreen screen;
+  screen.region = region;
+  BenchRun run([&] {
+    tv::ui::Desktop& desktop = tv::ui::Desktop::Get();
+    size_t next = 0;
+    for (auto _ : state) {
+      const int before = navigator.opened;
+      const tv::gfx::Point p = taps[next] + screen.ScreenOrigin();
+      next = (next + 1) % taps.size();
+      // One event at a time: with none queued the loop would wait for the
+      // backend, which has nothing more to give.
+      desktop.PostEvent(tv::ui::Event::Pen(tv::ui::Event::Type::kPenDown, p));
+      desktop.ProcessOneEvent();
+      desktop.PostEvent(tv::ui::Event::Pen(tv::ui::Event::Type::kPenUp, p));
+      desktop.ProcessOneEvent();
+      // The region map shows again where the country map was, ready for
+      // the next tap (which reads its pixel from the screen).
+      desktop.PaintPending();
+      if (navigator.opened != before + 1) {
+        state.SkipWithError("the tap opened no country map");
+        break;
+      }
+    }
+    screen.PressCancel();
+  });
+  navigator.run = &run;
+  tv::ui::Desktop desktop(run, tv::gfx::PixelFormat::kRgb565);
+  terravue::ScopedNavigator installed(navigator);
+  screen.RunModal();
+  tv::store::ObjectStore::CloseShared();
+  tv::files::SetDeviceRoot(std::nullopt);
+}
+BENCHMARK(BM_RegionMapTapToCountryMapShown)->Arg(3)->Arg(0)->Unit(benchmark::kMillisecond);
 
 // One zoom step of the Reference Map on the Middle East map, alternating
 // natural to double size and back: the command, the stretch into the new

@@ -47,7 +47,7 @@ std::vector<std::pair<std::string, std::string>> ReferenceMapScreen::StateForDum
 
 bool ReferenceMapScreen::OnInitDialog() {
   tv::ui::CommandBar& bar = GetOrCreateCommandBar();
-  bar.SetButtonImages(tv::res::LoadBitmap(kReferenceMapToolbar));
+  bar.SetButtonImages(tv::res::LoadBitmap(kReferenceToolbarBitmap));
   bar.AddButton(kReferenceZoomOutCommand, kZoomOutImage);
   bar.AddButton(kReferenceZoomInCommand, kZoomInImage);
   bar.AddButton(kReferenceExitCommand, kExitImage);

@@ -17,7 +17,7 @@ namespace terravue {
 inline constexpr int kReferenceZoomOutCommand = 32783;
 inline constexpr int kReferenceZoomInCommand = 32784;
 inline constexpr int kReferenceExitCommand = 32798;
-inline constexpr int kReferenceMapToolbar = 431;
+inline constexpr int kReferenceToolbarBitmap = 431;
 
 // A region's map alone, at half, natural or double size, with both scroll
 // bars. The Country Map opens it when zooming out past its own limit; the
