@@ -5,7 +5,10 @@
 
 #include "daynight/day_night_screen.h"
 #include "db/install_screen.h"
+#include "info/compare_screen.h"
+#include "info/country_info_screen.h"
 #include "info/help_screen.h"
+#include "info/world_facts_screen.h"
 #include "maps/continent_map_screen.h"
 #include "maps/country_map_screen.h"
 #include "maps/reference_map_screen.h"
@@ -43,7 +46,9 @@ void AppNavigator::OpenCountryMap(std::u16string_view country) {
 }
 
 void AppNavigator::OpenCountryInfo(std::u16string_view country) {
-  NotAvailableYet(WithCountry(u"Country Info", country));
+  CountryInfoScreen screen;
+  screen.country_name = country;
+  screen.RunModal();
 }
 
 void AppNavigator::OpenDayNight() {
@@ -51,9 +56,15 @@ void AppNavigator::OpenDayNight() {
   screen.RunModal();
 }
 
-void AppNavigator::OpenCompare() { NotAvailableYet(u"Compare Countries Info"); }
+void AppNavigator::OpenCompare() {
+  CompareScreen screen;
+  screen.RunModal();
+}
 
-void AppNavigator::OpenQuickFacts() { NotAvailableYet(u"Quick World Facts"); }
+void AppNavigator::OpenQuickFacts() {
+  WorldFactsScreen screen;
+  screen.RunModal();
+}
 
 void AppNavigator::OpenHelp(std::u16string_view text) {
   HelpScreen screen;

@@ -103,9 +103,14 @@ bool ZoneRecordStore::IsUsableOffsetText(std::u16string_view text) {
   while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
   const std::u16string_view number = text.substr(i);
-  if (number.starts_with(u"0x") || number.starts_with(u"0X")) return false;
-  if (!number.empty() && (number[0] == u'i' || number[0] == u'I' || number[0] == u'n' ||
-                          number[0] == u'N')) {
+  auto starts_with_word = [number](std::u16string_view word) {
+    if (number.size() < word.size()) return false;
+    for (size_t k = 0; k < word.size(); ++k) {
+      if ((number[k] | 0x20) != word[k]) return false;
+    }
+    return true;
+  };
+  if (starts_with_word(u"0x") || starts_with_word(u"inf") || starts_with_word(u"nan")) {
     return false;
   }
   const double minutes = ParseDouble(text);

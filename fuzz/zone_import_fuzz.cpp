@@ -18,7 +18,8 @@ constexpr int kFieldsPerZone = 10;
 
 // How many zones the import writes for the file: lines up to the first one
 // without a comma, each of ten comma-separated fields (the last takes the
-// rest of the line) with a 16-bit zone number; nothing when a line is not.
+// rest of the line) with a 16-bit zone number and a usable offset; nothing
+// when a line is not.
 std::optional<int32_t> ExpectedRecords(const std::filesystem::path& path) {
   terravue::LineReader reader(path);
   int32_t records = 0;
@@ -31,6 +32,14 @@ std::optional<int32_t> ExpectedRecords(const std::filesystem::path& path) {
       ++fields;
     }
     if (fields != kFieldsPerZone) return std::nullopt;
+    // The fourth field, the offset in minutes, must be usable arithmetic.
+    size_t offset_start = first_comma;
+    for (int k = 0; k < 2; ++k) offset_start = line->find(u',', offset_start + 1);
+    const size_t offset_end = line->find(u',', offset_start + 1);
+    if (!terravue::ZoneRecordStore::IsUsableOffsetText(std::u16string_view(*line).substr(
+            offset_start + 1, offset_end - offset_start - 1))) {
+      return std::nullopt;
+    }
     const long number = terravue::ParseLong(std::u16string_view(*line).substr(0, first_comma));
     if (number < INT16_MIN || number > INT16_MAX) return std::nullopt;
     ++records;

@@ -125,6 +125,25 @@ TEST(CanvasTest, FillRectExcludesRightAndBottomEdges) {
   EXPECT_EQ(Picture(b, kKey), "....|.rr.|.rr.|....");
 }
 
+TEST(CanvasTest, SolidFillsMatchSinglePixelStoresInEveryFormat) {
+  for (PixelFormat format : {PixelFormat::kIndexed4, PixelFormat::kIndexed8, PixelFormat::kRgb565,
+                             PixelFormat::kRgb888}) {
+    Bitmap filled(7, 5, format);
+    Bitmap stored(7, 5, format);
+    const Color odd{200, 100, 37};  // not in any palette: quantised alike
+    Canvas(filled).FillRect({1, 2, 6, 5}, odd);
+    for (int y = 2; y < 5; ++y) {
+      for (int x = 1; x < 6; ++x) stored.Store(x, y, odd);
+    }
+    for (int y = 0; y < 5; ++y) {
+      for (int x = 0; x < 7; ++x) {
+        EXPECT_EQ(filled.Load(x, y), stored.Load(x, y))
+            << static_cast<int>(format) << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(CanvasTest, OnePixelRectsAtSurfaceAndClipEdges) {
   Bitmap b = WhiteBitmap(4, 3);
   Canvas c(b);

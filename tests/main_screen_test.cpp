@@ -227,9 +227,9 @@ TEST(MainScreenTest, ButtonsAskForTheirScreens) {
 
 TEST(MainScreenTest, PlaceholdersAndHelpOpenInTheProgram) {
   ProgramRun run;
-  run.Step([] { Press(std::to_string(kCompareButton)); });
+  run.Step([] { Press(std::to_string(kMapButton)); });
   run.Step([] {
-    EXPECT_EQ(MessageText(), u"Not available yet: Compare Countries Info");
+    EXPECT_EQ(MessageText(), u"Not available yet: Country Map, World");
     Press("ok");
   });
   run.Step([] { Press(std::to_string(kHelpButton)); });

@@ -149,4 +149,24 @@ void Bitmap::Fill(Color c) {
   }
 }
 
+void Bitmap::FillRect(const Rect& r, Color c) {
+  if (r.IsEmpty()) return;
+  TV_CHECK(r.left >= 0 && r.top >= 0 && r.right <= width_ && r.bottom <= height_);
+  for (int y = r.top; y < r.bottom; ++y) {
+    const size_t row = static_cast<size_t>(y) * width_;
+    switch (format_) {
+      case PixelFormat::kIndexed4:
+      case PixelFormat::kIndexed8:
+        std::fill_n(pixels8_.begin() + row + r.left, r.Width(), NearestIndex(c));
+        break;
+      case PixelFormat::kRgb565:
+        std::fill_n(pixels16_.begin() + row + r.left, r.Width(), To565(c));
+        break;
+      case PixelFormat::kRgb888:
+        std::fill_n(pixels32_.begin() + row + r.left, r.Width(), c.ToRef());
+        break;
+    }
+  }
+}
+
 }  // namespace tv::gfx

@@ -71,6 +71,8 @@ class Bitmap {
   Color Quantize(Color c) const;
 
   void Fill(Color c);
+  // Fills `r`, which must lie inside Bounds(), converting the colour once.
+  void FillRect(const Rect& r, Color c);
 
  private:
   uint8_t NearestIndex(Color c) const;

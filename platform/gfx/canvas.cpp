@@ -50,9 +50,7 @@ void Canvas::FillDeviceRect(const Rect& device, const Brush& brush) {
     case Brush::Style::kNull:
       return;
     case Brush::Style::kSolid:
-      for (int y = device.top; y < device.bottom; ++y) {
-        for (int x = device.left; x < device.right; ++x) target_->Store(x, y, brush.color);
-      }
+      target_->FillRect(device, brush.color);
       return;
     case Brush::Style::kPattern: {
       if (!brush.pattern || brush.pattern->IsEmpty()) return;

@@ -15,6 +15,8 @@ enum class ControlKind {
   kBitmapButton,  // owner-drawn push button showing one bitmap face
   kPushButton,    // text push button
   kStatic,        // left-aligned text, wrapped at word boundaries
+  kListView,      // rows of a small image and a label, in insertion order
+  kLineEdit,      // single-line read-only edit box that scrolls sideways
 };
 
 // Style bits of a control template; each kind reads the ones it knows.

@@ -2,6 +2,8 @@
 
 #include "platform/base/utf.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/line_edit.h"
+#include "platform/ui/list_view.h"
 
 namespace tv::ui {
 
@@ -27,6 +29,10 @@ std::unique_ptr<Widget> CreateWidget(const ControlTemplate& tmpl) {
       return std::make_unique<PushButton>(tmpl);
     case ControlKind::kStatic:
       return std::make_unique<StaticText>(tmpl);
+    case ControlKind::kListView:
+      return std::make_unique<ListView>(tmpl);
+    case ControlKind::kLineEdit:
+      return std::make_unique<LineEdit>(tmpl);
   }
   return std::make_unique<PushButton>(tmpl);
 }
