@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -225,13 +227,27 @@ TEST(MainScreenTest, ButtonsAskForTheirScreens) {
   EXPECT_EQ(navigator.requests, expected);
 }
 
-TEST(MainScreenTest, PlaceholdersAndHelpOpenInTheProgram) {
+TEST(MainScreenTest, ScreensOpenInTheProgramAndEscapeComesBack) {
   ProgramRun run;
-  run.Step([] { Press(std::to_string(kMapButton)); });
-  run.Step([] {
-    EXPECT_EQ(MessageText(), u"Not available yet: Country Map, World");
-    Press("ok");
-  });
+  // The first start imports the real installation files.
+  const char* source = std::getenv("TERRAVUE_SOURCE_DIR");
+  ASSERT_NE(source, nullptr);
+  std::filesystem::create_directories(run.DeviceRoot() / "windows");
+  for (const char* file : {"QuorvelCountriesTerravue.txt", "QuorvelZones.txt"}) {
+    std::filesystem::copy_file(std::filesystem::path(source) / "data" / file,
+                               run.DeviceRoot() / "windows" / file);
+  }
+  // Each button's screen opens over the main screen, and Escape returns.
+  for (const auto [button, screen_template] :
+       {std::pair{kMapButton, 382}, {kInfoButton, 392}, {kDayNightButton, 396},
+        {kFactsButton, 395}, {kCompareButton, 394}}) {
+    run.Step([button = button] { Press(std::to_string(button)); });
+    run.Step([screen_template = screen_template] {
+      EXPECT_EQ(TopTemplate(), screen_template);
+      testing::PressKey(tv::ui::Key::kEscape);
+    });
+    run.Step([] { EXPECT_EQ(TopTemplate(), 102); });
+  }
   run.Step([] { Press(std::to_string(kHelpButton)); });
   run.Step([] {
     auto* help = dynamic_cast<HelpScreen*>(Top());
