@@ -9,7 +9,9 @@
 #include "info/country_info_screen.h"
 #include "info/help_screen.h"
 #include "info/world_facts_screen.h"
+#include "maps/continent_map_screen.h"
 #include "maps/country_map_screen.h"
+#include "maps/reference_map_screen.h"
 #include "platform/ui/message_box.h"
 
 namespace terravue {
@@ -23,19 +25,18 @@ std::u16string WithCountry(std::u16string_view caption, std::u16string_view coun
   return std::u16string(caption) + u", " + std::u16string(country);
 }
 
-std::u16string WithRegion(std::u16string_view caption, int region) {
-  const std::string digits = std::to_string(region);
-  return std::u16string(caption) + u", region " + std::u16string(digits.begin(), digits.end());
-}
-
 }  // namespace
 
 void AppNavigator::OpenContinentMap(int region) {
-  NotAvailableYet(WithRegion(u"Continent Map", region));
+  ContinentMapScreen screen;
+  screen.region = region;
+  screen.RunModal();
 }
 
 void AppNavigator::OpenReferenceMap(int region) {
-  NotAvailableYet(WithRegion(u"Reference Map", region));
+  ReferenceMapScreen screen;
+  screen.region = region;
+  screen.RunModal();
 }
 
 void AppNavigator::OpenCountryMap(std::u16string_view country) {

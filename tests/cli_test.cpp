@@ -129,14 +129,21 @@ TEST(CliTest, OpenRunsAScreenAndTheScriptGoesOnInsideIt) {
                          "key Escape\n"
                          "open continent-map 3\n"
                          "dump\n"
-                         "press ok\n"
+                         "key Escape\n"
+                         "open reference-map 4\n"
+                         "press 32784\n"
                          "dump\n");
   EXPECT_EQ(r.status, 0) << r.out;
   // The help screen is on top of the main screen, with the text it was given.
   EXPECT_NE(r.out.find("\"caption\":\"Help!\""), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Some help"), std::string::npos) << r.out;
-  // A screen that is not built yet answers as its opener's placeholder does.
-  EXPECT_NE(r.out.find("Not available yet: Continent Map, region 3"), std::string::npos) << r.out;
+  // The region maps open with their input, the Reference Map's zoom in its
+  // state.
+  EXPECT_NE(r.out.find("\"template\":383,\"input\":{\"region\":3}"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"template\":430,\"input\":{\"region\":4},\"state\":{\"natural\":[240,173],"
+                       "\"current\":[480,346]"),
+            std::string::npos)
+      << r.out;
 }
 
 TEST(CliTest, NoPlaceForTheDeviceRootIsAnErrorNotTheCurrentFolder) {
