@@ -103,7 +103,8 @@ std::vector<std::pair<std::string, std::string>> CountryMapViewState::ForDump() 
 }
 
 int ScrollRangeMax(int content, int client, int margin) {
-  return content > client ? content - client - margin : 1;
+  // A margin larger than the overhang would give a negative limit.
+  return content > client ? std::max(content - client - margin, 0) : 1;
 }
 
 int NextScrollPosition(tv::ui::ScrollCode code, int pos, int thumb, int min, int max, int page) {

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "maps/continent_map_screen.h"
+#include "maps/country_map_view.h"
 #include "platform/resources/resources.h"
 #include "platform/ui/command_bar.h"
 #include "platform/ui/message_box.h"
@@ -22,10 +23,6 @@ constexpr tv::ui::DialogTemplate kTemplate{
     tv::ui::dialog_style::kHScroll | tv::ui::dialog_style::kVScroll, {}};
 
 constexpr std::u16string_view kCaption = u"Terravue";
-// The natural-size view's scroll ranges stop this far short of the map's
-// right and bottom edges; a zoomed view's do not.
-constexpr int kNaturalScrollMargin = 10;
-
 // Images of toolbar 431, in the order of its buttons.
 constexpr int kZoomOutImage = 0;
 constexpr int kZoomInImage = 1;
@@ -81,9 +78,9 @@ bool ReferenceMapScreen::OnInitDialog() {
 void ReferenceMapScreen::SetScrollRanges(int margin) {
   const Rect client = ClientRect();
   SetScrollRange(ScrollOrientation::kHorizontal, 0,
-                 ScrollLimit(view_.current_width, client.Width(), margin));
+                 ScrollRangeMax(view_.current_width, client.Width(), margin));
   SetScrollRange(ScrollOrientation::kVertical, 0,
-                 ScrollLimit(view_.current_height, client.Height(), margin));
+                 ScrollRangeMax(view_.current_height, client.Height(), margin));
 }
 
 void ReferenceMapScreen::OnPaint(Canvas& canvas) {
@@ -121,7 +118,7 @@ void ReferenceMapScreen::OnScroll(ScrollOrientation bar, ScrollCode code, int po
   }
   const tv::ui::ScrollInfo info = GetScrollInfo(bar);
   const int limit = info.max - std::max(info.page - 1, 0);
-  const int wanted = ScrollTarget(code, info.pos, info.min, limit, info.page, pos);
+  const int wanted = NextScrollPosition(code, info.pos, pos, info.min, limit, info.page);
   const int old = SetScrollPos(bar, wanted);
   const int now = GetScrollInfo(bar).pos;
   view_.scrolled = true;

@@ -1,6 +1,5 @@
 #include "maps/reference_map_view.h"
 
-#include <algorithm>
 
 namespace terravue {
 namespace {
@@ -56,27 +55,6 @@ std::vector<std::pair<std::string, std::string>> ReferenceMapView::ForDump() con
       {"zoomed", Flag(zoomed)},
       {"zoom_surface_exists", Flag(zoom_surface_exists)},
   };
-}
-
-int ScrollLimit(int extent, int client, int margin) {
-  // A margin larger than the overhang would give a negative limit.
-  return extent > client ? std::max(extent - client - margin, 0) : 1;
-}
-
-int ScrollTarget(tv::ui::ScrollCode code, int pos, int min, int max, int page, int thumb) {
-  using tv::ui::ScrollCode;
-  switch (code) {
-    case ScrollCode::kLineUp: return pos > min ? pos - 1 : pos;
-    case ScrollCode::kLineDown: return pos < max ? pos + 1 : pos;
-    case ScrollCode::kPageUp: return pos > min ? std::max(pos - page, min) : pos;
-    case ScrollCode::kPageDown: return pos < max ? std::min(pos + page, max) : pos;
-    case ScrollCode::kThumbPosition:
-    case ScrollCode::kThumbTrack: return thumb;
-    case ScrollCode::kTop: return min;
-    case ScrollCode::kBottom: return max;
-    case ScrollCode::kEndScroll: break;
-  }
-  return pos;
 }
 
 }  // namespace terravue

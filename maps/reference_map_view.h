@@ -42,13 +42,4 @@ struct ReferenceMapView {
   std::vector<std::pair<std::string, std::string>> ForDump() const;
 };
 
-// The last scroll position for content of `extent` pixels in a client area
-// `client` pixels long, keeping `margin` pixels spare: 1 when the content
-// fits (so the bar stays but cannot move).
-int ScrollLimit(int extent, int client, int margin);
-
-// The position a request moves a bar at `pos` to, within [min, max]: a line
-// is one pixel, a page is `page`, a thumb request goes where the thumb is.
-int ScrollTarget(tv::ui::ScrollCode code, int pos, int min, int max, int page, int thumb);
-
 }  // namespace terravue

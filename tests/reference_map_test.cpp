@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "maps/continent_map_screen.h"
+#include "maps/country_map_view.h"
 #include "maps/reference_map_screen.h"
 #include "platform/resources/resources.h"
 #include "platform/ui/automation.h"
@@ -273,12 +274,12 @@ TEST(ReferenceMapViewTest, LevelsLimitsAndSteps) {
     EXPECT_EQ(view.current_height, map.height / 2) << region;
   }
   using tv::ui::ScrollCode;
-  EXPECT_EQ(ScrollTarget(ScrollCode::kPageDown, 50, 0, 100, 20, 0), 70);
-  EXPECT_EQ(ScrollTarget(ScrollCode::kPageDown, 90, 0, 100, 20, 0), 100);
-  EXPECT_EQ(ScrollTarget(ScrollCode::kPageUp, 10, 0, 100, 20, 0), 0);
-  EXPECT_EQ(ScrollTarget(ScrollCode::kThumbTrack, 10, 0, 100, 20, 42), 42);
-  EXPECT_EQ(ScrollTarget(ScrollCode::kEndScroll, 60, 0, 100, 20, 0), 60);
-  EXPECT_EQ(ScrollLimit(232, 227, 10), 0);
+  EXPECT_EQ(NextScrollPosition(ScrollCode::kPageDown, 50, 0, 0, 100, 20), 70);
+  EXPECT_EQ(NextScrollPosition(ScrollCode::kPageDown, 90, 0, 0, 100, 20), 100);
+  EXPECT_EQ(NextScrollPosition(ScrollCode::kPageUp, 10, 0, 0, 100, 20), 0);
+  EXPECT_EQ(NextScrollPosition(ScrollCode::kThumbTrack, 10, 42, 0, 100, 20), 42);
+  EXPECT_EQ(NextScrollPosition(ScrollCode::kEndScroll, 60, 0, 0, 100, 20), 60);
+  EXPECT_EQ(ScrollRangeMax(232, 227, 10), 0);
 }
 
 }  // namespace
