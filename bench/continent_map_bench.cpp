@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "db/country_import.h"
 #include "maps/continent_map_screen.h"
 #include "maps/country_map_screen.h"
@@ -21,39 +22,15 @@ void RegisterTerravueResources();
 
 namespace {
 
+using terravue::bench::BenchRun;
+
 using terravue::Navigator;
 
 // Counts the requests to open a country map and drops every other.
-class CountingNavigator : public Navigator {
+class CountingNavigator : public terravue::bench::NullNavigator {
  public:
   int country_maps = 0;
-  void OpenContinentMap(int) override {}
-  void OpenReferenceMap(int) override {}
   void OpenCountryMap(std::u16string_view) override { ++country_maps; }
-  void OpenCountryInfo(std::u16string_view) override {}
-  void OpenDayNight() override {}
-  void OpenCompare() override {}
-  void OpenQuickFacts() override {}
-  void OpenHelp(std::u16string_view) override {}
-  std::unique_ptr<tv::ui::Dialog> ShowInstallScreen() override { return nullptr; }
-};
-
-// A backend that hands the program one step when it is first idle.
-class BenchRun : public tv::ui::Backend {
- public:
-  explicit BenchRun(std::function<void()> step) { steps_.push_back(std::move(step)); }
-  tv::ui::Event WaitEvent() override {
-    if (steps_.empty()) return tv::ui::Event::Quit();
-    auto step = std::move(steps_.front());
-    steps_.pop_front();
-    return tv::ui::Event::Task(std::move(step));
-  }
-  void Present(const tv::gfx::Bitmap& frame) override { (void)frame; }
-  // Runs `step` at the next idle moment.
-  void Then(std::function<void()> step) { steps_.push_back(std::move(step)); }
-
- private:
-  std::deque<std::function<void()>> steps_;
 };
 
 // Runs `screen` modally on a 16-bit display and `body` once it is shown.

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "db/country_store.h"
 #include "maps/country_map_screen.h"
 #include "platform/files/files.h"
@@ -25,44 +26,15 @@ extern char** environ;
 
 namespace {
 
+using terravue::bench::NullNavigator;
+using terravue::bench::BenchRun;
+
 namespace fs = std::filesystem;
 using terravue::CountryMapScreen;
 
 const fs::path kMaps = fs::path(TERRAVUE_SOURCE_DIR) / "data" / "Terravue Maps";
 const fs::path kDeviceRoot = "bench_map_device_root";
 const fs::path kBenchMaps = "bench_maps";
-
-// A navigator that opens nothing: the benchmarks stay on the map screen.
-class NoNavigator : public terravue::Navigator {
- public:
-  void OpenContinentMap(int) override {}
-  void OpenReferenceMap(int) override {}
-  void OpenCountryMap(std::u16string_view) override {}
-  void OpenCountryInfo(std::u16string_view) override {}
-  void OpenDayNight() override {}
-  void OpenCompare() override {}
-  void OpenQuickFacts() override {}
-  void OpenHelp(std::u16string_view) override {}
-  std::unique_ptr<tv::ui::Dialog> ShowInstallScreen() override { return nullptr; }
-};
-
-// A backend that runs one task when the program is first idle, then quits.
-class BenchRun : public tv::ui::Backend {
- public:
-  explicit BenchRun(std::function<void()> body) { steps_.push_back(std::move(body)); }
-  tv::ui::Event WaitEvent() override {
-    if (steps_.empty()) return tv::ui::Event::Quit();
-    auto step = std::move(steps_.front());
-    steps_.pop_front();
-    return tv::ui::Event::Task(std::move(step));
-  }
-  void Present(const tv::gfx::Bitmap& frame) override { (void)frame; }
-  // Runs `step` at the next idle moment.
-  void Then(std::function<void()> step) { steps_.push_back(std::move(step)); }
-
- private:
-  std::deque<std::function<void()>> steps_;
-};
 
 BenchRun* current_run = nullptr;
 
@@ -102,7 +74,7 @@ void BM_OpenFranceMap(benchmark::State& state) {
     return;
   }
   PrepareDevice();
-  NoNavigator navigator;
+  NullNavigator navigator;
   terravue::ScopedNavigator installed(navigator);
   BenchRun run([] {});
   tv::ui::Desktop desktop(run, tv::gfx::PixelFormat::kRgb565);
@@ -121,7 +93,7 @@ BENCHMARK(BM_OpenFranceMap)->Unit(benchmark::kMillisecond);
 // Runs `body` on an open map screen of the 480 x 480 map.
 void OnSquareMap(const std::function<void(CountryMapScreen&)>& body) {
   PrepareDevice();
-  NoNavigator navigator;
+  NullNavigator navigator;
   terravue::ScopedNavigator installed(navigator);
   CountryMapScreen screen;
   BenchRun run([&] {

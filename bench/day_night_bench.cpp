@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "daynight/day_night_screen.h"
 #include "db/country_import.h"
 #include "db/zone_store.h"
@@ -20,35 +21,9 @@ void RegisterTerravueResources();
 
 namespace {
 
+using terravue::bench::InstalledDevice;
+
 namespace fs = std::filesystem;
-
-// A device root holding both databases, imported from the real installation
-// files, removed again at the end.
-class InstalledDevice {
- public:
-  InstalledDevice() {
-    std::string pattern = (fs::temp_directory_path() / "terravue-bench-XXXXXX").string();
-    root_ = mkdtemp(pattern.data());
-    fs::create_directories(root_ / "windows");
-    for (const char* name : {"QuorvelCountriesTerravue.txt", "QuorvelZones.txt"}) {
-      fs::copy_file(fs::path(TERRAVUE_SOURCE_DIR) / "data" / name, root_ / "windows" / name);
-    }
-    tv::store::ObjectStore::CloseShared();
-    tv::files::SetDeviceRoot(root_);
-    ok_ = terravue::ZoneRecordStore::ImportZoneData() && terravue::ImportCountryData({});
-  }
-  ~InstalledDevice() {
-    tv::store::ObjectStore::CloseShared();
-    tv::files::SetDeviceRoot(std::nullopt);
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-  bool Ok() const { return ok_; }
-
- private:
-  fs::path root_;
-  bool ok_ = false;
-};
 
 // A backend that is never waited on: the benchmarks drive the desktop.
 class NoInput : public tv::ui::Backend {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/bench_support.h"
 #include "db/country_import.h"
 #include "db/zone_store.h"
 #include "info/categories.h"
@@ -21,55 +22,15 @@ void RegisterTerravueResources();
 
 namespace {
 
+using terravue::bench::InstalledDevice;
+using terravue::bench::BenchRun;
+
 namespace fs = std::filesystem;
 
-// A device root of the benchmark's own with the real facts imported, made
-// once for the whole run and removed at its end.
-class ImportedDevice {
- public:
-  ImportedDevice() {
-    std::string pattern = (fs::temp_directory_path() / "terravue-bench-XXXXXX").string();
-    root_ = mkdtemp(pattern.data());
-    fs::create_directories(root_ / "windows");
-    for (const char* name : {"QuorvelCountriesTerravue.txt", "QuorvelZones.txt"}) {
-      fs::copy_file(fs::path(TERRAVUE_SOURCE_DIR) / "data" / name, root_ / "windows" / name);
-    }
-    tv::store::ObjectStore::CloseShared();
-    tv::files::SetDeviceRoot(root_);
-    ok_ = terravue::ZoneRecordStore::ImportZoneData() && terravue::ImportCountryData({});
-  }
-  ~ImportedDevice() {
-    tv::store::ObjectStore::CloseShared();
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-  bool Ok() const { return ok_; }
-
- private:
-  fs::path root_;
-  bool ok_ = false;
-};
-
 bool DeviceReady() {
-  static ImportedDevice device;
+  static InstalledDevice device;
   return device.Ok();
 }
-
-// A backend that runs one body when the desktop is first idle, then quits.
-class BenchRun : public tv::ui::Backend {
- public:
-  explicit BenchRun(std::function<void()> body) { steps_.push_back(std::move(body)); }
-  tv::ui::Event WaitEvent() override {
-    if (steps_.empty()) return tv::ui::Event::Quit();
-    auto step = std::move(steps_.front());
-    steps_.pop_front();
-    return tv::ui::Event::Task(std::move(step));
-  }
-  void Present(const tv::gfx::Bitmap& frame) override { (void)frame; }
-
- private:
-  std::deque<std::function<void()>> steps_;
-};
 
 // Runs `body` inside a desktop, with the program's resources and the real
 // facts.
