@@ -1,5 +1,8 @@
 #include "platform/files/files.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -79,13 +82,28 @@ std::filesystem::path ProgramFolder() {
 #define TERRAVUE_DATA_FROM_BIN "../share/terravue"
 #endif
 
+std::optional<std::filesystem::path> FindInstalledDataFolderFor(
+    const std::filesystem::path& executable) {
+  const std::filesystem::path data = executable.parent_path() / TERRAVUE_DATA_FROM_BIN;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(data, ec)) return std::nullopt;
+  return data.lexically_normal();
+}
+
+std::optional<std::filesystem::path> FindInstalledDataFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::nullopt;
+  return FindInstalledDataFolderFor(exe);
+}
+
 std::optional<std::filesystem::path> FindMapsFolderFor(const std::filesystem::path& executable) {
   constexpr const char* kMapsFolder = "Terravue Maps";
-  const std::filesystem::path bin = executable.parent_path();
   std::error_code ec;
-  for (const std::filesystem::path& candidate :
-       {bin / kMapsFolder, bin / TERRAVUE_DATA_FROM_BIN / kMapsFolder}) {
-    if (std::filesystem::is_directory(candidate, ec)) return candidate.lexically_normal();
+  const std::filesystem::path beside = executable.parent_path() / kMapsFolder;
+  if (std::filesystem::is_directory(beside, ec)) return beside.lexically_normal();
+  if (const auto data = FindInstalledDataFolderFor(executable)) {
+    if (std::filesystem::is_directory(*data / kMapsFolder, ec)) return *data / kMapsFolder;
   }
   return std::nullopt;
 }
@@ -99,6 +117,45 @@ std::optional<std::filesystem::path> FindMapsFolder() {
 
 std::filesystem::path MapsFolder() {
   return FindMapsFolder().value_or(ProgramFolder() / "Terravue Maps");
+}
+
+PlaceResult PlaceFile(const std::filesystem::path& source, const std::filesystem::path& target) {
+  std::error_code ec;
+  if (std::filesystem::symlink_status(target, ec).type() != std::filesystem::file_type::not_found) {
+    return PlaceResult::kTargetPresent;
+  }
+  if (!std::filesystem::is_regular_file(source, ec)) return PlaceResult::kFailed;
+  // A hidden name that no reader of the folder looks for; the process id keeps
+  // two programs starting at once apart.
+  std::string temporary_name = ".";
+  temporary_name += target.filename().string();
+  temporary_name += '.';
+  temporary_name += std::to_string(::getpid());
+  temporary_name += ".part";
+  const std::filesystem::path temporary = target.parent_path() / temporary_name;
+  std::filesystem::remove(temporary, ec);
+  if (!std::filesystem::copy_file(source, temporary, ec)) {
+    std::filesystem::remove(temporary, ec);
+    return PlaceResult::kFailed;
+  }
+  // link() fails where the target exists, where rename() would replace it.
+  PlaceResult result = PlaceResult::kPlaced;
+  if (::link(temporary.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    if (error == EEXIST) {
+      result = PlaceResult::kTargetPresent;
+    } else if (std::filesystem::symlink_status(target, ec).type() !=
+               std::filesystem::file_type::not_found) {
+      result = PlaceResult::kTargetPresent;
+    } else {
+      // A file system without hard links: rename, having just seen that
+      // nothing is there.
+      std::filesystem::rename(temporary, target, ec);
+      if (ec) result = PlaceResult::kFailed;
+    }
+  }
+  std::filesystem::remove(temporary, ec);
+  return result;
 }
 
 }  // namespace tv::files

@@ -29,15 +29,35 @@ bool EnsureDeviceRoot();
 // The folder of the running program.
 std::filesystem::path ProgramFolder();
 
+// The data folder of the prefix a program at `executable` was installed
+// under (../share/terravue from its bin folder, whatever the prefix), which
+// holds the maps and the installation files. Nothing when it is not a folder,
+// as for a program run from its build tree.
+std::optional<std::filesystem::path> FindInstalledDataFolderFor(
+    const std::filesystem::path& executable);
+// The same for the running program.
+std::optional<std::filesystem::path> FindInstalledDataFolder();
+
 // The folder "Terravue Maps" of a program installed at `executable`: beside
-// it, as in the build tree, or in the data folder of the prefix it was
-// installed under (../share/terravue/Terravue Maps from its bin folder).
-// Nothing when neither is a folder.
+// it, as in the build tree, or in its installed data folder. Nothing when
+// neither is a folder.
 std::optional<std::filesystem::path> FindMapsFolderFor(const std::filesystem::path& executable);
 // The same for the running program.
 std::optional<std::filesystem::path> FindMapsFolder();
 // The maps folder found, or "Terravue Maps" beside the program when there is
 // none, so that a missing map reads as a missing file.
 std::filesystem::path MapsFolder();
+
+// What PlaceFile did.
+enum class PlaceResult {
+  kPlaced,         // `target` is now a complete copy of `source`
+  kTargetPresent,  // something is already at `target`; left as it was
+  kFailed,         // `source` unreadable or `target` not writable; nothing left behind
+};
+// Copies `source` to `target` unless anything (a file, a folder, a dangling
+// link) is already there. The copy is written under a temporary name beside
+// `target` and linked into place only when complete, so `target` never
+// appears half-written and is never replaced.
+PlaceResult PlaceFile(const std::filesystem::path& source, const std::filesystem::path& target);
 
 }  // namespace tv::files
