@@ -19,6 +19,8 @@ struct ProgramInfo {
   // Opens a screen for a script's open command; none where the program has
   // no screens to open by name.
   OpenScreenHandler open_screen;
+  // The screens open_screen accepts, for --help: one indented line each.
+  std::string_view open_screens_help = {};
 };
 
 // Parses the command line, sets up the device root, the clock, the display

@@ -86,26 +86,47 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
   return options;
 }
 
-std::string UsageText(std::string_view name, std::string_view description) {
+std::string UsageText(std::string_view name, std::string_view description,
+                      std::string_view screens) {
   const std::string n(name);
-  return "Usage: " + n + " [OPTIONS]\n" + std::string(description) + "\n" +
-         "\n"
-         "  --scale N              show the screen N times enlarged (1 to 8, default 2)\n"
-         "  --display-depth 16|24  keep the display in 16-bit (default) or 24-bit colour\n"
-         "  --device-root DIR      the folder that stands for the handheld's storage\n"
-         "                         (default $TERRAVUE_DEVICE_ROOT, else\n"
-         "                         $XDG_DATA_HOME/terravue)\n"
-         "  --clock TIME           fix the clock at a UTC time, e.g. 2027-03-04T21:05:00Z\n"
-         "                         (local time follows TZ)\n"
-         "  --headless             run without a window; needs --script\n"
-         "  --script FILE          read automation commands from FILE ('-' for standard\n"
-         "                         input): tap X Y, down X Y, move X Y, up X Y, press ID|ok,\n"
-         "                         choose ID N|\"text\", key NAME, screenshot FILE, dump\n"
-         "  --version              print the version and exit\n"
-         "  -h, --help             print this help and exit\n"
-         "\n"
-         "Exit status: 0 when the program or script ends normally, 2 for a bad option or\n"
-         "a script line that is malformed or cannot apply.\n";
+  std::string text =
+      "Usage: " + n + " [OPTIONS]\n" + std::string(description) + "\n" +
+      "\n"
+      "Options:\n"
+      "  --scale N              show the screen N times enlarged (1 to 8, default 2)\n"
+      "  --display-depth 16|24  keep the display in 16-bit (default) or 24-bit colour\n"
+      "  --device-root DIR      the folder that stands for the handheld's storage\n"
+      "                         (default $TERRAVUE_DEVICE_ROOT, else\n"
+      "                         $XDG_DATA_HOME/terravue)\n"
+      "  --clock TIME           fix the clock at a UTC time, e.g. 2027-03-04T21:05:00Z\n"
+      "                         (local time follows TZ)\n"
+      "  --headless             run without a window; needs --script\n"
+      "  --script FILE          read script commands from FILE ('-' for standard input)\n"
+      "  --version              print the version and exit\n"
+      "  -h, --help             print this help and exit\n"
+      "\n"
+      "Script commands, one a line ('#' starts a comment); X Y are pixels of the top\n"
+      "window's client area:\n"
+      "  tap X Y, down X Y, move X Y, up X Y\n"
+      "                         stylus input\n"
+      "  press ID, press ok     press button or command ID of the top window, or its OK\n"
+      "  choose ID N            pick item N of combo box or list box ID\n"
+      "  choose ID \"TEXT\"       pick the first item with that text\n"
+      "  key NAME               Escape, Return, Space, Up, Down, Left, Right, Tab,\n"
+      "                         BackTab, PageUp, PageDown, Home, End\n";
+  if (!screens.empty()) {
+    text +=
+        "  open SCREEN [INPUT]    open a screen on top, as its openers do; the script goes\n"
+        "                         on inside it. SCREEN is one of:\n" +
+        std::string(screens);
+  }
+  text +=
+      "  screenshot FILE        write the 240x320 display as PNG\n"
+      "  dump                   print the window stack as one line of JSON\n"
+      "\n"
+      "Exit status: 0 when the program or script ends normally, 2 for a bad option or\n"
+      "a script line that is malformed or cannot apply.\n";
+  return text;
 }
 
 }  // namespace tv::backend

@@ -23,7 +23,11 @@ struct Options {
 // returns nothing and says why in `error`.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);
 
-// The text --help prints for program `name` with its one-line description.
-std::string UsageText(std::string_view name, std::string_view description);
+// The text --help prints for program `name` with its one-line description:
+// the options and the script commands. `screens` lists what the script's open
+// command accepts, one indented line each; empty for a program that opens no
+// screens by name, whose help then leaves that command out.
+std::string UsageText(std::string_view name, std::string_view description,
+                      std::string_view screens = {});
 
 }  // namespace tv::backend
