@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libbenchmark-dev nlohmann-json3-dev librsvg2-dev libimagequant-dev
   libgeographiclib-dev
   xvfb xauth tzdata sqlite3
+  dpkg-dev desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do
