@@ -1,0 +1,409 @@
+#include <gtest/gtest.h>
+#include <png.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/first_start.h"
+#include "db/country_store.h"
+#include "db/device_store.h"
+#include "db/zone_store.h"
+#include "db_test_support.h"
+#include "platform/files/files.h"
+
+namespace terravue {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScratchDevice;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+fs::path MakeTemporaryFolder(const char* stem) {
+  std::string pattern = (fs::temp_directory_path() / (std::string(stem) + "-XXXXXX")).string();
+  const char* made = mkdtemp(pattern.data());
+  return made != nullptr ? fs::path(made) : fs::path();
+}
+
+std::vector<std::string> FolderEntries(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+const InstallationFile& Countries() { return kInstallationFiles[0]; }
+const InstallationFile& Zones() { return kInstallationFiles[1]; }
+
+// A device of its own and a data folder holding both installation files, as
+// share/terravue of an installation does.
+class PlacementTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data_ = MakeTemporaryFolder("terravue-data");
+    ASSERT_FALSE(data_.empty());
+    WriteAll(data_ / "QuorvelCountriesTerravue.txt", "installed countries\n");
+    WriteAll(data_ / "QuorvelZones.txt", "installed zones\n");
+  }
+  void TearDown() override { fs::remove_all(data_); }
+
+  fs::path Windows(const InstallationFile& file) const {
+    return device_.Windows(std::string(file.file_name));
+  }
+
+  ScratchDevice device_;
+  fs::path data_;
+};
+
+TEST_F(PlacementTest, MissingDatabaseAndMissingFileGetTheInstalledCopy) {
+  // The windows folder of a fresh device does not exist yet either.
+  fs::remove_all(device_.Root() / "windows");
+  EXPECT_EQ(PlaceInstallationFile(Countries(), data_), Placement::kPlaced);
+  EXPECT_EQ(PlaceInstallationFile(Zones(), data_), Placement::kPlaced);
+  EXPECT_EQ(ReadAll(Windows(Countries())), "installed countries\n");
+  EXPECT_EQ(ReadAll(Windows(Zones())), "installed zones\n");
+  // Only the two files: no temporary copy is left beside them.
+  EXPECT_EQ(FolderEntries(device_.Root() / "windows"),
+            (std::vector<std::string>{"QuorvelCountriesTerravue.txt", "QuorvelZones.txt"}));
+  // The installed copies stay where they are for the next device.
+  EXPECT_EQ(ReadAll(data_ / "QuorvelZones.txt"), "installed zones\n");
+}
+
+TEST_F(PlacementTest, AnythingAlreadyInTheWindowsFolderIsLeftAlone) {
+  // A file of the user's, even an empty one, a folder and a dangling link.
+  WriteAll(Windows(Countries()), "");
+  EXPECT_EQ(PlaceInstallationFile(Countries(), data_), Placement::kFilePresent);
+  EXPECT_EQ(ReadAll(Windows(Countries())), "");
+
+  WriteAll(Windows(Zones()), "the user's own zones\n");
+  EXPECT_EQ(PlaceInstallationFile(Zones(), data_), Placement::kFilePresent);
+  EXPECT_EQ(ReadAll(Windows(Zones())), "the user's own zones\n");
+
+  fs::remove(Windows(Zones()));
+  fs::create_directory(Windows(Zones()));
+  EXPECT_EQ(PlaceInstallationFile(Zones(), data_), Placement::kFilePresent);
+  EXPECT_TRUE(fs::is_directory(Windows(Zones())));
+
+  fs::remove(Windows(Zones()));
+  fs::create_symlink("nowhere.txt", Windows(Zones()));
+  EXPECT_EQ(PlaceInstallationFile(Zones(), data_), Placement::kFilePresent);
+  EXPECT_TRUE(fs::is_symlink(Windows(Zones())));
+  EXPECT_FALSE(fs::exists(device_.Root() / "windows" / "nowhere.txt"));
+}
+
+TEST_F(PlacementTest, ExistingDatabaseIsNotImportedAgain) {
+  tv::store::ObjectStore* store = DeviceStore();
+  ASSERT_NE(store, nullptr);
+  ASSERT_TRUE(store->Create(ZoneRecordStore::kName, 1, {}));
+  EXPECT_EQ(PlaceInstallationFile(Zones(), data_), Placement::kDatabasePresent);
+  EXPECT_FALSE(fs::exists(Windows(Zones())));
+  // The other database is still missing: its file is placed.
+  EXPECT_EQ(PlaceInstallationFile(Countries(), data_), Placement::kPlaced);
+}
+
+TEST_F(PlacementTest, UnreadableStoreTouchesNothing) {
+  const std::string garbage = "this is not a database, and it is the user's\n";
+  WriteAll(tv::files::ObjectStorePath(), garbage);
+  tv::store::ObjectStore::CloseShared();
+  EXPECT_EQ(PlaceInstallationFile(Countries(), data_), Placement::kStoreUnreadable);
+  EXPECT_EQ(PlaceInstallationFile(Zones(), data_), Placement::kStoreUnreadable);
+  EXPECT_TRUE(FolderEntries(device_.Root() / "windows").empty());
+  EXPECT_EQ(ReadAll(tv::files::ObjectStorePath()), garbage);
+}
+
+TEST_F(PlacementTest, NoInstalledFileNoPlacement) {
+  fs::remove(data_ / "QuorvelZones.txt");
+  EXPECT_EQ(PlaceInstallationFile(Zones(), data_), Placement::kNoInstalledFile);
+  EXPECT_FALSE(fs::exists(Windows(Zones())));
+}
+
+TEST(PlaceFileTest, FailsCleanlyWithoutSourceOrFolder) {
+  const fs::path dir = MakeTemporaryFolder("terravue-place");
+  WriteAll(dir / "source.txt", "text");
+  EXPECT_EQ(tv::files::PlaceFile(dir / "missing.txt", dir / "target.txt"),
+            tv::files::PlaceResult::kFailed);
+  EXPECT_EQ(tv::files::PlaceFile(dir / "source.txt", dir / "no-folder" / "target.txt"),
+            tv::files::PlaceResult::kFailed);
+  EXPECT_EQ(FolderEntries(dir), std::vector<std::string>{"source.txt"});
+  EXPECT_EQ(tv::files::PlaceFile(dir / "source.txt", dir / "target.txt"),
+            tv::files::PlaceResult::kPlaced);
+  EXPECT_EQ(ReadAll(dir / "target.txt"), "text");
+  fs::remove_all(dir);
+}
+
+TEST(InstalledDataFolderTest, FoundBesideTheBinFolderOnly) {
+  const fs::path prefix = MakeTemporaryFolder("terravue-prefix");
+  fs::create_directories(prefix / "bin");
+  EXPECT_FALSE(tv::files::FindInstalledDataFolderFor(prefix / "bin" / "terravue"));
+  fs::create_directories(prefix / "share" / "terravue" / "Terravue Maps");
+  EXPECT_EQ(tv::files::FindInstalledDataFolderFor(prefix / "bin" / "terravue"),
+            prefix / "share" / "terravue");
+  EXPECT_EQ(tv::files::FindMapsFolderFor(prefix / "bin" / "terravue"),
+            prefix / "share" / "terravue" / "Terravue Maps");
+  fs::remove_all(prefix);
+}
+
+// The installed program, run as a desktop menu would run it.
+
+struct Result {
+  int status = -1;
+  std::string out;
+};
+
+Result RunShell(const std::string& command) {
+  Result result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  std::array<char, 65536> buffer;
+  size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
+  const int status = pclose(pipe);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string Quoted(const fs::path& path) {
+  std::string quoted(1, '\'');
+  quoted += path.string();
+  quoted += '\'';
+  return quoted;
+}
+
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+  std::array<int, 3> At(int x, int y) const {
+    const size_t i = (static_cast<size_t>(y) * width + x) * 3;
+    return {rgb[i], rgb[i + 1], rgb[i + 2]};
+  }
+};
+
+std::optional<Image> ReadPng(const fs::path& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
+  image.format = PNG_FORMAT_RGB;
+  Image result;
+  result.width = static_cast<int>(image.width);
+  result.height = static_cast<int>(image.height);
+  result.rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, result.rgb.data(), 0, nullptr)) return std::nullopt;
+  return result;
+}
+
+// The dump lines of a run, in order.
+std::vector<std::string> DumpLines(const std::string& out) {
+  std::vector<std::string> lines;
+  std::istringstream in(out);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind("{\"windows\":", 0) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string TopWindow(const std::string& dump) {
+  const size_t at = dump.rfind("{\"caption\":");
+  return at == std::string::npos ? std::string() : dump.substr(at);
+}
+
+class InstalledProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    base_ = MakeTemporaryFolder("terravue-install");
+    ASSERT_FALSE(base_.empty());
+    prefix_ = base_ / "prefix dir";  // a space, as in "Terravue Maps"
+    work_ = base_ / "elsewhere";
+    device_ = base_ / "device";
+    fs::create_directories(work_);
+    const Result install = RunShell(std::string(TERRAVUE_CMAKE) + " --install " +
+                                    Quoted(TERRAVUE_BUILD_DIR) + " --prefix " + Quoted(prefix_) +
+                                    " 2>&1");
+    ASSERT_EQ(install.status, 0) << install.out;
+  }
+  void TearDown() override { fs::remove_all(base_); }
+
+  // Runs an installed program from the working folder with `script`.
+  Result Run(const std::string& program, const std::string& script) {
+    WriteAll(work_ / "run.script", script);
+    return RunShell("cd " + Quoted(work_) + " && " + Quoted(prefix_ / "bin" / program) +
+                    " --device-root " + Quoted(device_) + " --headless --script run.script 2>&1");
+  }
+
+  fs::path base_;
+  fs::path prefix_;
+  fs::path work_;
+  fs::path device_;
+};
+
+TEST_F(InstalledProgramTest, InstallsEverythingUnderThePrefix) {
+  for (const char* file :
+       {"bin/terravue", "bin/terravue-uninstall", "share/terravue/QuorvelCountriesTerravue.txt",
+        "share/terravue/QuorvelZones.txt", "share/terravue/Terravue Maps/France.gif",
+        "share/terravue/Terravue Maps/France.gfw", "share/applications/terravue.desktop",
+        "share/applications/terravue-uninstall.desktop",
+        "share/icons/hicolor/64x64/apps/terravue.png",
+        "share/icons/hicolor/64x64/apps/terravue-uninstall.png"}) {
+    EXPECT_TRUE(fs::is_regular_file(prefix_ / file)) << file;
+  }
+  for (const char* program : {"terravue", "terravue-uninstall"}) {
+    const Result version = RunShell(Quoted(prefix_ / "bin" / program) + " --version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string(program) + " " + TERRAVUE_VERSION + "\n");
+    const Result help = RunShell(Quoted(prefix_ / "bin" / program) + " --help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* entry :
+         {"--scale N", "--display-depth 16|24", "--device-root DIR", "--clock TIME", "--headless",
+          "--script FILE", "--version", "--help", "tap X Y", "down X Y", "move X Y", "up X Y",
+          "press ID", "press ok", "choose ID N", "choose ID \"TEXT\"", "key NAME", "BackTab",
+          "screenshot FILE", "dump"}) {
+      EXPECT_NE(help.out.find(entry), std::string::npos) << program << " --help lacks " << entry;
+    }
+  }
+  // Only the main program opens screens by name.
+  const Result help = RunShell(Quoted(prefix_ / "bin" / "terravue") + " --help");
+  for (const char* screen : {"open SCREEN [INPUT]", "country-info", "country-map", "continent-map",
+                             "reference-map", "compare", "world-facts", "day-night", "help \""}) {
+    EXPECT_NE(help.out.find(screen), std::string::npos) << screen;
+  }
+  EXPECT_EQ(RunShell(Quoted(prefix_ / "bin" / "terravue-uninstall") + " --help").out.find("open "),
+            std::string::npos);
+}
+
+TEST_F(InstalledProgramTest, FirstStartImportsTheInstalledFilesAndFindsFactsMapsAndFlags) {
+  const Result run = Run("terravue",
+                         "open country-info \"France\"\n"
+                         "screenshot info.png\n"
+                         "dump\n"
+                         "open country-map \"France\"\n"
+                         "screenshot map.png\n"
+                         "dump\n");
+  ASSERT_EQ(run.status, 0) << run.out;
+  const std::vector<std::string> dumps = DumpLines(run.out);
+  ASSERT_EQ(dumps.size(), 2u) << run.out;
+
+  // Facts and local time come from the two databases the first start built.
+  const std::string info = TopWindow(dumps[0]);
+  EXPECT_EQ(info.rfind("{\"caption\":\"Country Info\"", 0), 0u) << info.substr(0, 200);
+  EXPECT_NE(info.find("\"text\":\"Paris\""), std::string::npos) << info;
+  EXPECT_NE(info.find("{\"x\":120,\"y\":47,\"text\":\""), std::string::npos) << "no local time";
+  EXPECT_NE(info.find("Western Europe"), std::string::npos) << "no facts listed";
+  // Both files were placed, imported and then deleted, as the import does;
+  // the installed copies stay.
+  EXPECT_TRUE(fs::is_regular_file(device_ / "objectstore.sqlite3"));
+  EXPECT_TRUE(FolderEntries(device_ / "windows").empty());
+  EXPECT_TRUE(fs::is_regular_file(prefix_ / "share/terravue/QuorvelZones.txt"));
+
+  // The flag box (0, 32) to (64, 64) of the client area shows the tricolour.
+  const std::optional<Image> shot = ReadPng(work_ / "info.png");
+  ASSERT_TRUE(shot);
+  ASSERT_EQ(shot->width, 240);
+  constexpr int kClientTop = 26;
+  const auto blue = shot->At(10, kClientTop + 48);
+  const auto white = shot->At(32, kClientTop + 48);
+  const auto red = shot->At(54, kClientTop + 48);
+  EXPECT_GT(blue[2], blue[0] + 80) << "left third of the flag";
+  EXPECT_GT(white[0] + white[1] + white[2], 600) << "middle third of the flag";
+  EXPECT_GT(red[0], red[2] + 80) << "right third of the flag";
+
+  // The map is the installed GIF with its world file.
+  const std::string map = TopWindow(dumps[1]);
+  EXPECT_EQ(map.rfind("{\"caption\":\"Country Map\"", 0), 0u) << map.substr(0, 200);
+  EXPECT_NE(map.find("\"georeferenced\":true"), std::string::npos) << map;
+  int width = 0;
+  int height = 0;
+  const size_t natural = map.find("\"natural\":[");
+  ASSERT_NE(natural, std::string::npos) << map;
+  ASSERT_EQ(std::sscanf(map.c_str() + natural, "\"natural\":[%d,%d]", &width, &height), 2);
+  EXPECT_GT(width, 0);
+  EXPECT_GT(height, 0);
+  const std::optional<Image> map_shot = ReadPng(work_ / "map.png");
+  ASSERT_TRUE(map_shot);
+  int painted = 0;
+  for (int y = kClientTop; y < kClientTop + 200; y += 4) {
+    for (int x = 0; x < 220; x += 4) {
+      const auto c = map_shot->At(x, y);
+      if (c[0] + c[1] + c[2] < 700) ++painted;
+    }
+  }
+  EXPECT_GT(painted, 2000) << "the map area is blank";
+}
+
+TEST_F(InstalledProgramTest, AfterTheUninstallerTheNextStartImportsAgain) {
+  ASSERT_EQ(Run("terravue", "dump\n").status, 0);
+  // "Yes" deletes both databases; the message box's OK ends the program.
+  const Result uninstall = Run("terravue-uninstall", "press 1000\npress ok\n");
+  ASSERT_EQ(uninstall.status, 0) << uninstall.out;
+  EXPECT_TRUE(FolderEntries(device_ / "windows").empty());
+  const Result again = Run("terravue", "open country-info \"Japan\"\ndump\n");
+  ASSERT_EQ(again.status, 0) << again.out;
+  EXPECT_NE(again.out.find("\"text\":\"Tokyo\""), std::string::npos) << again.out.substr(0, 2000);
+}
+
+TEST_F(InstalledProgramTest, AStoreItCannotReadIsLeftAsItIs) {
+  fs::create_directories(device_);
+  const std::string garbage(4096, 'x');
+  WriteAll(device_ / "objectstore.sqlite3", garbage);
+  const Result run = Run("terravue", "open country-info \"France\"\ndump\n");
+  // The program runs without facts, as with any unreadable store.
+  EXPECT_EQ(ReadAll(device_ / "objectstore.sqlite3"), garbage);
+  EXPECT_FALSE(fs::exists(device_ / "windows" / "QuorvelZones.txt"));
+  EXPECT_FALSE(fs::exists(device_ / "windows" / "QuorvelCountriesTerravue.txt"));
+  EXPECT_EQ(run.out.find("\"text\":\"Paris\""), std::string::npos);
+}
+
+// The Debian package holds the same tree under /usr and names its
+// dependencies by Debian package.
+TEST(DebianPackageTest, PackageHoldsBothProgramsAndDeclaresDependencies) {
+  const fs::path out = MakeTemporaryFolder("terravue-deb");
+  const Result pack = RunShell("cd " + Quoted(TERRAVUE_BUILD_DIR) + " && cpack -G DEB -B " +
+                               Quoted(out) + " 2>&1");
+  ASSERT_EQ(pack.status, 0) << pack.out;
+  const fs::path deb = out / ("terravue_" + std::string(TERRAVUE_VERSION) + "_" +
+                              RunShell("dpkg --print-architecture | tr -d '\\n'").out + ".deb");
+  ASSERT_TRUE(fs::is_regular_file(deb)) << pack.out;
+  const Result contents = RunShell("dpkg-deb -c " + Quoted(deb));
+  ASSERT_EQ(contents.status, 0);
+  for (const char* file :
+       {"./usr/bin/terravue", "./usr/bin/terravue-uninstall",
+        "./usr/share/terravue/QuorvelCountriesTerravue.txt", "./usr/share/terravue/QuorvelZones.txt",
+        "./usr/share/terravue/Terravue Maps/France.gif", "./usr/share/applications/terravue.desktop",
+        "./usr/share/applications/terravue-uninstall.desktop",
+        "./usr/share/icons/hicolor/64x64/apps/terravue.png",
+        "./usr/share/icons/hicolor/64x64/apps/terravue-uninstall.png"}) {
+    EXPECT_NE(contents.out.find(std::string(file) + "\n"), std::string::npos) << file;
+  }
+  const Result depends = RunShell("dpkg-deb -f " + Quoted(deb) + " Depends");
+  ASSERT_EQ(depends.status, 0);
+  for (const char* package : {"libsdl2-2.0-0", "libfreetype6", "libfontconfig1", "libpng16-16",
+                              "libgif7", "libsqlite3-0", "libgeographiclib", "fonts-dejavu-core",
+                              "fonts-liberation2"}) {
+    EXPECT_NE(depends.out.find(package), std::string::npos) << package << " in " << depends.out;
+  }
+  fs::remove_all(out);
+}
+
+}  // namespace
+}  // namespace terravue
