@@ -378,8 +378,8 @@ TEST_F(InstalledProgramTest, AStoreItCannotReadIsLeftAsItIs) {
 // dependencies by Debian package.
 TEST(DebianPackageTest, PackageHoldsBothProgramsAndDeclaresDependencies) {
   const fs::path out = MakeTemporaryFolder("terravue-deb");
-  const Result pack = RunShell("cd " + Quoted(TERRAVUE_BUILD_DIR) + " && cpack -G DEB -B " +
-                               Quoted(out) + " 2>&1");
+  const Result pack = RunShell("cd " + Quoted(TERRAVUE_BUILD_DIR) + " && " +
+                               Quoted(TERRAVUE_CPACK) + " -G DEB -B " + Quoted(out) + " 2>&1");
   ASSERT_EQ(pack.status, 0) << pack.out;
   const fs::path deb = out / ("terravue_" + std::string(TERRAVUE_VERSION) + "_" +
                               RunShell("dpkg --print-architecture | tr -d '\\n'").out + ".deb");
@@ -402,6 +402,15 @@ TEST(DebianPackageTest, PackageHoldsBothProgramsAndDeclaresDependencies) {
                               "fonts-liberation2"}) {
     EXPECT_NE(depends.out.find(package), std::string::npos) << package << " in " << depends.out;
   }
+  // Unpacked anywhere, its /usr tree runs and makes its databases on the
+  // first start.
+  const fs::path tree = out / "tree";
+  ASSERT_EQ(RunShell("dpkg-deb -x " + Quoted(deb) + " " + Quoted(tree)).status, 0);
+  WriteAll(out / "run.script", "open country-info \"France\"\ndump\n");
+  const Result run = RunShell("cd " + Quoted(out) + " && " + Quoted(tree / "usr/bin/terravue") +
+                              " --device-root device --headless --script run.script 2>&1");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("\"text\":\"Paris\""), std::string::npos) << run.out.substr(0, 2000);
   fs::remove_all(out);
 }
 
