@@ -361,6 +361,18 @@ TEST_F(StoreFaultTest, InstallationFilesThatCannotBeReadAreKept) {
   EXPECT_EQ(fs::status(WindowsFile(kZonesFile)).type(), fs::file_type::fifo);
   EXPECT_EQ(fs::status(WindowsFile(kCountryFile)).type(), fs::file_type::fifo);
 
+  // Files whose reads fail (EIO): /proc/self/mem has nothing at offset 0.
+  fs::remove(WindowsFile(kZonesFile));
+  fs::remove(WindowsFile(kCountryFile));
+  fs::create_symlink("/proc/self/mem", WindowsFile(kZonesFile));
+  fs::create_symlink("/proc/self/mem", WindowsFile(kCountryFile));
+  EXPECT_FALSE(ZoneRecordStore::ImportZoneData());
+  EXPECT_FALSE(ImportCountryData(std::function<void(std::u16string_view)>()));
+  EXPECT_FALSE(DeviceStore()->Exists(ZoneRecordStore::kName));
+  EXPECT_FALSE(DeviceStore()->Exists(CountryRecordStore::kName));
+  EXPECT_TRUE(fs::is_symlink(WindowsFile(kZonesFile)));
+  EXPECT_TRUE(fs::is_symlink(WindowsFile(kCountryFile)));
+
   // A missing zones file still leaves the empty zone database.
   fs::remove(WindowsFile(kZonesFile));
   EXPECT_TRUE(ZoneRecordStore::ImportZoneData());
