@@ -83,7 +83,13 @@ bool ImportCountryData(const std::function<void(std::u16string_view)>& progress)
   const std::optional<std::filesystem::path> path = tv::files::MapDevicePath(kCountryFile);
   if (!path) return true;
   LineReader reader(*path);
-  if (!reader.IsOpen()) return true;
+  if (!reader.IsOpen()) {
+    // Nothing to do when there is no file; one that is there but cannot be
+    // read (a folder or a pipe in its place) is a failure, and stays.
+    std::error_code ec;
+    return std::filesystem::symlink_status(*path, ec).type() ==
+           std::filesystem::file_type::not_found;
+  }
 
   tv::store::Transaction transaction(*store);
   if (!transaction.Active()) return false;

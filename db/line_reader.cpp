@@ -1,15 +1,28 @@
+// fdopen and the other POSIX names: declared by default with glibc, only on
+// request by stricter C libraries.
+#if !defined(_GNU_SOURCE) && !defined(_XOPEN_SOURCE)
+#define _XOPEN_SOURCE 700
+#endif
+
 #include "db/line_reader.h"
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 
 #include "db/text_bounds.h"
 #include "platform/base/utf.h"
+#include "platform/files/files.h"
 
 namespace terravue {
 
 LineReader::LineReader(const std::filesystem::path& path) {
-  file_ = std::fopen(path.c_str(), "rb");
+  // Only a regular file: a pipe in its place would block the import.
+  const int fd = tv::files::OpenRegularFile(path);
+  if (fd < 0) return;
+  file_ = fdopen(fd, "rb");
+  if (file_ == nullptr) close(fd);
 }
 
 LineReader::~LineReader() { Close(); }

@@ -19,6 +19,8 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
+  // Whether the file could be opened: false when it is missing, cannot be
+  // read, or is not a regular file.
   bool IsOpen() const { return file_ != nullptr; }
   // The next line without its line feed; nothing once the end of the file is
   // met before any character of a line, or once reading has failed.

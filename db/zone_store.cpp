@@ -258,6 +258,14 @@ bool ZoneRecordStore::ImportZoneData() {
   if (!db) return false;
   if (path) {
     LineReader reader(*path);
+    // A file that is there but cannot be read is kept for a later start
+    // rather than deleted behind an empty database; only a missing file
+    // leaves the database empty.
+    std::error_code ec;
+    if (!reader.IsOpen() && std::filesystem::symlink_status(*path, ec).type() !=
+                                std::filesystem::file_type::not_found) {
+      return false;
+    }
     while (std::optional<std::u16string> line = reader.ReadLine()) {
       if (line->find(u',') == std::u16string::npos) break;
       std::vector<std::u16string_view> fields;

@@ -317,6 +317,9 @@ std::optional<Georef> ParsePrj(std::string_view wkt, const WorldFile& world) {
 
 std::optional<Georef> ReadGeoref(const std::filesystem::path& image) {
   auto read = [](const std::filesystem::path& path) -> std::optional<std::string> {
+    // Only a regular file: a pipe in its place would block the opening.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream buffer;

@@ -12,9 +12,10 @@
 #include <cstring>
 #include <vector>
 
-#include <fcntl.h>
 #include <gif_lib.h>
 #include <unistd.h>
+
+#include "platform/files/files.h"
 
 namespace terravue {
 
@@ -177,7 +178,9 @@ bool Picture::LoadFile(const tv::gfx::Bitmap& reference, const CVOString& path) 
     copy_format_ = reference.IsIndexed() ? tv::gfx::PixelFormat::kRgb888 : reference.Format();
     has_copy_format_ = true;
   }
-  const int file = open(path.ToUtf8().c_str(), O_RDONLY | O_CLOEXEC);
+  // A folder or a pipe in the file's place cannot be opened as a picture;
+  // a pipe would otherwise block the screen waiting for a writer.
+  const int file = tv::files::OpenRegularFile(path.ToUtf8());
   if (file < 0) return false;
   std::unique_ptr<Bitmap> decoded = DecodeGif(file);
   close(file);

@@ -1,5 +1,8 @@
 // How the imports meet their input: lines as the reader sees them, files that
 // cannot be read to their end, and zone offsets no arithmetic can use.
+
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -32,14 +35,20 @@ TEST(LineReaderTest, ByteOrderMarkLineEndsAndTheLastLine) {
 }
 
 TEST(LineReaderTest, AReadErrorIsNotTheEndOfTheFile) {
-  ScratchDevice device;
-  // A folder opens like a file, and its first read fails.
-  std::filesystem::create_directory(device.Windows("folder"));
-  LineReader reader(device.Windows("folder"));
+  // A regular file whose first read fails (with EIO: nothing is mapped at
+  // address 0), even for root.
+  LineReader reader("/proc/self/mem");
   ASSERT_TRUE(reader.IsOpen());
   EXPECT_EQ(reader.ReadLine(), std::nullopt);
   EXPECT_TRUE(reader.Failed());
   EXPECT_EQ(reader.ReadLine(), std::nullopt);
+
+  // A folder or a pipe is not opened at all.
+  ScratchDevice device;
+  std::filesystem::create_directory(device.Windows("folder"));
+  EXPECT_FALSE(LineReader(device.Windows("folder")).IsOpen());
+  ASSERT_EQ(mkfifo(device.Windows("pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(LineReader(device.Windows("pipe")).IsOpen());
 }
 
 TEST(ImportInputTest, AnUnreadableCountryFileIsKeptAndImportedAtALaterStart) {

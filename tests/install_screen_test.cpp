@@ -2,13 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <mutex>
-#include <thread>
 
 #include "app/main_screen.h"
 #include "db/country_import.h"
@@ -16,6 +11,7 @@
 #include "db/device_store.h"
 #include "db/zone_store.h"
 #include "tests/program_run.h"
+#include "tests/sqlite_faults.h"
 
 namespace terravue {
 namespace {
@@ -120,9 +116,7 @@ TEST(InstallScreenTest, ProgressLineIsDrawnAndPresentedPerCountry) {
   EXPECT_GT(dark, 20);
 }
 
-// Holds the zone import at its first read: the zone file is a FIFO, which
-// another thread opens for writing only to look at what had been presented
-// by then.
+// Looks at what had been presented when the import first touched the disk.
 TEST(InstallScreenTest, TheScreenIsShownBeforeTheImportReadsAnything) {
   struct Frame {
     bool white_corner = false;
@@ -148,19 +142,18 @@ TEST(InstallScreenTest, TheScreenIsShownBeforeTheImportReadsAnything) {
   ProgramRun scratch;  // only for its device root
   const std::filesystem::path zones = scratch.DeviceRoot() / "windows" / "QuorvelZones.txt";
   std::filesystem::create_directories(zones.parent_path());
-  ASSERT_EQ(mkfifo(zones.c_str(), 0600), 0);
+  std::ofstream(zones) << "1,A,B,0,0,0,0,0,0,0\n";
 
+  // The import's first read is the opening of the object store: what was
+  // presented by then is what the user saw before the import began.
+  testing::SqliteFaults sqlite;
   std::vector<Frame> seen_while_waiting;
-  std::thread writer([&] {
-    const int fd = open(zones.c_str(), O_WRONLY);  // waits for the import's open
-    {
-      std::lock_guard lock(recorder.mutex);
-      seen_while_waiting = recorder.frames;
-    }
-    if (fd < 0) return;
-    const std::string line = "1,A,B,0,0,0,0,0,0,0\n";
-    EXPECT_EQ(write(fd, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-    close(fd);
+  bool opened = false;
+  testing::SqliteFaults::SetOpenHook([&] {
+    if (opened) return;
+    opened = true;
+    std::lock_guard lock(recorder.mutex);
+    seen_while_waiting = recorder.frames;
   });
   {
     tv::ui::Desktop desktop(recorder, tv::gfx::PixelFormat::kRgb565);
@@ -169,7 +162,7 @@ TEST(InstallScreenTest, TheScreenIsShownBeforeTheImportReadsAnything) {
     screen.Show(true);
     desktop.PaintPending();
   }
-  writer.join();
+  ASSERT_TRUE(opened) << "the import never opened the store";
   ASSERT_FALSE(seen_while_waiting.empty()) << "nothing was presented before the import";
   EXPECT_TRUE(seen_while_waiting.back().white_corner);
   EXPECT_GT(seen_while_waiting.back().dark_at_message, 40)

@@ -1,5 +1,7 @@
 #include "platform/files/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -60,6 +62,21 @@ std::optional<std::filesystem::path> MapDevicePath(std::string_view handheld_pat
     pos = end + 1;
   }
   return result;
+}
+
+int OpenRegularFile(const std::filesystem::path& path) {
+  // Non-blocking, so that opening a named pipe does not wait for a writer.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
 }
 
 bool EnsureDeviceRoot() {

@@ -23,6 +23,12 @@ std::filesystem::path ObjectStorePath();
 // climb out of the root ("..") maps to nothing.
 std::optional<std::filesystem::path> MapDevicePath(std::string_view handheld_path);
 
+// Opens a regular file for reading and returns its descriptor, or -1 (errno
+// set) when it cannot be opened or is not a regular file. A pipe or a device
+// in a file's place is refused without waiting for a writer, so that reading
+// it can neither block nor go on forever.
+int OpenRegularFile(const std::filesystem::path& path);
+
 // Creates the device root and its windows folder if they are missing.
 bool EnsureDeviceRoot();
 

@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -145,27 +143,49 @@ std::string Serialize(const Registry& registry) {
   return text;
 }
 
-// The registry as stored: empty when there is no file or it is damaged.
-Registry Read() {
+// The registry as stored: empty when there is no file or it is damaged (the
+// next change then replaces it); nothing when a file is there that cannot be
+// read (a read error, a folder or a pipe in its place), whose contents are
+// unknown and must not be replaced.
+std::optional<Registry> Read() {
   const std::filesystem::path path = RegistryPath();
-  if (path.empty()) return {};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::string text(static_cast<size_t>(kMaxFileSize) + 1, '\0');
-  in.read(text.data(), kMaxFileSize + 1);
-  const std::streamsize n = in.gcount();
-  if (n > kMaxFileSize) return {};
-  text.resize(static_cast<size_t>(n));
+  if (path.empty()) return Registry{};
+  const int fd = files::OpenRegularFile(path);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return Registry{};
+    return std::nullopt;
+  }
+  std::string text;
+  char chunk[4096];
+  bool failed = false;
+  while (text.size() <= static_cast<size_t>(kMaxFileSize)) {
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) failed = true;
+    if (n <= 0) break;
+    text.append(chunk, static_cast<size_t>(n));
+  }
+  close(fd);
+  if (failed) return std::nullopt;
+  if (text.size() > static_cast<size_t>(kMaxFileSize)) return Registry{};
   return Parse(text).value_or(Registry{});
 }
 
+WriteFunction& WriteHook() {
+  static WriteFunction hook = nullptr;
+  return hook;
+}
+
 bool WriteAll(int fd, std::string_view data) {
+  const WriteFunction write_function = WriteHook() != nullptr ? WriteHook() : &::write;
   while (!data.empty()) {
-    const ssize_t n = write(fd, data.data(), data.size());
+    const ssize_t n = write_function(fd, data.data(), data.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
     }
+    // A disk that takes nothing more is full.
+    if (n == 0) return false;
     data.remove_prefix(static_cast<size_t>(n));
   }
   return true;
@@ -230,8 +250,9 @@ std::filesystem::path RegistryPath() {
 
 std::optional<RegistryKey> RegistryKey::Open(std::string_view path) {
   const std::string key = NormalizeKey(path);
-  Registry registry = Read();
-  const Key* found = FindKey(registry, key);
+  std::optional<Registry> registry = Read();
+  if (!registry) return std::nullopt;
+  const Key* found = FindKey(*registry, key);
   if (found == nullptr) return std::nullopt;
   return RegistryKey(found->path);
 }
@@ -239,16 +260,18 @@ std::optional<RegistryKey> RegistryKey::Open(std::string_view path) {
 std::optional<RegistryKey> RegistryKey::Create(std::string_view path) {
   const std::string key = NormalizeKey(path);
   if (!IsValidKey(key)) return std::nullopt;
-  Registry registry = Read();
-  if (const Key* found = FindKey(registry, key)) return RegistryKey(found->path);
-  registry.push_back({key, {}});
-  if (!Write(registry)) return std::nullopt;
+  std::optional<Registry> registry = Read();
+  if (!registry) return std::nullopt;
+  if (const Key* found = FindKey(*registry, key)) return RegistryKey(found->path);
+  registry->push_back({key, {}});
+  if (!Write(*registry)) return std::nullopt;
   return RegistryKey(key);
 }
 
 std::optional<uint32_t> RegistryKey::QueryValue(std::string_view name) const {
-  Registry registry = Read();
-  const Key* key = FindKey(registry, path_);
+  std::optional<Registry> registry = Read();
+  if (!registry) return std::nullopt;
+  const Key* key = FindKey(*registry, path_);
   if (key == nullptr) return std::nullopt;
   for (const Value& v : key->values) {
     if (EqualsNoCase(v.name, name)) return v.data;
@@ -258,7 +281,10 @@ std::optional<uint32_t> RegistryKey::QueryValue(std::string_view name) const {
 
 bool RegistryKey::SetValue(std::string_view name, uint32_t value) const {
   if (!IsValidName(name)) return false;
-  Registry registry = Read();
+  // A registry that cannot be read is not replaced: what it holds is kept.
+  std::optional<Registry> stored = Read();
+  if (!stored) return false;
+  Registry& registry = *stored;
   Key* key = FindKey(registry, path_);
   if (key == nullptr) {
     registry.push_back({path_, {}});
@@ -274,6 +300,8 @@ bool RegistryKey::SetValue(std::string_view name, uint32_t value) const {
   if (!replaced) key->values.push_back({std::string(name), value});
   return Write(registry);
 }
+
+void SetWriteFunctionForTesting(WriteFunction write) { WriteHook() = write; }
 
 MeasurementSystem UserMeasurementSystem() {
   if (std::optional<MeasurementSystem> system = FromLocaleData()) return *system;

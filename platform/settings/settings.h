@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -13,7 +16,9 @@ namespace tv::settings {
 // file in the device root, read whole by every call and replaced whole,
 // atomically, by every change: a crash mid-write leaves the old file or the
 // new one. A file that does not read back exactly as written counts as an
-// empty registry, and the next change replaces it.
+// empty registry, and the next change replaces it; a file that is there but
+// cannot be read (a read error, a folder or a pipe in its place) reads as no
+// keys, and no change replaces it, so that what it holds is not lost.
 std::filesystem::path RegistryPath();
 
 class RegistryKey {
@@ -37,6 +42,11 @@ class RegistryKey {
   explicit RegistryKey(std::string path) : path_(std::move(path)) {}
   std::string path_;
 };
+
+// The call that writes the registry's new text, write(2) unless replaced: a
+// test makes it fail as a full or failing disk would. Null restores write(2).
+using WriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
+void SetWriteFunctionForTesting(WriteFunction write);
 
 // The user's system of measurement (LC_MEASUREMENT): what a program with no
 // stored preference shows distances in.
