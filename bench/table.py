@@ -88,14 +88,17 @@ def main():
                 missing = True
                 continue
             cpu = None
-            if what in ("time", "wall"):
+            if what == "time" or what.startswith("wall"):
                 measured = seconds(entry, "real_time")
-                shown, shown_cpu = show_time(measured), ""
-                # A whole process is timed by the clock on the wall only: the
-                # benchmark's own CPU time is just the waiting.
+                # A whole process is timed by the wall clock; its CPU time
+                # comes from a counter, since the benchmark's own is only the
+                # waiting.
                 if what == "time":
                     cpu = seconds(entry, "cpu_time")
-                    shown_cpu = show_time(cpu)
+                elif ":" in what:
+                    cpu = entry.get(what.split(":", 1)[1])
+                shown = show_time(measured)
+                shown_cpu = "" if cpu is None else show_time(cpu)
             else:
                 measured = entry.get(what)
                 if measured is None:
