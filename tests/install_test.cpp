@@ -278,7 +278,7 @@ TEST_F(InstalledProgramTest, InstallsEverythingUnderThePrefix) {
          {"--scale N", "--display-depth 16|24", "--device-root DIR", "--clock TIME", "--headless",
           "--script FILE", "--version", "--help", "tap X Y", "down X Y", "move X Y", "up X Y",
           "press ID", "press ok", "choose ID N", "choose ID \"TEXT\"", "key NAME", "BackTab",
-          "screenshot FILE", "dump"}) {
+          "screenshot FILE", "dump", "frame N FILE"}) {
       EXPECT_NE(help.out.find(entry), std::string::npos) << program << " --help lacks " << entry;
     }
   }

@@ -1,9 +1,11 @@
 #include "platform/backend/headless_backend.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
 #include "platform/backend/script.h"
+#include "platform/gfx/image_io.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/desktop.h"
 
@@ -22,7 +24,58 @@ HeadlessBackend::HeadlessBackend(std::unique_ptr<std::istream> script, std::stri
 
 HeadlessBackend::~HeadlessBackend() = default;
 
-void HeadlessBackend::Present(const gfx::Bitmap& frame) { (void)frame; }
+void HeadlessBackend::Present(const gfx::Bitmap& frame) {
+  ReadAhead();
+  ++frames_;
+  const auto shot = frame_shots_.find(frames_);
+  if (shot == frame_shots_.end()) return;
+  if (!gfx::WritePngFile(frame, shot->second.path) && frame_error_.empty()) {
+    frame_error_ = "cannot write " + shot->second.path;
+    frame_error_line_ = shot->second.line;
+  }
+  frame_shots_.erase(shot);
+}
+
+std::optional<ScriptCommand> HeadlessBackend::NextCommand(std::string& error) {
+  if (ahead_ || !ahead_error_.empty()) {
+    error = std::move(ahead_error_);
+    ahead_error_.clear();
+    line_ = std::max(line_, ahead_line_);
+    auto command = std::move(ahead_);
+    ahead_.reset();
+    return command;
+  }
+  std::string text;
+  while (std::getline(*script_, text)) {
+    ++line_;
+    std::optional<ScriptCommand> parsed = ParseScriptLine(text, line_, error);
+    if (parsed || !error.empty()) return parsed;
+  }
+  return std::nullopt;
+}
+
+void HeadlessBackend::ReadAhead() {
+  if (read_ahead_) return;
+  read_ahead_ = true;
+  for (;;) {
+    std::string error;
+    std::optional<ScriptCommand> command = NextCommand(error);
+    if (command && command->type == ScriptCommand::Type::kFrame) {
+      AddFrameShot(*command);
+      continue;
+    }
+    ahead_ = std::move(command);
+    ahead_error_ = std::move(error);
+    ahead_line_ = line_;
+    return;
+  }
+}
+
+bool HeadlessBackend::AddFrameShot(const ScriptCommand& command) {
+  if (command.frame <= frames_) return false;
+  frame_shots_[command.frame] = command;
+  return true;
+}
 
 ui::Event HeadlessBackend::Fail(int line, const std::string& message) {
   Report(name_, line, message);
@@ -31,13 +84,13 @@ ui::Event HeadlessBackend::Fail(int line, const std::string& message) {
 }
 
 ui::Event HeadlessBackend::WaitEvent() {
-  std::string text;
-  while (!finished_ && std::getline(*script_, text)) {
-    ++line_;
+  ReadAhead();
+  while (!finished_) {
+    if (!frame_error_.empty()) return Fail(frame_error_line_, frame_error_);
     std::string error;
-    std::optional<ScriptCommand> parsed = ParseScriptLine(text, line_, error);
+    std::optional<ScriptCommand> parsed = NextCommand(error);
     if (!error.empty()) return Fail(line_, error);
-    if (!parsed) continue;
+    if (!parsed) break;
     const ScriptCommand command = std::move(*parsed);
     using Type = ScriptCommand::Type;
     const std::string name = name_;
@@ -108,7 +161,19 @@ ui::Event HeadlessBackend::WaitEvent() {
           std::fputc('\n', stdout);
           std::fflush(stdout);
         });
+      case Type::kFrame:
+        if (!AddFrameShot(command)) {
+          return Fail(command.line, "frame " + std::to_string(command.frame) +
+                                        " was presented already");
+        }
+        continue;
     }
+  }
+  if (!finished_ && !frame_shots_.empty()) {
+    const ScriptCommand& missed = frame_shots_.begin()->second;
+    return Fail(missed.line, "frame " + std::to_string(missed.frame) +
+                                 " was never presented (the program presented " +
+                                 std::to_string(frames_) + ")");
   }
   finished_ = true;
   return ui::Event::Quit();
@@ -116,18 +181,19 @@ ui::Event HeadlessBackend::WaitEvent() {
 
 bool HeadlessBackend::ReportCommandsLeft() {
   if (finished_) return false;
-  std::string text;
-  while (std::getline(*script_, text)) {
-    ++line_;
-    std::string error;
-    const std::optional<ScriptCommand> parsed = ParseScriptLine(text, line_, error);
-    if (parsed || !error.empty()) {
-      Report(name_, line_, "not run: the program ended before this command");
-      finished_ = true;
-      return true;
-    }
-  }
   finished_ = true;
+  std::string error;
+  const std::optional<ScriptCommand> parsed = NextCommand(error);
+  if (parsed || !error.empty()) {
+    Report(name_, line_, "not run: the program ended before this command");
+    return true;
+  }
+  if (!frame_shots_.empty()) {
+    const ScriptCommand& missed = frame_shots_.begin()->second;
+    Report(name_, missed.line, "not run: the program ended before frame " +
+                                   std::to_string(missed.frame));
+    return true;
+  }
   return false;
 }
 

@@ -2,7 +2,9 @@
 
 #include <deque>
 #include <istream>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/backend/script.h"
@@ -14,6 +16,12 @@ namespace tv::backend {
 // a line, read only when the program is idle (everything posted has been
 // handled and painted). The end of the script quits with status 0; a bad
 // line or a command that cannot apply quits with status 2.
+//
+// `frame N FILE` writes the Nth frame the program presents, counted from its
+// start, as PNG. The frame commands at the head of a script are taken before
+// the program shows anything, so they can catch the frames it presents while
+// busy (the installation screen's progress during a first start); a frame
+// already presented, or never presented before the script ends, fails the run.
 class HeadlessBackend : public ui::Backend {
  public:
   // `name` is how messages refer to the script; `open_screen` carries out
@@ -31,12 +39,27 @@ class HeadlessBackend : public ui::Backend {
 
  private:
   ui::Event Fail(int line, const std::string& message);
+  // The next command of the script, taking the one read ahead first; sets
+  // `error` on a malformed line, and gives nothing at the end.
+  std::optional<ScriptCommand> NextCommand(std::string& error);
+  // Takes the frame commands at the head of the script, once.
+  void ReadAhead();
+  // Registers a frame command; false when that frame has been presented.
+  bool AddFrameShot(const ScriptCommand& command);
 
   std::unique_ptr<std::istream> script_;
   std::string name_;
   OpenScreenHandler open_screen_;
   int line_ = 0;
   bool finished_ = false;
+  bool read_ahead_ = false;
+  std::optional<ScriptCommand> ahead_;  // the first command after the frame commands
+  std::string ahead_error_;             // or the error of its line
+  int ahead_line_ = 0;
+  int frames_ = 0;                      // frames presented so far
+  std::map<int, ScriptCommand> frame_shots_;  // by frame number
+  std::string frame_error_;             // a frame that could not be written
+  int frame_error_line_ = 0;
 };
 
 }  // namespace tv::backend

@@ -123,6 +123,9 @@ std::string UsageText(std::string_view name, std::string_view description,
   text +=
       "  screenshot FILE        write the 240x320 display as PNG\n"
       "  dump                   print the window stack as one line of JSON\n"
+      "  frame N FILE           write the Nth frame presented since the start as PNG;\n"
+      "                         frame lines at the head of a script are taken before\n"
+      "                         the program starts (the first start's installation)\n"
       "\n"
       "Exit status: 0 when the program or script ends normally, 2 for a bad option or\n"
       "a script line that is malformed or cannot apply.\n";

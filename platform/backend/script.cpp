@@ -147,6 +147,18 @@ std::optional<ScriptCommand> ParseScriptLine(const std::string& text, int line,
     command.path = words[1];
     return command;
   }
+  if (verb == "frame") {
+    if (!expect(2, "frame N FILE")) return std::nullopt;
+    const auto n = ParseInt(words[1]);
+    if (!n || *n < 1) {
+      error = "frame needs a frame number from 1";
+      return std::nullopt;
+    }
+    command.type = ScriptCommand::Type::kFrame;
+    command.frame = *n;
+    command.path = words[2];
+    return command;
+  }
   if (verb == "open") {
     if (args != 1 && args != 2) {
       error = "usage: open SCREEN [INPUT]";

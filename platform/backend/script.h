@@ -13,7 +13,7 @@ namespace tv::backend {
 
 // One parsed line of an automation script.
 struct ScriptCommand {
-  enum class Type { kTap, kDown, kMove, kUp, kPress, kChoose, kKey, kScreenshot, kDump, kOpen };
+  enum class Type { kTap, kDown, kMove, kUp, kPress, kChoose, kKey, kScreenshot, kDump, kOpen, kFrame };
   Type type;
   int line = 0;
   gfx::Point point;                       // tap, down, move, up
@@ -21,7 +21,8 @@ struct ScriptCommand {
   int control = 0;                        // choose
   std::variant<int, std::u16string> item; // choose: index or text
   ui::Key key = ui::Key::kNone;           // key
-  std::string path;                       // screenshot
+  std::string path;                       // screenshot, frame
+  int frame = 0;                          // frame: which presented frame, from 1
   std::string screen;                     // open: the screen's name
   std::optional<std::u16string> input;    // open: its input, if given
 };

@@ -1,6 +1,7 @@
 #include "platform/gfx/canvas.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "platform/base/check.h"
 
@@ -237,13 +238,21 @@ void Canvas::StretchBlit(const Rect& dest, const Bitmap& src, const Rect& src_re
     const int64_t src_h = src_rect.Height();
     const int64_t dest_w = device.Width();
     const int64_t dest_h = device.Height();
+    // The source column of each visible column, worked out once rather than
+    // for every row (-1: outside the source).
+    std::vector<int> columns(static_cast<size_t>(visible.Width()));
+    for (int x = visible.left; x < visible.right; ++x) {
+      const int64_t sx = src_rect.left + (x - device.left) * src_w / dest_w;
+      columns[static_cast<size_t>(x - visible.left)] =
+          sx < 0 || sx >= source.Width() ? -1 : static_cast<int>(sx);
+    }
     for (int y = visible.top; y < visible.bottom; ++y) {
       const int64_t sy = src_rect.top + (y - device.top) * src_h / dest_h;
       if (sy < 0 || sy >= source.Height()) continue;
       for (int x = visible.left; x < visible.right; ++x) {
-        const int64_t sx = src_rect.left + (x - device.left) * src_w / dest_w;
-        if (sx < 0 || sx >= source.Width()) continue;
-        target_->Store(x, y, source.Load(static_cast<int>(sx), static_cast<int>(sy)));
+        const int sx = columns[static_cast<size_t>(x - visible.left)];
+        if (sx < 0) continue;
+        target_->Store(x, y, source.Load(sx, static_cast<int>(sy)));
       }
     }
   });
