@@ -5,34 +5,45 @@
 
 namespace terravue {
 
-int32_t CountryRecordStore::FindCountryField(std::u16string_view country,
-                                             std::u16string_view category,
-                                             std::u16string_view field) {
+namespace {
+
+// Walks the records of `country` in sort order until one has the given
+// category and field; gives its position and, when `found` is set, the record
+// itself, so that reading its value needs no second open and seek.
+int32_t FindFieldRecord(std::u16string_view country, std::u16string_view category,
+                        std::u16string_view field, std::optional<tv::store::Record>* found) {
   tv::store::ObjectStore* store = DeviceStore();
   if (store == nullptr) return -1;
-  std::optional<tv::store::RecordDatabase> db = store->OpenByName(kName);
+  std::optional<tv::store::RecordDatabase> db = store->OpenByName(CountryRecordStore::kName);
   if (!db) return -1;
   for (int32_t position = db->SeekFirstEqual(BoundedText(country)); position >= 0;
        position = db->SeekNextEqual()) {
-    const std::optional<tv::store::Record> record = db->ReadRecord();
+    std::optional<tv::store::Record> record = db->ReadRecord();
     if (!record) return -1;
-    const std::u16string* record_category = record->Text(kCategoryProp);
-    const std::u16string* record_field = record->Text(kFieldProp);
+    const std::u16string* record_category = record->Text(CountryRecordStore::kCategoryProp);
+    const std::u16string* record_field = record->Text(CountryRecordStore::kFieldProp);
     if (record_category != nullptr && record_field != nullptr && *record_category == category &&
         *record_field == field) {
+      if (found != nullptr) *found = std::move(record);
       return position;
     }
   }
   return -1;
 }
 
+}  // namespace
+
+int32_t CountryRecordStore::FindCountryField(std::u16string_view country,
+                                             std::u16string_view category,
+                                             std::u16string_view field) {
+  return FindFieldRecord(country, category, field, nullptr);
+}
+
 bool CountryRecordStore::GetCountryField(std::u16string_view country,
                                          std::u16string_view category, std::u16string_view field,
                                          std::u16string& value) {
-  const int32_t position = FindCountryField(country, category, field);
-  if (position < 0) return false;
-  const std::optional<tv::store::Record> record = ReadDeviceRecord(kName, position);
-  if (!record) return false;
+  std::optional<tv::store::Record> record;
+  if (FindFieldRecord(country, category, field, &record) < 0 || !record) return false;
   const std::u16string* text = record->Text(kValueProp);
   if (text == nullptr) return false;
   value = BoundedText(*text);
