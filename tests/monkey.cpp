@@ -6,6 +6,7 @@
 //
 // Usage: terravue_monkey [--events N] [--seed S] [--report-at N]
 //                        [--stall-seconds N] [--max-growth PERCENT]
+//                        [--expect-screens N]
 //                        [--trace FILE] [--clock ISO] [--data DIR]
 //
 // The same seed gives the same events: a failure replays with the seed the
@@ -92,6 +93,8 @@ constexpr int kDepthLimit = kMaxDepth + 3;
 constexpr int kMaxEscapesWhenDeep = 40;
 // Escapes at the end that must close every screen and the program.
 constexpr int kMaxClosingEscapes = 200;
+// Events without any window closing before the stack counts as stuck.
+constexpr long kMaxEventsWithoutClosing = 5000;
 // Event loops running inside each other: one a window, and a few more for a
 // pop-up list or a message box opened from a handler.
 constexpr int kMaxRunDepth = 2 * kDepthLimit;
@@ -103,6 +106,7 @@ struct Options {
   long report_at = 10000;
   int stall_seconds = 120;
   double max_growth = -1;  // percent; negative: not checked
+  int expect_screens = 0;  // different screens the run must reach
   std::string trace;
   std::string clock = "2027-03-04T21:05:00Z";
   fs::path data;
@@ -275,7 +279,7 @@ class Monkey : public tv::ui::Backend {
     std::printf("monkey: %ld events (%ld could not apply and were skipped), %ld program starts, "
                 "deepest stack %d windows\n",
                 events_done_, skipped_, starts_, deepest_);
-    std::printf("monkey: top windows seen:");
+    std::printf("monkey: %d different screens; top windows seen:", ScreensSeen());
     for (const std::string& caption : captions_) std::printf(" [%s]", caption.c_str());
     std::printf("\n");
     if (at_report_) {
@@ -298,6 +302,13 @@ class Monkey : public tv::ui::Backend {
   }
 
   void StartedProgram() { ++starts_; }
+  // How many different screens (dialog templates) came to the top.
+  int ScreensSeen() const { return static_cast<int>(screens_.size()); }
+  // The share of events that could not apply.
+  double SkippedShare() const {
+    return events_done_ > 0 ? static_cast<double>(skipped_) / static_cast<double>(events_done_)
+                            : 0.0;
+  }
 
   void Fail(const std::string& message) {
     if (failed_) return;
@@ -323,7 +334,12 @@ class Monkey : public tv::ui::Backend {
   std::string StackText() const {
     std::string out;
     for (const tv::ui::Window* window : Desktop::Get().TopLevels()) {
-      out += "[" + std::string(window->KindName()) + " " + tv::Utf16ToUtf8(window->Text()) + "]";
+      out += "[" + std::string(window->KindName()) + " " + tv::Utf16ToUtf8(window->Text());
+      if (const auto* box = dynamic_cast<const tv::ui::MessageBoxWindow*>(window)) {
+        out += ": " + tv::Utf16ToUtf8(box->Message());
+      }
+      if (!window->IsVisible()) out += " (hidden)";
+      out += "]";
     }
     return out;
   }
@@ -331,6 +347,17 @@ class Monkey : public tv::ui::Backend {
   void Check(Desktop& desktop) {
     const int depth = Depth();
     if (depth > deepest_) deepest_ = depth;
+    // Escape is pressed often enough that some window closes every few
+    // dozen events; a stack that never gets lower keeps bringing windows
+    // back (a message that reappears as soon as it is dismissed).
+    if (depth < last_depth_ || depth <= 1) {
+      events_at_depth_change_ = events_done_;
+    } else if (events_done_ - events_at_depth_change_ > kMaxEventsWithoutClosing) {
+      Fail("no window closed for " + std::to_string(kMaxEventsWithoutClosing) +
+           " events: " + StackText());
+      events_at_depth_change_ = events_done_;
+    }
+    last_depth_ = depth;
     if (depth > kDepthLimit) Fail("the window stack grew past " + std::to_string(kDepthLimit) +
                                   ": " + StackText());
     if (desktop.RunDepth() > kMaxRunDepth) {
@@ -338,7 +365,12 @@ class Monkey : public tv::ui::Backend {
            StackText());
     }
     if (tv::ui::Window* top = desktop.ActiveWindow()) {
-      captions_.insert(std::string(top->KindName()) + " " + tv::Utf16ToUtf8(top->Text()));
+      std::string name = top->KindName();
+      if (auto* dialog = dynamic_cast<tv::ui::Dialog*>(top)) {
+        name += " " + std::to_string(dialog->TemplateNumber());
+        screens_.insert(dialog->TemplateNumber());
+      }
+      captions_.insert(name + " " + tv::Utf16ToUtf8(top->Text()));
     }
   }
 
@@ -590,6 +622,8 @@ class Monkey : public tv::ui::Backend {
   long skipped_ = 0;
   long starts_ = 0;
   int deepest_ = 0;
+  int last_depth_ = 0;
+  long events_at_depth_change_ = 0;
   int escapes_when_deep_ = 0;
   int closing_escapes_ = 0;
   bool closing_ = false;
@@ -597,6 +631,7 @@ class Monkey : public tv::ui::Backend {
   size_t peak_heap_ = 0;
   std::optional<Memory> at_report_;
   std::set<std::string> captions_;
+  std::set<int> screens_;
 };
 
 bool ParseArgs(int argc, char** argv, Options& options) {
@@ -619,6 +654,8 @@ bool ParseArgs(int argc, char** argv, Options& options) {
         options.stall_seconds = std::stoi(value);
       } else if (arg == "--max-growth") {
         options.max_growth = std::stod(value);
+      } else if (arg == "--expect-screens") {
+        options.expect_screens = std::stoi(value);
       } else if (arg == "--trace") {
         options.trace = value;
       } else if (arg == "--clock") {
@@ -721,6 +758,18 @@ int main(int argc, char** argv) {
                           options.report_at);
     if (rss) std::printf("monkey: peak RSS grew %.1f %% from event %ld to the end\n", *rss,
                          options.report_at);
+    // A run whose events mostly miss, or that never reaches most screens,
+    // proves little: say so rather than pass.
+    if (monkey.ScreensSeen() < options.expect_screens) {
+      std::fprintf(stderr, "monkey: FAILED: only %d different screens came to the top, not %d\n",
+                   monkey.ScreensSeen(), options.expect_screens);
+      status = 1;
+    }
+    if (monkey.SkippedShare() > 0.5) {
+      std::fprintf(stderr, "monkey: FAILED: %.0f %% of the events could not apply\n",
+                   100 * monkey.SkippedShare());
+      status = 1;
+    }
     if (options.max_growth >= 0 && heap && *heap > options.max_growth) {
       std::fprintf(stderr, "monkey: FAILED: the peak heap grew by more than %.0f %%\n",
                    options.max_growth);
