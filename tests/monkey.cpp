@@ -161,9 +161,12 @@ class Trail {
 
 Trail* g_trail = nullptr;
 
+#ifdef TV_MONKEY_ASAN
+// A sanitizer report ends the process: the events that led to it follow.
 void PrintTrailOnDeath() {
   if (g_trail != nullptr) g_trail->Print();
 }
+#endif
 
 // The main thread's stack, printed when the watchdog finds it stuck.
 void OnStuckSignal(int) {
