@@ -138,15 +138,22 @@ bool DayNightScreen::ShadeNight() {
       const std::optional<Color> shown = screen.GetPixel({x, y});
       if (!shown) {
         // The message waits until the paint that shades is over, so that no
-        // modal run starts inside it.
-        tv::ui::Desktop::Get().PostTask(
-            [] { tv::ui::MessageBox(u"ERROR IN PLOT COLORS", u"Terravue"); }, this);
+        // modal run starts inside it. It is told once until the map has
+        // been shaded whole again: the repaint of what its own box covered
+        // meets the same unreadable pixel while the window over the map
+        // stays, and telling again there would bring the box straight back.
+        if (!unreadable_told_) {
+          unreadable_told_ = true;
+          tv::ui::Desktop::Get().PostTask(
+              [] { tv::ui::MessageBox(u"ERROR IN PLOT COLORS", u"Terravue"); }, this);
+        }
         return false;
       }
       if (ClassifyMapPoint(x, y) != DayNight::kNight) continue;
       if (const std::optional<Color> night = NightColor(*shown)) screen.SetPixel({x, y}, *night);
     }
   }
+  unreadable_told_ = false;
   return true;
 }
 

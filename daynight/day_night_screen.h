@@ -55,7 +55,8 @@ class DayNightScreen : public tv::ui::Dialog {
   // Darkens every second pixel of every second row of the night side of the
   // map as the window shows it now, reading and writing the window's own
   // pixels. A pixel that cannot be read stops the shading and tells the user
-  // (after the current paint); returns whether the whole plot was shaded.
+  // (after the current paint, and not again before a whole plot has been
+  // shaded); returns whether the whole plot was shaded.
   bool ShadeNight();
 
   // The three clock texts and whether the next paint shades, for the dump.
@@ -72,6 +73,8 @@ class DayNightScreen : public tv::ui::Dialog {
   void ReadClock(int index);
 
   ScreenButtonBar buttons_;
+  // The user has been told of an unreadable pixel since the last whole plot.
+  bool unreadable_told_ = false;
 };
 
 }  // namespace terravue

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the import and picture fuzz targets with clang (libFuzzer, AddressSanitizer
+# Builds the fuzz targets (the two imports, the picture loader, the registry
+# file reader and the script reader) with clang (libFuzzer, AddressSanitizer
 # and UndefinedBehaviorSanitizer) in a build folder of their own and runs
 # each on its seed corpus for a number of seconds.
 #
@@ -20,7 +21,8 @@ cmake -S "$source_dir" -B "$build_dir" \
   -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
   -DTERRAVUE_FUZZ=ON -DTERRAVUE_SANITIZE=ON \
   -DTERRAVUE_TESTS=OFF -DTERRAVUE_BENCHMARKS=OFF >/dev/null
-cmake --build "$build_dir" --target country_import_fuzz zone_import_fuzz picture_fuzz -j "$(nproc)"
+cmake --build "$build_dir" --target country_import_fuzz zone_import_fuzz picture_fuzz \
+  settings_fuzz script_fuzz -j "$(nproc)"
 
 # Every input creates, syncs and deletes a store file: keep them in memory
 # where the machine allows.
@@ -30,7 +32,8 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
 build_dir="$(cd "$build_dir" && pwd)"
 status=0
-for pair in country:country_import_fuzz zones:zone_import_fuzz gif:picture_fuzz; do
+for pair in country:country_import_fuzz zones:zone_import_fuzz gif:picture_fuzz \
+    settings:settings_fuzz script:script_fuzz; do
   corpus="${pair%%:*}"
   target="${pair##*:}"
   mkdir -p "$build_dir/corpus/$corpus" "$build_dir/artifacts/$corpus"

@@ -413,6 +413,55 @@ TEST(DayNightScreenTest, UnreadablePixelStopsTheShadingAndTellsTheUser) {
   EXPECT_EQ(run.RunScreen(), 0);
 }
 
+// A window that stays over the map (the message box of a screen opening
+// above, say) while the user dismisses the error: repainting the area the
+// error's box covered cannot read the covered pixels either, and must not
+// tell the user again and again, or OK would only ever bring the same
+// message back. Once the map has been shaded whole, a new failure is told.
+TEST(DayNightScreenTest, UnreadablePixelIsToldOnceWhileTheWindowStays) {
+  DayNightRun run(kJuneNoon);
+  auto cover = std::make_shared<tv::ui::Window>();
+  auto show_cover = [cover](bool show) {
+    if (show) {
+      const Point o = Screen().ScreenOrigin();
+      cover->SetFrame({o.x + 100, o.y + 40, o.x + 140, o.y + 60});
+      tv::ui::Desktop::Get().AddTopLevel(cover.get());
+    } else {
+      tv::ui::Desktop::Get().RemoveTopLevel(cover.get());
+    }
+    cover->Show(show);
+    Screen().Invalidate(true);
+  };
+  run.Step([show_cover] { show_cover(true); });
+  run.Step([] {
+    EXPECT_EQ(MessageText(), u"ERROR IN PLOT COLORS");
+    Press("ok");
+  });
+  run.Step([] {
+    EXPECT_EQ(TopKind(), "window") << "the error came back: " << tv::Utf16ToUtf8(MessageText());
+    Screen().Invalidate(true);
+  });
+  run.Step([show_cover] {
+    EXPECT_EQ(TopKind(), "window") << "the error came back: " << tv::Utf16ToUtf8(MessageText());
+    show_cover(false);
+  });
+  run.Step([show_cover] {
+    EXPECT_EQ(TopTemplate(), 396);
+    ExpectShadedAsTheModelSays("after the window went");
+    show_cover(true);
+  });
+  run.Step([show_cover] {
+    EXPECT_EQ(MessageText(), u"ERROR IN PLOT COLORS");
+    show_cover(false);
+    Press("ok");
+  });
+  run.Step([] {
+    EXPECT_EQ(TopTemplate(), 396);
+    ExpectShadedAsTheModelSays("after the window went again");
+  });
+  EXPECT_EQ(run.RunScreen(), 0);
+}
+
 TEST(DayNightScreenTest, ButtonsAskForTheirScreensAndExitCloses) {
   DayNightRun run;
   for (int id : {kDayNightFactsButton, kDayNightCompareButton, kDayNightHelpButton}) {
