@@ -15,18 +15,6 @@
 #include "platform/ui/message_box.h"
 
 namespace terravue {
-namespace {
-
-void NotAvailableYet(std::u16string_view what) {
-  tv::ui::MessageBox(u"Not available yet: " + std::u16string(what), u"Terravue");
-}
-
-std::u16string WithCountry(std::u16string_view caption, std::u16string_view country) {
-  return std::u16string(caption) + u", " + std::u16string(country);
-}
-
-}  // namespace
-
 void AppNavigator::OpenContinentMap(int region) {
   ContinentMapScreen screen;
   screen.region = region;

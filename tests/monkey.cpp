@@ -337,7 +337,10 @@ class Monkey : public tv::ui::Backend {
   std::string StackText() const {
     std::string out;
     for (const tv::ui::Window* window : Desktop::Get().TopLevels()) {
-      out += "[" + std::string(window->KindName()) + " " + tv::Utf16ToUtf8(window->Text());
+      out += '[';
+      out += window->KindName();
+      out += ' ';
+      out += tv::Utf16ToUtf8(window->Text());
       if (const auto* box = dynamic_cast<const tv::ui::MessageBoxWindow*>(window)) {
         out += ": " + tv::Utf16ToUtf8(box->Message());
       }
@@ -387,8 +390,12 @@ class Monkey : public tv::ui::Backend {
 
   // Writes an event down for the trail and the trace file.
   void Note(const std::string& what) {
-    std::string line = "#" + std::to_string(events_done_ + 1) + " depth " +
-                       std::to_string(Depth()) + ": " + what;
+    std::string line = "#";
+    line += std::to_string(events_done_ + 1);
+    line += " depth ";
+    line += std::to_string(Depth());
+    line += ": ";
+    line += what;
     if (trace_.is_open()) {
       trace_ << line << std::endl;
     }
