@@ -93,7 +93,7 @@ async function idle(page, timeout = 30000) {
 
 async function openPage(context, query, zone = kZone) {
   const page = await context.newPage();
-  await page.setViewport({ width: 400, height: 400, deviceScaleFactor: 1 });
+  await page.setViewport({ width: 1200, height: 1400, deviceScaleFactor: 1 });
   await page.emulateTimezone(zone);
   const messages = [];
   page.on('console', (m) => messages.push(m.text()));
@@ -166,7 +166,8 @@ function spotsIn(area = null) {
 
 // Runs the native program headless on a fresh device root with the
 // installation files staged, and returns its screenshots decoded by `page`.
-async function nativeScreens(page, script, shots, program = [nativeProgram], options = {}) {
+async function nativeScreens(page, script, shots, options = {}) {
+  const program = options.program || [nativeProgram];
   assert.ok(fs.existsSync(program[program.length - 1]), `no program at ${program[program.length - 1]}`);
   const root = fs.mkdtempSync(path.join(os.tmpdir(), 'terravue-web-test-'));
   try {
@@ -177,7 +178,7 @@ async function nativeScreens(page, script, shots, program = [nativeProgram], opt
     const lines = script.map((line) => line.replace(/SHOT\((\w+)\)/, (_, n) => `screenshot ${path.join(root, n + '.png')}`));
     fs.writeFileSync(path.join(root, 'script'), lines.join('\n') + '\n');
     const run = spawnSync(program[0], [...program.slice(1), '--headless', '--script', path.join(root, 'script'),
-      '--device-root', root, '--clock', kClock],
+      '--device-root', root, '--clock', kClock, ...(options.args || [])],
     { env: { ...process.env, TZ: kZone, ...(options.env || {}) }, cwd: options.cwd, encoding: 'utf8' });
     assert.equal(run.status, 0, `${program.join(' ')} failed: ${run.stderr}`);
     const out = {};
@@ -202,10 +203,10 @@ test('the first start imports, shows the main screen, and keeps the databases ov
     await idle(page, 120000);
     const imported = await page.evaluate(() => ({ presents: Module.terravuePresents, at: Module.terravueLastPresent }));
     console.log(`page open to main screen on the first start (with the import): ${imported.at.toFixed(0)} ms`);
-    const first = await screenshot(page);
+    const shown = await screenshot(page);
     const native = await nativeScreens(page, ['SHOT(main)'], ['main']);
-    assert.deepEqual(differences(first, native.main, spotsIn()), [], 'the main screen differs from the native one');
-    assert.ok(imported.presents >= 2, 'the installation screen was never shown');
+    assert.deepEqual(differences(shown, native.main, spotsIn()), [], 'the main screen differs from the native one');
+    assert.ok(imported.presents > 3, 'the first start showed no import progress');
     // Saved to the browser's storage: a reload finds the databases and does
     // not import again, and the main screen comes within two seconds.
     await page.waitForFunction(() => (Module.terravueSaved || 0) >= 1 && !Module.terravueSaving, { timeout: 30000 });
@@ -215,7 +216,9 @@ test('the first start imports, shows the main screen, and keeps the databases ov
     console.log(`page open to main screen after a reload: ${timing.at.toFixed(0)} ms`);
     const again = await screenshot(page);
     assert.deepEqual(differences(again, native.main, spotsIn()), []);
-    assert.equal(timing.presents, 1, 'the reloaded page imported again');
+    // Every start shows the installation screen; only an import draws its
+    // progress ("Loading <country>") in between.
+    assert.ok(timing.presents <= 3, `the reloaded page imported again (${timing.presents} frames)`);
     assert.ok(timing.at < 2000, `the main screen took ${timing.at} ms`);
   } finally {
     await page.close();
@@ -276,7 +279,7 @@ test('the Day/Night Plot at a fixed clock and time zone shades what the native b
     await idle(page);
     const shot = await screenshot(page);
     const native = await nativeScreens(page, [scriptTap(kDayNightButton), 'SHOT(plot)'], ['plot'],
-      [nativeProgram, '--display-depth', '24']);
+      { args: ['--display-depth', '24'] });
     assert.deepEqual(differences(shot, native.plot, spotsIn(kPlot)), [], 'the Day/Night Plot differs from the native one');
   } finally {
     await page.close();
@@ -299,8 +302,8 @@ test('the WebAssembly build under Node draws what the native build draws', { ski
     const shots = ['main', 'europe', 'france', 'plot', 'japan'];
     const native = await nativeScreens(page, script, shots);
     // The maps are found in the working folder, as beside the program.
-    const wasm = await nativeScreens(page, script, shots, [process.execPath, nodeProgram],
-      { cwd: path.join(top, 'data'), env: { TERRAVUE_FONT_DIR: fonts } });
+    const wasm = await nativeScreens(page, script, shots,
+      { program: [process.execPath, nodeProgram], cwd: path.join(top, 'data'), env: { TERRAVUE_FONT_DIR: fonts } });
     for (const n of shots) {
       assert.deepEqual(differences(wasm[n], native[n], spotsIn({ left: 0, top: 0, right: kWidth, bottom: kHeight })), [], `${n} differs`);
     }
