@@ -60,8 +60,6 @@ EM_JS(void, DrawFrame, (const uint8_t* rgba, int width, int height), {
   context.drawImage(frame, 0, 0, canvas.width, canvas.height);
   Module.terravuePresents += 1;
   Module.terravueLastPresent = performance.now();
-  // The first frame is kept, so one can tell what the page showed first.
-  if (Module.terravuePresents == 1) Module.terravueFirstFrame = frame.toDataURL();
   if (Module.onTerravuePresent) Module.onTerravuePresent();
 });
 

@@ -73,6 +73,12 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
 #endif
   const std::optional<Options> options = ParseOptions(args, error);
   if (!options) {
+#ifdef __EMSCRIPTEN__
+    if (in_page) {
+      ShowPageMessage(name + ": " + error);
+      return 2;
+    }
+#endif
     std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", name.c_str(), error.c_str(), name.c_str());
     return 2;
   }

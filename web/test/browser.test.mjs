@@ -36,6 +36,9 @@ const kEurope = { x: 140, y: 44 };           // on the main screen's world map
 const kFirstCountry = { x: 30, y: 180 };     // the main screen's list: Afghanistan
 const kCountryInfoButton = { x: 77, y: 307 };  // on the Country Map's command bar
 const kDayNightButton = { x: 77, y: 276 };   // on the main screen
+const kDistanceMenu = { x: 30, y: 307 };     // on the Country Map's command bar
+const kKmsItem = { x: 30, y: 268 };          // in its menu
+const kMilesItem = { x: 30, y: 285 };
 const kFlag = { left: 0, top: 56, right: 66, bottom: 92 };    // on the Country Info
 const kPlot = { left: 0, top: 26, right: 240, bottom: 146 };  // the Day/Night Plot's map
 const scriptTap = (at) => `tap ${at.x} ${at.y - kCaption}`;
@@ -281,6 +284,62 @@ test('the Day/Night Plot at a fixed clock and time zone shades what the native b
     const native = await nativeScreens(page, [scriptTap(kDayNightButton), 'SHOT(plot)'], ['plot'],
       { args: ['--display-depth', '24'] });
     assert.deepEqual(differences(shot, native.plot, spotsIn(kPlot)), [], 'the Day/Night Plot differs from the native one');
+  } finally {
+    await page.close();
+  }
+});
+
+test('a bad option in the address is shown on the page', async () => {
+  const page = await openPage(context, '?scale=9');
+  try {
+    await page.waitForFunction(() => document.getElementById('status').textContent.includes('--scale'), { timeout: 30000 });
+    const status = await page.$eval('#status', (e) => e.textContent);
+    assert.equal(status, 'terravue: --scale must be a whole number from 1 to 8');
+  } finally {
+    await page.close();
+  }
+});
+
+test('the distance unit chosen on a Country Map is kept over a reload', async () => {
+  const page = await openPage(context, `?scale=1&clock=${kClock}`);
+  const openMenu = async () => {
+    await tap(page, kDistanceMenu);
+    await idle(page);
+    return screenshot(page);
+  };
+  const openCountryMap = async () => {
+    await idle(page);
+    await tap(page, kFirstCountry);
+    await idle(page);
+  };
+  try {
+    await openCountryMap();
+    // The first unit follows the browser's language (miles for en-US):
+    // choose the other one.
+    const before = await openMenu();
+    let item = kKmsItem;
+    await tap(page, item);
+    await idle(page);
+    let chosen = await openMenu();
+    if (differences(before, chosen, spotsIn()).length === 0) {
+      item = kMilesItem;
+      await tap(page, item);
+      await idle(page);
+      chosen = await openMenu();
+    }
+    assert.notDeepEqual(differences(before, chosen, spotsIn()), [], 'choosing a unit changed nothing');
+    await tap(page, item);  // closes the menu, choosing the same unit again
+    await idle(page);
+    // The change was saved when the program went idle; wait for the save.
+    await page.waitForFunction(() => !Module.terravueSaving, { timeout: 30000 });
+    await page.reload();
+    await openCountryMap();
+    const after = await openMenu();
+    assert.deepEqual(differences(after, chosen, spotsIn()), [], 'the unit was not kept');
+    // Back to the first unit.
+    await tap(page, item === kKmsItem ? kMilesItem : kKmsItem);
+    await idle(page);
+    await page.waitForFunction(() => !Module.terravueSaving, { timeout: 30000 });
   } finally {
     await page.close();
   }
