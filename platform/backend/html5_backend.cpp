@@ -15,8 +15,9 @@
 namespace tv::backend {
 namespace {
 
-// The browser gets its thread back at least this often during long work.
-constexpr double kYieldIntervalMs = 50;
+// The browser gets its thread back at least this often during long work
+// (often enough for a progress screen; each time costs a few milliseconds).
+constexpr double kYieldIntervalMs = 100;
 
 // Waits until the page's input handlers wake the program. Each handler
 // pushes its event first, so the queue is never empty after this returns
@@ -207,7 +208,6 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* user_data) {
 Html5Backend::Html5Backend(std::string canvas, int scale)
     : canvas_(std::move(canvas)), scale_(scale) {
   SetUpCanvas(canvas_.c_str(), ui::kDisplayWidth, ui::kDisplayHeight, scale_);
-  rgba_.resize(static_cast<size_t>(ui::kDisplayWidth) * ui::kDisplayHeight * 4);
   const char* target = canvas_.c_str();
   emscripten_set_mousedown_callback(target, this, EM_TRUE, OnMouse);
   // Moves and the release are followed outside the canvas too, so a stroke
@@ -247,6 +247,7 @@ gfx::Point Html5Backend::ToStylus(double client_x, double client_y) const {
 }
 
 ui::Event Html5Backend::WaitEvent() {
+  ShowFrame();
   while (queue_.empty()) WaitForPageInput();
   last_yield_ms_ = emscripten_get_now();
   ui::Event event = std::move(queue_.front());
@@ -265,11 +266,13 @@ bool Html5Backend::PollEvent(ui::Event& event) {
 void Html5Backend::YieldIfDue() {
   const double now = emscripten_get_now();
   if (now - last_yield_ms_ < kYieldIntervalMs) return;
+  ShowFrame();
   emscripten_sleep(0);
   last_yield_ms_ = emscripten_get_now();
 }
 
 void Html5Backend::Present(const gfx::Bitmap& frame) {
+  rgba_.resize(static_cast<size_t>(frame.Width()) * frame.Height() * 4);
   uint8_t* out = rgba_.data();
   for (int y = 0; y < frame.Height(); ++y) {
     for (int x = 0; x < frame.Width(); ++x) {
@@ -280,10 +283,19 @@ void Html5Backend::Present(const gfx::Bitmap& frame) {
       *out++ = 255;
     }
   }
-  DrawFrame(rgba_.data(), frame.Width(), frame.Height());
-  // A frame shown during long work reaches the screen only once the
-  // browser runs.
+  frame_width_ = frame.Width();
+  frame_height_ = frame.Height();
+  frame_pending_ = true;
+  // The page shows a frame only when the browser runs, so it is put on the
+  // canvas then: before waiting for input, or when long work lets the
+  // browser run.
   YieldIfDue();
+}
+
+void Html5Backend::ShowFrame() {
+  if (!frame_pending_) return;
+  frame_pending_ = false;
+  DrawFrame(rgba_.data(), frame_width_, frame_height_);
 }
 
 bool MountDeviceStorage(const std::string& path) { return MountStorage(path.c_str()) != 0; }

@@ -37,12 +37,17 @@ class Html5Backend : public ui::Backend {
   // Lets the browser run (paint, handle input) when it has not for a while,
   // so that long work shows its progress.
   void YieldIfDue();
+  // Puts the last frame presented on the page's canvas, if not yet there.
+  void ShowFrame();
 
   std::string canvas_;
   int scale_;
   bool pen_down_ = false;
   std::deque<ui::Event> queue_;
-  std::vector<uint8_t> rgba_;
+  std::vector<uint8_t> rgba_;  // the last frame presented
+  int frame_width_ = 0;
+  int frame_height_ = 0;
+  bool frame_pending_ = false;
   double last_yield_ms_ = 0;
 };
 
