@@ -221,7 +221,9 @@ test('the first start imports, shows the main screen, and keeps the databases ov
     const shown = await screenshot(page);
     const native = await nativeScreens(page, ['SHOT(main)'], ['main']);
     assert.deepEqual(differences(shown, native.main, spotsIn()), [], 'the main screen differs from the native one');
-    assert.ok(imported.presents > 3, 'the first start showed no import progress');
+    // The installation screen, its progress ("Loading <country>") at least
+    // once, the main screen.
+    assert.ok(imported.presents >= 3, 'the first start showed no import progress');
     // Saved to the browser's storage: a reload finds the databases and does
     // not import again, and the main screen comes within two seconds.
     await page.waitForFunction(() => (Module.terravueSaved || 0) >= 1 && !Module.terravueSaving, { timeout: 30000 });
@@ -232,8 +234,8 @@ test('the first start imports, shows the main screen, and keeps the databases ov
     const again = await screenshot(page);
     assert.deepEqual(differences(again, native.main, spotsIn()), []);
     // Every start shows the installation screen; only an import draws its
-    // progress ("Loading <country>") in between.
-    assert.ok(timing.presents <= 3, `the reloaded page imported again (${timing.presents} frames)`);
+    // progress in between.
+    assert.ok(timing.presents <= 2, `the reloaded page imported again (${timing.presents} frames)`);
   } finally {
     await page.close();
   }
