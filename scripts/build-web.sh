@@ -39,19 +39,20 @@ export NODE_PATH=/usr/share/nodejs
 jobs="$(nproc)"
 
 # The source packages come from the same archive as the machine's binary
-# packages: add its deb-src entry when there is none.
+# packages: add a deb-src entry for the Debian archive entries when there is
+# none (other archives, such as a vendor's, have no sources).
 ensure_sources() {
   if grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     return
   fi
   local list
   for list in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$list" ] || continue
+    [ -f "$list" ] && grep -qE '^URIs:.*debian' "$list" || continue
     sed 's/^Types:.*/Types: deb-src/' "$list" |
       $SUDO tee "/etc/apt/sources.list.d/terravue-src-$(basename "$list")" >/dev/null
   done
   if [ -f /etc/apt/sources.list ]; then
-    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+    sed -n 's/^deb \(.*debian.*\)/deb-src \1/p' /etc/apt/sources.list |
       $SUDO tee /etc/apt/sources.list.d/terravue-src.list >/dev/null
   fi
   $SUDO apt-get update -qq
