@@ -9,7 +9,16 @@
 
 #include "platform/backend/headless_backend.h"
 #include "platform/backend/options.h"
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/backend/html5_backend.h"
+#else
 #include "platform/backend/sdl_backend.h"
+#endif
 #include "platform/clock/clock.h"
 #include "platform/files/files.h"
 #include "platform/store/object_store.h"
@@ -17,12 +26,59 @@
 
 namespace tv::backend {
 
+#ifdef __EMSCRIPTEN__
+namespace {
+
+// In a page the device root is the browser's storage, and the installation
+// files are bundled with the page.
+constexpr const char* kPageDeviceRoot = "/device";
+constexpr const char* kPageInstallFolder = "/install";
+constexpr const char* kPageCanvas = "#canvas";
+
+EM_JS(int, InWebPage, (), { return (typeof window !== 'undefined' && typeof document !== 'undefined') ? 1 : 0; });
+
+// Plays the installer's part on the first visit: with no record store yet,
+// the installation files go into the windows folder, where the program
+// finds and imports them at its start.
+void StageInstallationFiles() {
+  std::error_code ec;
+  if (std::filesystem::exists(files::ObjectStorePath(), ec)) return;
+  if (!files::EnsureDeviceRoot()) return;
+  for (const auto& entry : std::filesystem::directory_iterator(kPageInstallFolder, ec)) {
+    const std::filesystem::path target = files::WindowsFolder() / entry.path().filename();
+    std::error_code copy_ec;
+    std::filesystem::copy_file(entry.path(), target,
+                               std::filesystem::copy_options::skip_existing, copy_ec);
+  }
+}
+
+}  // namespace
+#endif
+
 int RunProgram(int argc, char** argv, const ProgramInfo& program) {
   const std::string name(program.name);
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string error;
+#ifdef __EMSCRIPTEN__
+  // A page has no command line: the options come from its address.
+  const bool in_page = InWebPage() != 0;
+  if (in_page) {
+    auto page_args = ArgumentsFromPageQuery(PageQuery(), error);
+    if (!page_args) {
+      ShowPageMessage(name + ": " + error);
+      return 2;
+    }
+    args = std::move(*page_args);
+  }
+#endif
   const std::optional<Options> options = ParseOptions(args, error);
   if (!options) {
+#ifdef __EMSCRIPTEN__
+    if (in_page) {
+      ShowPageMessage(name + ": " + error);
+      return 2;
+    }
+#endif
     std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", name.c_str(), error.c_str(), name.c_str());
     return 2;
   }
@@ -36,6 +92,15 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
     return 0;
   }
   if (!options->device_root.empty()) files::SetDeviceRoot(options->device_root);
+#ifdef __EMSCRIPTEN__
+  if (in_page) {
+    if (!MountDeviceStorage(kPageDeviceRoot)) {
+      ShowPageMessage("This browser keeps no files for the page: changes last until it is closed.");
+    }
+    files::SetDeviceRoot(std::filesystem::path(kPageDeviceRoot));
+    StageInstallationFiles();
+  }
+#endif
   if (files::DeviceRoot().empty()) {
     std::fprintf(stderr,
                  "%s: cannot find a place for the device's files: set HOME, XDG_DATA_HOME or "
@@ -67,19 +132,36 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
     headless = scripted.get();
     backend = std::move(scripted);
   } else {
+#ifdef __EMSCRIPTEN__
+    if (!in_page) {
+      std::fprintf(stderr, "%s: there is no display here: use --headless --script FILE\n",
+                   name.c_str());
+      return 1;
+    }
+    backend = std::make_unique<Html5Backend>(kPageCanvas, options->scale);
+#else
     backend = SdlBackend::Create(std::string(program.title), options->scale, error);
     if (!backend) {
       std::fprintf(stderr, "%s: %s\n", name.c_str(), error.c_str());
       return 1;
     }
+#endif
   }
   ui::Desktop desktop(*backend, options->display_depth == 24 ? gfx::PixelFormat::kRgb888
                                                              : gfx::PixelFormat::kRgb565);
   // Between events the record stores let go of their file, so that another
   // program (the uninstaller) can write while this one waits for input.
   desktop.AddIdleHook([] { store::ObjectStore::EndSharedReadTransactions(); });
+#ifdef __EMSCRIPTEN__
+  // The browser keeps the files only once they are saved to its storage:
+  // after the import and after every change, whenever the program waits.
+  if (in_page) desktop.AddIdleHook([] { SaveDeviceStorage(kPageDeviceRoot); });
+#endif
   program.start();
   store::ObjectStore::CloseShared();
+#ifdef __EMSCRIPTEN__
+  if (in_page) SaveDeviceStorage(kPageDeviceRoot);
+#endif
   // A script that goes on after the program has ended was not carried out
   // as written: say where it stopped rather than drop the rest silently.
   if (headless != nullptr && desktop.ExitCode() == 0 && headless->ReportCommandsLeft()) return 2;

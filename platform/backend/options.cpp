@@ -14,7 +14,68 @@ std::optional<int> ParseInt(const std::string& s) {
   return value;
 }
 
+// Decodes %XX escapes and '+' (a space in a form's query); nothing when an
+// escape is malformed.
+std::optional<std::string> DecodeQueryPart(std::string_view part) {
+  std::string out;
+  for (size_t i = 0; i < part.size(); ++i) {
+    const char c = part[i];
+    if (c == '+') {
+      out += ' ';
+    } else if (c == '%') {
+      if (i + 2 >= part.size()) return std::nullopt;
+      unsigned value = 0;
+      const auto [end, ec] = std::from_chars(part.data() + i + 1, part.data() + i + 3, value, 16);
+      if (ec != std::errc() || end != part.data() + i + 3) return std::nullopt;
+      out += static_cast<char>(value);
+      i += 2;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+std::optional<std::vector<std::string>> ArgumentsFromPageQuery(std::string_view query,
+                                                                std::string& error) {
+  if (!query.empty() && query.front() == '?') query.remove_prefix(1);
+  std::vector<std::string> args;
+  while (!query.empty()) {
+    const size_t amp = query.find('&');
+    const std::string_view item = query.substr(0, amp);
+    query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+    if (item.empty()) continue;
+    const size_t eq = item.find('=');
+    const auto name = DecodeQueryPart(item.substr(0, eq));
+    const auto value = eq == std::string_view::npos
+                           ? std::optional<std::string>(std::string())
+                           : DecodeQueryPart(item.substr(eq + 1));
+    if (!name || !value) {
+      error = "malformed address option " + std::string(item);
+      return std::nullopt;
+    }
+    std::string option;
+    if (*name == "scale") {
+      option = "--scale";
+    } else if (*name == "depth" || *name == "display-depth") {
+      option = "--display-depth";
+    } else if (*name == "clock") {
+      option = "--clock";
+    } else {
+      error = "unknown address option " + *name;
+      return std::nullopt;
+    }
+    if (value->empty()) {
+      error = "address option " + *name + " needs a value";
+      return std::nullopt;
+    }
+    args.push_back(option);
+    args.push_back(*value);
+  }
+  return args;
+}
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
   Options options;

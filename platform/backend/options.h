@@ -19,6 +19,13 @@ struct Options {
   std::string clock;        // a fixed UTC instant, "2027-03-04T21:05:00Z"
 };
 
+// Turns a web page address's query ("?scale=3&depth=24&clock=...") into the
+// command line's options ("--scale 3 --display-depth 24 --clock ...").
+// Only the display's options can come from an address. On an unknown or
+// malformed option returns nothing and says why in `error`.
+std::optional<std::vector<std::string>> ArgumentsFromPageQuery(std::string_view query,
+                                                                std::string& error);
+
 // Parses the command line (without the program name). On a bad option
 // returns nothing and says why in `error`.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);

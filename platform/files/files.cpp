@@ -89,9 +89,15 @@ bool EnsureDeviceRoot() {
 
 std::filesystem::path ProgramFolder() {
   std::error_code ec;
+#ifdef __EMSCRIPTEN__
+  // A WebAssembly program has no file of its own: its files are in the
+  // current folder (the root of a page's bundled files).
+  return std::filesystem::current_path(ec);
+#else
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return std::filesystem::current_path(ec);
   return exe.parent_path();
+#endif
 }
 
 // The data folder relative to the bin folder, as configured at install time.
@@ -127,9 +133,14 @@ std::optional<std::filesystem::path> FindMapsFolderFor(const std::filesystem::pa
 
 std::optional<std::filesystem::path> FindMapsFolder() {
   std::error_code ec;
+#ifdef __EMSCRIPTEN__
+  (void)ec;
+  return FindMapsFolderFor(ProgramFolder() / "terravue");
+#else
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return std::nullopt;
   return FindMapsFolderFor(exe);
+#endif
 }
 
 std::filesystem::path MapsFolder() {

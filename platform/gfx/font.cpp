@@ -1,14 +1,18 @@
 #include "platform/gfx/font.h"
 
+#ifndef __EMSCRIPTEN__
 #include <fontconfig/fontconfig.h>
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -176,16 +180,48 @@ FontSystem& System() {
   static FontSystem* system = [] {
     auto* s = new FontSystem;
     if (FT_Init_FreeType(&s->library) != 0) s->library = nullptr;
+#ifdef __EMSCRIPTEN__
+    // The page has no fontconfig: its own table picks the bundled files.
+    s->fontconfig_ready = true;
+#else
     s->fontconfig_ready = FcInit() == FcTrue;
     // Fontconfig keeps its configuration where leak checkers cannot see it;
     // releasing it at exit keeps sanitizer runs clean. No fontconfig object
     // outlives a lookup, so nothing refers to it by then.
     if (s->fontconfig_ready) std::atexit(FcFini);
+#endif
     return s;
   }();
   return *system;
 }
 
+#ifdef __EMSCRIPTEN__
+// The faces fontconfig picks on a Debian system with fonts-dejavu-core and
+// fonts-liberation2, whose files the page bundles under /fonts (or the folder
+// TERRAVUE_FONT_DIR names, where the program runs on the host's files):
+// Arial (and Helvetica) is Liberation Sans, every other face (Verdana,
+// Tahoma, ...) DejaVu Sans; both have real bold faces.
+bool MatchFontFile(const FontSpec& spec, std::string& file, int& index, bool& embolden) {
+  auto is = [&spec](std::string_view name) {
+    return spec.face.size() == name.size() &&
+           std::equal(name.begin(), name.end(), spec.face.begin(), [](char a, char b) {
+             return std::tolower(static_cast<unsigned char>(a)) ==
+                    std::tolower(static_cast<unsigned char>(b));
+           });
+  };
+  const char* folder = std::getenv("TERRAVUE_FONT_DIR");
+  file = folder != nullptr && *folder != '\0' ? folder : "/fonts";
+  const bool bold = spec.weight >= 600;
+  if (is("Arial") || is("Helvetica") || is("Liberation Sans")) {
+    file += bold ? "/LiberationSans-Bold.ttf" : "/LiberationSans-Regular.ttf";
+  } else {
+    file += bold ? "/DejaVuSans-Bold.ttf" : "/DejaVuSans.ttf";
+  }
+  index = 0;
+  embolden = false;
+  return true;
+}
+#else
 // Asks fontconfig for the file that best answers the face name and weight.
 bool MatchFontFile(const FontSpec& spec, std::string& file, int& index, bool& embolden) {
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(spec.face.c_str()));
@@ -213,6 +249,7 @@ bool MatchFontFile(const FontSpec& spec, std::string& file, int& index, bool& em
   FcPatternDestroy(match);
   return found;
 }
+#endif
 
 // The face's cell ascent and descent in font units: the Windows metrics of
 // the OS/2 table, which define a character cell, or else the face's own.
