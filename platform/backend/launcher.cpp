@@ -29,28 +29,12 @@ namespace tv::backend {
 #ifdef __EMSCRIPTEN__
 namespace {
 
-// In a page the device root is the browser's storage, and the installation
-// files are bundled with the page.
+// In a page the device root is the browser's storage; the installation
+// files bundled with the page are placed by the program's first start.
 constexpr const char* kPageDeviceRoot = "/device";
-constexpr const char* kPageInstallFolder = "/install";
 constexpr const char* kPageCanvas = "#canvas";
 
 EM_JS(int, InWebPage, (), { return (typeof window !== 'undefined' && typeof document !== 'undefined') ? 1 : 0; });
-
-// Plays the installer's part on the first visit: with no record store yet,
-// the installation files go into the windows folder, where the program
-// finds and imports them at its start.
-void StageInstallationFiles() {
-  std::error_code ec;
-  if (std::filesystem::exists(files::ObjectStorePath(), ec)) return;
-  if (!files::EnsureDeviceRoot()) return;
-  for (const auto& entry : std::filesystem::directory_iterator(kPageInstallFolder, ec)) {
-    const std::filesystem::path target = files::WindowsFolder() / entry.path().filename();
-    std::error_code copy_ec;
-    std::filesystem::copy_file(entry.path(), target,
-                               std::filesystem::copy_options::skip_existing, copy_ec);
-  }
-}
 
 }  // namespace
 #endif
@@ -98,7 +82,6 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
       ShowPageMessage("This browser keeps no files for the page: changes last until it is closed.");
     }
     files::SetDeviceRoot(std::filesystem::path(kPageDeviceRoot));
-    StageInstallationFiles();
   }
 #endif
   if (files::DeviceRoot().empty()) {

@@ -115,9 +115,17 @@ std::optional<std::filesystem::path> FindInstalledDataFolderFor(
 
 std::optional<std::filesystem::path> FindInstalledDataFolder() {
   std::error_code ec;
+#ifdef __EMSCRIPTEN__
+  // A page bundles its installation files under /install; a program under
+  // Node reads the host's folders and has none.
+  const std::filesystem::path page_data("/install");
+  if (std::filesystem::is_directory(page_data, ec)) return page_data;
+  return std::nullopt;
+#else
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return std::nullopt;
   return FindInstalledDataFolderFor(exe);
+#endif
 }
 
 std::optional<std::filesystem::path> FindMapsFolderFor(const std::filesystem::path& executable) {
