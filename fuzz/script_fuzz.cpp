@@ -71,6 +71,9 @@ std::optional<std::string> Write(const ScriptCommand& c) {
       if (!bare(c.path)) return std::nullopt;
       return "screenshot " + c.path;
     case Type::kDump: return std::string("dump");
+    case Type::kFrame:
+      if (!bare(c.path)) return std::nullopt;
+      return "frame " + std::to_string(c.frame) + " " + c.path;
     case Type::kOpen:
       if (!bare(c.screen)) return std::nullopt;
       return "open " + c.screen + (c.input ? " " + Quote(tv::Utf16ToUtf8(*c.input)) : "");
@@ -81,7 +84,7 @@ std::optional<std::string> Write(const ScriptCommand& c) {
 bool Same(const ScriptCommand& a, const ScriptCommand& b) {
   return a.type == b.type && a.point.x == b.point.x && a.point.y == b.point.y &&
          a.target == b.target && a.control == b.control && a.item == b.item && a.key == b.key &&
-         a.path == b.path && a.screen == b.screen && a.input == b.input;
+         a.path == b.path && a.frame == b.frame && a.screen == b.screen && a.input == b.input;
 }
 
 }  // namespace
