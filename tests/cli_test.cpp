@@ -1,35 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "platform/gfx/image_io.h"
+#include "tests/run_shell.h"
 
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;  // standard output and standard error together
-};
-
-// Runs a shell command and collects what it prints and its exit status.
-Result RunShell(const std::string& command) {
-  Result result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 4096> buffer;
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using Result = terravue::testing::ShellResult;
+using terravue::testing::RunShell;
 
 // Runs the built program with `args` and a script given as text.
 Result RunTerravue(const std::string& args, const std::string& script = "") {

@@ -5,12 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -18,28 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/run_shell.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status = -1;
-  std::string out;  // standard output and standard error together
-};
-
-Result RunShell(const std::string& command) {
-  Result result;
-  std::string both = command;
-  both += " 2>&1";
-  FILE* pipe = popen(both.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 4096> buffer;
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using Result = terravue::testing::ShellResult;
+using terravue::testing::RunShell;
 
 // `text` in single quotes for the shell (paths here hold no quote).
 std::string Quoted(const std::string& text) {
@@ -107,6 +90,7 @@ TEST(GalleryTest, EveryCommittedPictureIsWhatTheScriptMakesNow) {
     command += ' ';
     command += Quoted(arg);
   }
+  command += " 2>&1";
   const Result run = RunShell(command);
   ASSERT_EQ(run.status, 0) << "docs/gallery.sh failed:\n" << run.out;
 
@@ -157,7 +141,7 @@ Result RunFirstStart(const fs::path& folder, const std::string& script, bool sta
   command += Quoted(folder.string());
   command += " && ";
   command += Quoted(TERRAVUE_BINARY);
-  command += " --device-root root --headless --script run.script";
+  command += " --device-root root --headless --script run.script 2>&1";
   return RunShell(command);
 }
 

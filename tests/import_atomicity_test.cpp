@@ -34,11 +34,13 @@
 #include "platform/base/utf.h"
 #include "platform/files/files.h"
 #include "platform/store/object_store.h"
+#include "tests/sqlite_shim.h"
 
 namespace terravue {
 namespace {
 
 namespace fs = std::filesystem;
+using terravue::testing::SqliteShim;
 
 constexpr char kCountryFile[] = "QuorvelCountriesTerravue.txt";
 constexpr char kZonesFile[] = "QuorvelZones.txt";
@@ -346,7 +348,7 @@ class MallocFaults {
 
 enum class IoOp { kWrite, kSync, kTruncate };
 
-// A VFS over the default one, the default while installed, that fails one
+// The shared pass-through VFS, the default while installed, failing one
 // kind of I/O call: the Nth after arming, or every one from the Nth on, with
 // the error a full or failing disk gives.
 //
@@ -357,33 +359,23 @@ class IoFaults {
  public:
   static void Install() {
     tv::store::ObjectStore::CloseShared();
-    if (real_ == nullptr) real_ = sqlite3_vfs_find(nullptr);
-    ASSERT_NE(real_, nullptr);
-    vfs_ = *real_;
-    vfs_.szOsFile = static_cast<int>(sizeof(File)) + real_->szOsFile;
-    vfs_.zName = "terravue-faults";
-    vfs_.pNext = nullptr;
-    vfs_.xOpen = &Open;
-    vfs_.xDelete = [](sqlite3_vfs*, const char* name, int sync) {
-      return real_->xDelete(real_, name, sync);
+    SqliteShim::Hooks hooks;
+    hooks.write = [] { return Fail(IoOp::kWrite, SQLITE_IOERR_WRITE); };
+    hooks.truncate = [] { return Fail(IoOp::kTruncate, SQLITE_IOERR_TRUNCATE); };
+    hooks.sync = []() -> SqliteShim::Verdict {
+      return Fail(IoOp::kSync, SQLITE_IOERR_FSYNC).value_or(SQLITE_OK);
     };
-    vfs_.xAccess = [](sqlite3_vfs*, const char* name, int flags, int* out) {
-      return real_->xAccess(real_, name, flags, out);
-    };
-    vfs_.xFullPathname = [](sqlite3_vfs*, const char* name, int n, char* out) {
-      return real_->xFullPathname(real_, name, n, out);
-    };
+    ASSERT_NE(SqliteShim::Wrap("terravue-faults", hooks), nullptr);
     MakeDefault();
   }
   static void Remove() {
     tv::store::ObjectStore::CloseShared();
     Disarm();
-    sqlite3_vfs_unregister(&vfs_);
-    sqlite3_vfs_register(real_, 1);
+    SqliteShim::Remove();
   }
   // Makes the VFS the default again (initialising SQLite registers its own
   // as the default).
-  static void MakeDefault() { ASSERT_EQ(sqlite3_vfs_register(&vfs_, 1), SQLITE_OK); }
+  static void MakeDefault() { ASSERT_EQ(SqliteShim::MakeDefault(), SQLITE_OK); }
   // Ends a run: the connection is closed while the disk still fails, as when
   // the program ends after the fault, so what it left on disk is what the
   // next start finds.
@@ -402,83 +394,17 @@ class IoFaults {
   static long injected() { return injected_; }
 
  private:
-  struct File {
-    sqlite3_file base;
-    sqlite3_file* real;
-  };
-  static sqlite3_file* Real(sqlite3_file* file) { return reinterpret_cast<File*>(file)->real; }
-
-  static bool Fail(IoOp op) {
-    if (fail_at_ <= 0 || op != op_) return false;
+  // Fails the call with `code` if it is the armed kind and its turn.
+  static SqliteShim::Verdict Fail(IoOp op, int code) {
+    if (fail_at_ <= 0 || op != op_) return std::nullopt;
     ++calls_;
     if (calls_ == fail_at_ || (persistent_ && calls_ > fail_at_)) {
       ++injected_;
-      return true;
+      return code;
     }
-    return false;
+    return std::nullopt;
   }
 
-  static int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags,
-                  int* out_flags) {
-    File* f = reinterpret_cast<File*>(file);
-    f->real = reinterpret_cast<sqlite3_file*>(f + 1);
-    const int rc = real_->xOpen(real_, name, f->real, flags, out_flags);
-    f->base.pMethods = f->real->pMethods != nullptr ? &kMethods : nullptr;
-    return rc;
-  }
-
-  static inline const sqlite3_io_methods kMethods = {
-      3,
-      [](sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); },
-      [](sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
-        return Real(f)->pMethods->xRead(Real(f), buffer, amount, offset);
-      },
-      [](sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset) {
-        if (Fail(IoOp::kWrite)) return SQLITE_IOERR_WRITE;
-        return Real(f)->pMethods->xWrite(Real(f), buffer, amount, offset);
-      },
-      [](sqlite3_file* f, sqlite3_int64 size) {
-        if (Fail(IoOp::kTruncate)) return SQLITE_IOERR_TRUNCATE;
-        return Real(f)->pMethods->xTruncate(Real(f), size);
-      },
-      [](sqlite3_file* f, int flags) {
-        (void)f;
-        (void)flags;
-        return Fail(IoOp::kSync) ? SQLITE_IOERR_FSYNC : SQLITE_OK;
-      },
-      [](sqlite3_file* f, sqlite3_int64* size) {
-        return Real(f)->pMethods->xFileSize(Real(f), size);
-      },
-      [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xLock(Real(f), lock); },
-      [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xUnlock(Real(f), lock); },
-      [](sqlite3_file* f, int* out) {
-        return Real(f)->pMethods->xCheckReservedLock(Real(f), out);
-      },
-      [](sqlite3_file* f, int op, void* arg) {
-        return Real(f)->pMethods->xFileControl(Real(f), op, arg);
-      },
-      [](sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); },
-      [](sqlite3_file* f) { return Real(f)->pMethods->xDeviceCharacteristics(Real(f)); },
-      [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-        return Real(f)->pMethods->xShmMap(Real(f), page, size, extend, out);
-      },
-      [](sqlite3_file* f, int offset, int n, int flags) {
-        return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags);
-      },
-      [](sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); },
-      [](sqlite3_file* f, int delete_flag) {
-        return Real(f)->pMethods->xShmUnmap(Real(f), delete_flag);
-      },
-      [](sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
-        return Real(f)->pMethods->xFetch(Real(f), offset, amount, out);
-      },
-      [](sqlite3_file* f, sqlite3_int64 offset, void* p) {
-        return Real(f)->pMethods->xUnfetch(Real(f), offset, p);
-      },
-  };
-
-  static inline sqlite3_vfs* real_ = nullptr;
-  static inline sqlite3_vfs vfs_{};
   static inline IoOp op_ = IoOp::kWrite;
   static inline long fail_at_ = 0;
   static inline bool persistent_ = false;
