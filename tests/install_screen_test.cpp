@@ -31,8 +31,8 @@ std::string CountryFile() {
     for (const auto& [category, fields] : kCategories) {
       out += std::string("<") + category + ">\n";
       for (int i = 0; i < fields; ++i) {
-        const std::string field =
-            std::string(category) == "geography" && i == 0 ? "Timezone" : "f" + std::to_string(i);
+        std::string field = "Timezone";
+        if (std::string(category) != "geography" || i != 0) field = 'f' + std::to_string(i);
         out += "<" + field + ">" + (field == "Timezone" ? "1" : std::string(country)) + "\n";
       }
       out += std::string("</") + category + ">\n";

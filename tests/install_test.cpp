@@ -21,6 +21,7 @@
 #include "db/zone_store.h"
 #include "db_test_support.h"
 #include "platform/files/files.h"
+#include "run_shell.h"
 
 namespace terravue {
 namespace {
@@ -166,22 +167,8 @@ TEST(InstalledDataFolderTest, FoundBesideTheBinFolderOnly) {
 
 // The installed program, run as a desktop menu would run it.
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
-
-Result RunShell(const std::string& command) {
-  Result result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  std::array<char, 65536> buffer;
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+using Result = testing::ShellResult;
+using testing::RunShell;
 
 std::string Quoted(const fs::path& path) {
   std::string quoted(1, '\'');
