@@ -65,9 +65,11 @@ class ScrollHost {
 
   // A control's content along one bar: `extent` units (lines, rows or
   // pixels) of `unit` pixels each; the page is what fits of the area left
-  // by the bars, less `margin` pixels. `step` is how far an arrow moves.
+  // by the bars, less `margin` pixels. The bar's range becomes 0 to
+  // `extent - 1`, its page that many units.
   void SetContent(ScrollOrientation bar, int extent, int unit = 1, int margin = 0);
   void SetPolicy(ScrollOrientation bar, Policy policy);
+  // How far an arrow (or an arrow key) moves the bar; one unit by default.
   void SetLineStep(ScrollOrientation bar, int step);
 
   // A screen's bars, as Window's scroll bar functions set them.
