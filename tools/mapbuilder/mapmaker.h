@@ -9,7 +9,7 @@
 #include "platform/gfx/bitmap.h"
 #include "tools/artbuilder/topojson.h"
 
-namespace tv::mapbuilder {
+namespace terravue::mapbuilder {
 
 // Longest side of a map at its natural size, in pixels.
 inline constexpr int kLongSide = 480;
@@ -38,13 +38,13 @@ enum MapColour : uint8_t {
   kSmallPlaceRing,
   kPaletteUsed,
 };
-std::vector<gfx::Color> MapPalette();  // 16 entries, the unused ones black
+std::vector<tv::gfx::Color> MapPalette();  // 16 entries, the unused ones black
 
 // One polygon of the atlas with what it stands for.
 struct Shape {
   int owner = -1;    // index into the place list, or -1 for land of no place
   int feature = -1;  // feature index in its topology
-  art::Polygon polygon;
+  artbuilder::Polygon polygon;
   double area_km2 = 0;
   double lon_min = 0, lon_max = 0, lat_min = 0, lat_max = 0;  // unwrapped
 };
@@ -56,7 +56,7 @@ struct Atlas {
 };
 
 // Sorts the polygons of the two topologies to the places of `places`.
-Atlas BuildAtlas(const std::vector<art::Feature>& countries, const std::vector<art::Feature>& land,
+Atlas BuildAtlas(const std::vector<artbuilder::Feature>& countries, const std::vector<artbuilder::Feature>& land,
                  std::vector<std::string> places);
 
 // The area and position a map shows.
@@ -95,7 +95,7 @@ Classes Classify(const Atlas& atlas, const Frame& frame);
 
 // Paints the classes: the place (-1 for none) in its colour, other land,
 // sea, and coasts and borders between them.
-gfx::Bitmap PaintClasses(const Classes& classes, int place);
+tv::gfx::Bitmap PaintClasses(const Classes& classes, int place);
 
 // How far, in pixels up to `radius`, the pixel holding `point` lies from a
 // pixel of class `code`: 0 when on it, nothing when farther or off the map.
@@ -112,18 +112,18 @@ struct Marker {
 // Draws the markers in order, each with its label beside it where it fits
 // without covering an earlier one; a city whose marker would fall on an
 // earlier label is left out. Returns the labels drawn.
-std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const terravue::Georef& georef,
+std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef,
                                      const std::vector<Marker>& markers);
 
 // Writes a name across the middle of the map, for the oceans.
-void DrawCentredName(gfx::Bitmap& bitmap, const std::string& name);
+void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name);
 
 // Rings a point, for places too small to show as land.
-void DrawRing(gfx::Bitmap& bitmap, const terravue::Georef& georef, terravue::LonLat point);
+void DrawRing(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef, terravue::LonLat point);
 
 // Writes a palette bitmap as a GIF and reads it back; false when either
 // fails or the pixels differ.
-bool WriteGif(const gfx::Bitmap& bitmap, const std::string& path, std::string& error);
+bool WriteGif(const tv::gfx::Bitmap& bitmap, const std::string& path, std::string& error);
 
 // Decodes a GIF's first image into palette indices (for checks).
 struct GifImage {
@@ -134,4 +134,4 @@ struct GifImage {
 };
 std::optional<GifImage> ReadGif(const std::string& path);
 
-}  // namespace tv::mapbuilder
+}  // namespace terravue::mapbuilder
