@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "maps/distance_tool.h"
-#include "platform/gfx/bitmap.h"
 #include "platform/gfx/font.h"
 #include "platform/ui/dialog.h"
 #include "screens/map_view.h"
