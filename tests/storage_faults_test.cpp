@@ -130,7 +130,7 @@ void ExpectDatabasesWhole() {
   EXPECT_EQ(RecordCount(ZoneRecordStore::kName), 1);
   EXPECT_EQ(Capital(u"France"), u"France capital");
   std::u16string offset;
-  ZoneRecordStore::FormatZoneOffset(1, offset);
+  ZoneRecordStore::FormatZoneOffset(1, DaylightChange{}, offset);
   EXPECT_NE(offset, u"N/A");
 }
 
@@ -222,7 +222,7 @@ TEST_F(StoreFaultTest, ReadOnlyStoreIsReadAndRefusesEveryWrite) {
   ASSERT_NE(DeviceStore(), nullptr) << "a read-only store opens for reading";
   EXPECT_EQ(Capital(u"France"), u"France capital");
   std::u16string offset;
-  ZoneRecordStore::FormatZoneOffset(1, offset);
+  ZoneRecordStore::FormatZoneOffset(1, DaylightChange{}, offset);
   EXPECT_NE(offset, u"N/A");
 
   // Every kind of write fails, and reading goes on after each.
@@ -315,7 +315,7 @@ TEST_F(StoreFaultTest, StoreThatCannotBeReadFailsQuietlyAndIsFoundAgainLater) {
   EXPECT_EQ(CountryRecordStore::FindCountryField(u"France", u"government", u"capital"), -1);
   EXPECT_EQ(Capital(u"France"), u"");
   std::u16string time;
-  ZoneRecordStore::FormatCountryLocalTime(u"France", time);
+  ZoneRecordStore::FormatCountryLocalTime(u"France", DaylightChange{}, time);
   EXPECT_EQ(time, u"N/A");
   EXPECT_FALSE(ZoneRecordStore::ImportZoneData());
   EXPECT_FALSE(CountryRecordStore::DeleteCountryStore());
