@@ -18,6 +18,7 @@ import datetime as dt
 import os
 import subprocess
 import sys
+from concurrent.futures import ThreadPoolExecutor
 from zoneinfo import ZoneInfo
 
 YEARS = (2027, 2028)
@@ -110,11 +111,18 @@ def main():
             queries.append((place, t, shown(zone, t), None))
     text = "".join(f"{t.strftime('%Y-%m-%dT%H:%M:%SZ')}\t{place}\n" for place, t, _, _ in queries)
 
+    def run_probe(device_zone):
+        return subprocess.run([probe, os.path.join(source, "data")], input=text,
+                              env=dict(os.environ, TZ=device_zone), capture_output=True,
+                              text=True, check=False)
+
+    # The runs go side by side.
+    with ThreadPoolExecutor(len(DEVICE_ZONES)) as pool:
+        runs = dict(zip(DEVICE_ZONES, pool.map(run_probe, DEVICE_ZONES)))
+
     failed = False
     for device_zone in DEVICE_ZONES:
-        env = dict(os.environ, TZ=device_zone)
-        run = subprocess.run([probe, os.path.join(source, "data")], input=text, env=env,
-                             capture_output=True, text=True, check=False)
+        run = runs[device_zone]
         answers = run.stdout.splitlines()
         if run.returncode != 0 or len(answers) != len(queries):
             print(f"TZ={device_zone}: the probe failed ({run.returncode}): {run.stderr}")
