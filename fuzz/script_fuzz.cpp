@@ -35,7 +35,8 @@ std::string Quote(const std::string& text) {
 
 const char* KeyName(tv::ui::Key key) {
   for (const char* name : {"Escape", "Return", "Up", "Down", "Left", "Right", "Tab", "PageUp",
-                           "PageDown", "Home", "End", "BackTab", "Space"}) {
+                           "PageDown", "Home", "End", "BackTab", "Space", "Ctrl+Left",
+                           "Ctrl+Right", "F10", "Alt"}) {
     if (tv::backend::KeyFromName(name) == key) return name;
   }
   return nullptr;
@@ -79,6 +80,7 @@ std::optional<std::string> Write(const ScriptCommand& c) {
       std::string fraction = std::to_string(1000 + ms % 1000).substr(1);
       return "wait " + std::to_string(ms / 1000) + "." + fraction;
     }
+    case Type::kType: return "type " + tv::Utf16ToUtf8(c.typed);
     case Type::kOpen:
       if (!bare(c.screen)) return std::nullopt;
       return "open " + c.screen + (c.input ? " " + Quote(tv::Utf16ToUtf8(*c.input)) : "");
@@ -90,7 +92,7 @@ bool Same(const ScriptCommand& a, const ScriptCommand& b) {
   return a.type == b.type && a.point.x == b.point.x && a.point.y == b.point.y &&
          a.target == b.target && a.control == b.control && a.item == b.item && a.key == b.key &&
          a.path == b.path && a.frame == b.frame && a.screen == b.screen && a.input == b.input &&
-         a.wait == b.wait;
+         a.wait == b.wait && a.typed == b.typed;
 }
 
 }  // namespace

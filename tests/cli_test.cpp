@@ -101,6 +101,7 @@ TEST(CliTest, BadScriptLinesStopWithStatusTwo) {
       {"open compare \"x\"\n", ":1: compare takes no input"},
       {"open\n", ":1: usage: open SCREEN [INPUT]"},
       {"wait -1\n", ":1: wait needs a number of seconds"},
+      {"type   \n", ":1: usage: type TEXT"},
       // The program ends at Escape; the commands after it are not silently
       // dropped.
       {"dump\nkey Escape\n\n# done?\ndump\ntap 5 5\n", ":5: not run: the program ended"},

@@ -2,6 +2,8 @@
 
 #include "tests/test_env.h"
 
+#include <algorithm>
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <string>
@@ -12,6 +14,7 @@
 #include "platform/ui/backend.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/desktop.h"
+#include "platform/ui/list_view.h"
 #include "platform/ui/widget.h"
 
 namespace tv::ui {
@@ -31,9 +34,11 @@ class FakeBackend : public Backend {
     (void)frame;
     ++presents;
   }
+  std::chrono::milliseconds Now() override { return now; }
 
   std::deque<Event> events;
   int presents = 0;
+  std::chrono::milliseconds now{1000000};
 };
 
 // A screen-sized window that records what its controls tell it and the keys
@@ -458,6 +463,68 @@ TEST_F(ControlsTest, ComboBoxKeyboardOpensMovesConfirmsAndEscapes) {
   EXPECT_TRUE(host_.keys.empty());
   Press(Key::kEscape);
   EXPECT_EQ(host_.keys, (std::vector<Key>{Key::kEscape}));
+}
+
+// Typing finds items the same way in every kind of list: the letters typed
+// so far, a pause that starts afresh, the same letter stepping on, and
+// nothing changed when nothing matches. Return then confirms as a tap would.
+TEST_F(ControlsTest, TypingFindsItemsInListsDropDownsAndListViews) {
+  const std::vector<std::u16string> names = {u"Yemen", u"Zaire", u"Zambia", u"Zimbabwe"};
+  struct Step {
+    std::u16string typed;
+    int pause_ms;  // before typing
+  };
+  struct Case {
+    std::vector<Step> steps;
+    int found;
+  };
+  const std::vector<Case> cases = {
+      {{{u"zi", 0}}, 3},                             // the prefix typed so far
+      {{{u"z", 0}, {u"i", 900}}, 3},                 // a short pause keeps it
+      {{{u"z", 0}, {u"Z", 0}, {u"z", 0}}, 3},        // the initial again steps on
+      {{{u"zzzz", 0}}, 1},                           // and round the end
+      {{{u"z", 0}, {u"y", 1500}}, 0},                // a pause starts afresh
+      {{{u"z", 0}, {u"y", 0}}, 1},                   // "zy" matches nothing: stays
+      {{{u"q", 0}}, -1},                             // no match leaves the selection
+  };
+  constexpr ControlTemplate kView{1075, ControlKind::kListView, 2, 59, 134, 76, style::kTabStop};
+  for (int kind = 0; kind < 3; ++kind) {
+    for (size_t c = 0; c < cases.size(); ++c) {
+      SCOPED_TRACE(testing::Message() << "kind " << kind << " case " << c);
+      host_.DestroyChildren();
+      Widget* control = nullptr;
+      if (kind == 0) {
+        auto& list = Add<ListBox>(kCountryList);
+        for (const auto& name : names) list.AddString(name);
+        control = &list;
+      } else if (kind == 1) {
+        auto& combo = Add<ComboBox>(kRegionCombo);
+        for (const auto& name : names) combo.AddString(name);
+        control = &combo;
+      } else {
+        auto& view = Add<ListView>(kView);
+        for (const auto& name : names) view.InsertItem(view.Count(), name, 0);
+        control = &view;
+      }
+      desktop_.SetFocus(control);
+      backend_.now += std::chrono::seconds(10);
+      host_.notes.clear();
+      for (const Step& step : cases[c].steps) {
+        backend_.now += std::chrono::milliseconds(step.pause_ms);
+        Send(Event::Text(step.typed));
+      }
+      if (kind == 1 && cases[c].found >= 0) {
+        // The drop-down shows the item found in its field while its list is open.
+        EXPECT_TRUE(static_cast<ComboBox*>(control)->IsDroppedDown());
+        EXPECT_EQ(control->Text(), names[cases[c].found]);
+      }
+      if (cases[c].found >= 0) Press(Key::kReturn);
+      EXPECT_EQ(control->SelectedIndex(), cases[c].found);
+      const bool told = std::find(host_.notes.begin(), host_.notes.end(),
+                                  Note{control->Id(), notify::kSelChange}) != host_.notes.end();
+      EXPECT_EQ(told, cases[c].found >= 0);
+    }
+  }
 }
 
 TEST_F(ControlsTest, ComboBoxChooseFromUserActsLikeATapInTheList) {

@@ -564,6 +564,24 @@ TEST_F(WindowTest, CommandBarMenusOpenUpwardAndCommandsReachTheScreen) {
   EXPECT_TRUE(automation::Press("32789", error)) << error;
   EXPECT_TRUE(bar.IsButtonChecked(32789));
   EXPECT_FALSE(automation::Press("32800", error));
+
+  // The keyboard reaches the menu: F10 or Alt opens it on its first item,
+  // the arrows move round it, Return chooses and Escape or F10 closes.
+  bar.AddMenu(u"View", {{32801, u"Zoom", false}});
+  const std::vector<std::pair<std::vector<Key>, int>> keyed = {
+      {{Key::kF10, Key::kDown, Key::kReturn}, 32793},
+      {{Key::kAlt, Key::kDown, Key::kDown, Key::kReturn}, 32792},
+      {{Key::kF10, Key::kRight, Key::kReturn}, 32801},
+      {{Key::kAlt, Key::kLeft, Key::kLeft, Key::kUp, Key::kReturn}, 32793},
+      {{Key::kF10, Key::kDown, Key::kEscape}, 0},
+      {{Key::kAlt, Key::kF10}, 0},
+  };
+  for (const auto& [keys, chosen] : keyed) {
+    screen.commands.clear();
+    for (Key key : keys) Send(Event::KeyPress(key));
+    EXPECT_EQ(bar.MenuWindow(), nullptr);
+    EXPECT_EQ(screen.commands.empty() ? 0 : screen.commands[0].first, chosen);
+  }
 }
 
 TEST_F(WindowTest, MemorySurfacesCopyToAndFromTheWindow) {

@@ -137,6 +137,8 @@ ui::Event HeadlessBackend::WaitEvent() {
     switch (command.type) {
       case Type::kKey:
         return ui::Event::KeyPress(command.key);
+      case Type::kType:
+        return ui::Event::Text(command.typed);
       case Type::kWait:
         wait_until_ = Now() + command.wait;
         if (!Wait(deadline_)) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/base/utf.h"
 #include "platform/ui/desktop.h"
 
 namespace tv::backend {
@@ -208,8 +209,10 @@ ui::Key KeyFor(const EmscriptenKeyboardEvent& e) {
   if (key == "Enter") return ui::Key::kReturn;
   if (key == "ArrowUp") return ui::Key::kUp;
   if (key == "ArrowDown") return ui::Key::kDown;
-  if (key == "ArrowLeft") return ui::Key::kLeft;
-  if (key == "ArrowRight") return ui::Key::kRight;
+  if (key == "ArrowLeft") return e.ctrlKey ? ui::Key::kCtrlLeft : ui::Key::kLeft;
+  if (key == "ArrowRight") return e.ctrlKey ? ui::Key::kCtrlRight : ui::Key::kRight;
+  if (key == "F10") return ui::Key::kF10;
+  if (key == "Alt") return ui::Key::kAlt;
   if (key == "Tab") return e.shiftKey ? ui::Key::kBackTab : ui::Key::kTab;
   if (key == "PageUp") return ui::Key::kPageUp;
   if (key == "PageDown") return ui::Key::kPageDown;
@@ -220,11 +223,26 @@ ui::Key KeyFor(const EmscriptenKeyboardEvent& e) {
 }
 
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* user_data) {
-  if (type != EMSCRIPTEN_EVENT_KEYDOWN || e->ctrlKey || e->altKey || e->metaKey) return EM_FALSE;
+  if (type != EMSCRIPTEN_EVENT_KEYDOWN || e->metaKey) return EM_FALSE;
   const ui::Key key = KeyFor(*e);
-  if (key == ui::Key::kNone) return EM_FALSE;
-  Self(user_data)->Push(ui::Event::KeyPress(key));
-  return EM_TRUE;  // the page must not scroll or move the focus
+  // Ctrl goes only with the word moves, Alt only alone; other chords are
+  // the browser's.
+  const bool word_move = key == ui::Key::kCtrlLeft || key == ui::Key::kCtrlRight;
+  if ((e->ctrlKey && !word_move) || (e->altKey && key != ui::Key::kAlt)) return EM_FALSE;
+  if (key != ui::Key::kNone) {
+    Self(user_data)->Push(ui::Event::KeyPress(key));
+    // A space is a key and a typed character both, as in the window.
+    if (key == ui::Key::kSpace) Self(user_data)->Push(ui::Event::Text(u" "));
+    return EM_TRUE;  // the page must not scroll or move the focus
+  }
+  // A key that types one character names it; longer names ("Shift",
+  // "Backspace") are keys that type nothing.
+  const std::string_view name = e->key;
+  size_t pos = 0;
+  char32_t code_point = 0;
+  if (name.empty() || !DecodeUtf8(name, pos, code_point) || pos != name.size()) return EM_FALSE;
+  Self(user_data)->Push(ui::Event::Text(Utf8ToUtf16(name)));
+  return EM_TRUE;
 }
 
 }  // namespace

@@ -64,6 +64,8 @@ std::optional<ui::Key> KeyFromName(std::string_view name) {
       {"PageDown", ui::Key::kPageDown}, {"Home", ui::Key::kHome},
       {"End", ui::Key::kEnd},       {"BackTab", ui::Key::kBackTab},
       {"Space", ui::Key::kSpace},
+      {"Ctrl+Left", ui::Key::kCtrlLeft}, {"Ctrl+Right", ui::Key::kCtrlRight},
+      {"F10", ui::Key::kF10},       {"Alt", ui::Key::kAlt},
   };
   for (const auto& [key_name, key] : kKeys) {
     if (key_name == name) return key;
@@ -73,6 +75,25 @@ std::optional<ui::Key> KeyFromName(std::string_view name) {
 
 std::optional<ScriptCommand> ParseScriptLine(const std::string& text, int line,
                                              std::string& error) {
+  // `type` takes the rest of its line as it stands, spaces, quotes and all.
+  {
+    size_t i = text.find_first_not_of(" \t");
+    if (i != std::string::npos && text.compare(i, 4, "type") == 0 &&
+        (i + 4 == text.size() || text[i + 4] == ' ' || text[i + 4] == '\t')) {
+      i = text.find_first_not_of(" \t", i + 4);
+      std::string_view rest = i == std::string::npos ? std::string_view() : std::string_view(text).substr(i);
+      while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n')) rest.remove_suffix(1);
+      if (rest.empty() || !IsValidUtf8(rest)) {
+        error = "usage: type TEXT";
+        return std::nullopt;
+      }
+      ScriptCommand command{};
+      command.line = line;
+      command.type = ScriptCommand::Type::kType;
+      command.typed = Utf8ToUtf16(rest);
+      return command;
+    }
+  }
   std::vector<std::string> words;
   std::vector<bool> quoted;
   if (!SplitWords(text, words, quoted)) {

@@ -15,7 +15,7 @@ namespace tv::backend {
 // One parsed line of an automation script.
 struct ScriptCommand {
   enum class Type {
-    kTap, kDown, kMove, kUp, kPress, kChoose, kKey, kScreenshot, kDump, kOpen, kFrame, kWait
+    kTap, kDown, kMove, kUp, kPress, kChoose, kKey, kScreenshot, kDump, kOpen, kFrame, kWait, kType
   };
   Type type;
   int line = 0;
@@ -29,6 +29,7 @@ struct ScriptCommand {
   std::string screen;                     // open: the screen's name
   std::optional<std::u16string> input;    // open: its input, if given
   std::chrono::milliseconds wait{0};      // wait: how long
+  std::u16string typed;                   // type: the rest of its line
 };
 
 // Opens a screen by the name a script gives it, with its input; returns

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/base/utf.h"
 #include "platform/ui/desktop.h"
 
 namespace tv::backend {
@@ -71,8 +72,15 @@ struct SdlBackend::Impl {
           case SDLK_KP_ENTER: key = ui::Key::kReturn; break;
           case SDLK_UP: key = ui::Key::kUp; break;
           case SDLK_DOWN: key = ui::Key::kDown; break;
-          case SDLK_LEFT: key = ui::Key::kLeft; break;
-          case SDLK_RIGHT: key = ui::Key::kRight; break;
+          case SDLK_LEFT:
+            key = (e.key.keysym.mod & KMOD_CTRL) ? ui::Key::kCtrlLeft : ui::Key::kLeft;
+            break;
+          case SDLK_RIGHT:
+            key = (e.key.keysym.mod & KMOD_CTRL) ? ui::Key::kCtrlRight : ui::Key::kRight;
+            break;
+          case SDLK_F10: key = ui::Key::kF10; break;
+          case SDLK_LALT:
+          case SDLK_RALT: key = ui::Key::kAlt; break;
           case SDLK_TAB:
             key = (e.key.keysym.mod & KMOD_SHIFT) ? ui::Key::kBackTab : ui::Key::kTab;
             break;
@@ -84,6 +92,15 @@ struct SdlBackend::Impl {
           default: return false;
         }
         out = ui::Event::KeyPress(key);
+        return true;
+      }
+      case SDL_TEXTINPUT: {
+        // Letters as the keyboard's layout made them; Ctrl and Alt chords
+        // are not text.
+        if ((SDL_GetModState() & (KMOD_CTRL | KMOD_ALT)) != 0 || e.text.text[0] == '\0') {
+          return false;
+        }
+        out = ui::Event::Text(Utf8ToUtf16(e.text.text));
         return true;
       }
       default:
@@ -120,6 +137,8 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(const std::string& title, int sca
     error = std::string("cannot open a window: ") + SDL_GetError();
     return nullptr;
   }
+  // Typed letters arrive as text events (the lists find items by them).
+  SDL_StartTextInput();
   impl->pixels.resize(static_cast<size_t>(ui::kDisplayWidth) * ui::kDisplayHeight);
   return std::unique_ptr<SdlBackend>(new SdlBackend(std::move(impl)));
 }

@@ -83,6 +83,7 @@ class ComboBox::DropList : public Window {
 
   // Keys reach the pop-up because it holds the capture; the combo box decides.
   bool OnKey(Key key) override { return owner_.OnListKey(key); }
+  bool OnText(std::u16string_view text) override { return owner_.OnText(text); }
 
  private:
   void Layout() {
@@ -176,6 +177,9 @@ void ComboBox::OpenList() {
 void ComboBox::CloseList() {
   if (!dropped_) return;
   dropped_ = false;
+  // The field may show an item typed for; it goes back to the selection.
+  Window::SetText(selected_ >= 0 ? std::u16string_view(items_[selected_])
+                                 : std::u16string_view());
   if (Desktop::Exists()) {
     Desktop& desktop = Desktop::Get();
     desktop.ReleaseCapture(drop_list_.get());
@@ -296,6 +300,19 @@ bool ComboBox::OnKey(Key key) {
     default:
       return false;
   }
+}
+
+bool ComboBox::OnText(std::u16string_view text) {
+  if (!IsEnabled() || Count() == 0) return false;
+  const int index = finder_.Type(text, items_, dropped_ ? drop_list_->Hot() : selected_, UiNow());
+  // Letters that match nothing leave a closed list closed.
+  if (index < 0) return true;
+  OpenList();
+  if (!dropped_) return true;
+  drop_list_->MoveHot(index);
+  Window::SetText(items_[index]);
+  Invalidate();
+  return true;
 }
 
 void ComboBox::OnFocusChanged(bool focused) {

@@ -33,6 +33,9 @@ class ComboBox : public ItemListWidget {
   void OnPaint(gfx::Canvas& canvas) override;
   void OnPenDown(gfx::Point p) override;
   bool OnKey(Key key) override;
+  // Typed letters open the list and move to the item they start; the field
+  // shows that item until Return confirms it or Escape goes back.
+  bool OnText(std::u16string_view text) override;
   void OnFocusChanged(bool focused) override;
 
  private:

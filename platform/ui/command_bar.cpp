@@ -44,6 +44,11 @@ class CommandBar::MenuList : public Window {
   const Menu& Items() const { return bar_.menus_[menu_]; }
   int RowHeight() const { return ListItemHeight() + 2; }
   int Hot() const { return hot_; }
+  void SetHot(int row) {
+    if (row == hot_) return;
+    hot_ = row;
+    Invalidate();
+  }
 
  protected:
   void OnPaint(gfx::Canvas& canvas) override {
@@ -101,8 +106,17 @@ class CommandBar::MenuList : public Window {
         }
         break;
       case Key::kEscape:
+      case Key::kF10:
+      case Key::kAlt:
         bar_.CloseMenu();
         break;
+      case Key::kLeft:
+      case Key::kRight: {
+        // Moves to the neighbouring menu, round the ends; this list goes.
+        const int menus = static_cast<int>(bar_.menus_.size());
+        bar_.OpenMenuFromKeyboard((menu_ + (key == Key::kLeft ? menus - 1 : 1)) % menus);
+        break;
+      }
       default:
         break;
     }
@@ -115,11 +129,6 @@ class CommandBar::MenuList : public Window {
     if (!ClientRect().Inflate(-1).Contains(p)) return -1;
     const int row = (p.y - 1) / RowHeight();
     return row < static_cast<int>(Items().items.size()) ? row : -1;
-  }
-  void SetHot(int row) {
-    if (row == hot_) return;
-    hot_ = row;
-    Invalidate();
   }
 
   CommandBar& bar_;
@@ -246,6 +255,11 @@ void CommandBar::OpenMenu(int index) {
   desktop.AddTopLevel(menu_list_.get());
   desktop.SetCapture(menu_list_.get());
   Changed();
+}
+
+void CommandBar::OpenMenuFromKeyboard(int index) {
+  OpenMenu(index);
+  if (menu_list_ && !menus_[index].items.empty()) menu_list_->SetHot(0);
 }
 
 void CommandBar::CloseMenu() {

@@ -75,6 +75,9 @@ class CommandBar {
   // Opens menu `index` above the bar (the owner hears OnMenuOpening first);
   // it closes on a choice, a tap elsewhere or Escape.
   void OpenMenu(int index);
+  // Opens menu `index` as F10 or Alt does, its first item highlighted, so
+  // that the arrows, Return and Escape work it.
+  void OpenMenuFromKeyboard(int index);
   void CloseMenu();
   // The open menu's window, or null.
   Window* MenuWindow() const;

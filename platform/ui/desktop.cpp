@@ -224,6 +224,9 @@ void Desktop::Dispatch(const Event& event) {
     case Event::Type::kKey:
       DispatchKey(event.key);
       break;
+    case Event::Type::kText:
+      DispatchText(event.text);
+      break;
     case Event::Type::kWheel:
       DispatchWheel(event.point, event.wheel);
       break;
@@ -319,12 +322,25 @@ Window* Desktop::FocusOwner(Window* window) const {
   return top;
 }
 
+Window* Desktop::KeyTarget() const {
+  if (capture_ != nullptr) return capture_;
+  Window* active = ActiveWindow();
+  if (active == nullptr) return nullptr;
+  return (focus_ != nullptr && FocusOwner(focus_) == active) ? focus_ : active;
+}
+
 void Desktop::DispatchKey(Key key) {
-  Window* target = capture_;
-  if (target == nullptr) {
-    Window* active = ActiveWindow();
-    if (active == nullptr) return;
-    target = (focus_ != nullptr && FocusOwner(focus_) == active) ? focus_ : active;
+  Window* target = KeyTarget();
+  if (target == nullptr) return;
+  // F10 and Alt open the active screen's menu; an open menu holds the
+  // capture and closes on them itself.
+  if ((key == Key::kF10 || key == Key::kAlt) && capture_ == nullptr) {
+    auto* screen = dynamic_cast<Dialog*>(ActiveScreen());
+    if (screen != nullptr && screen == ActiveWindow() && screen->GetCommandBar() != nullptr &&
+        !screen->GetCommandBar()->Menus().empty()) {
+      screen->GetCommandBar()->OpenMenuFromKeyboard(0);
+    }
+    return;
   }
   Window* top = target;
   for (Window* w = target; w != nullptr; w = w->Parent()) {
@@ -333,6 +349,12 @@ void Desktop::DispatchKey(Key key) {
   }
   // Keys nobody used scroll the window's own scroll bars.
   if (top->BarsInFrame()) top->scroll_->Key(key);
+}
+
+void Desktop::DispatchText(std::u16string_view text) {
+  for (Window* w = KeyTarget(); w != nullptr; w = w->Parent()) {
+    if (w->OnText(text)) return;
+  }
 }
 
 void Desktop::DispatchWheel(gfx::Point p, int lines) {

@@ -119,6 +119,9 @@ class Desktop {
   void Dispatch(const Event& event);
   void DispatchPen(const Event& event);
   void DispatchKey(Key key);
+  void DispatchText(std::u16string_view text);
+  // The window that keys and typed text go to first.
+  Window* KeyTarget() const;
   void DispatchWheel(gfx::Point p, int lines);
   // Paints a window's invalid area and then its children, adding what it
   // painted (display coordinates) to `painted`.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "platform/gfx/geometry.h"
 
@@ -21,23 +22,31 @@ enum class Key {
   kHome,
   kEnd,
   kSpace,
+  kCtrlLeft,   // a word back
+  kCtrlRight,  // a word on
+  kF10,        // the menu, as Alt
+  kAlt,
 };
 
 // Input as the backends deliver it. Pen positions are display pixels. A task
 // runs on the user-interface thread between events (the scripted automation
 // uses it to act on the window stack at a well-defined moment).
 struct Event {
-  enum class Type { kPenDown, kPenMove, kPenUp, kKey, kQuit, kExpose, kTask, kWheel };
+  enum class Type { kPenDown, kPenMove, kPenUp, kKey, kQuit, kExpose, kTask, kWheel, kText };
   Type type = Type::kExpose;
   gfx::Point point;
   Key key = Key::kNone;
   std::function<void()> task;
   int wheel = 0;  // wheel notches at `point`, positive towards the user
+  std::u16string text;  // characters typed, as the keyboard's layout made them
 
   static Event Pen(Type type, gfx::Point p) { return {type, p, Key::kNone, {}}; }
   static Event KeyPress(Key k) { return {Type::kKey, {}, k, {}}; }
   static Event Wheel(gfx::Point p, int notches) {
     return {Type::kWheel, p, Key::kNone, {}, notches};
+  }
+  static Event Text(std::u16string typed) {
+    return {Type::kText, {}, Key::kNone, {}, 0, std::move(typed)};
   }
   static Event Quit() { return {Type::kQuit, {}, Key::kNone, {}}; }
   static Event Task(std::function<void()> task) {

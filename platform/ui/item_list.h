@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ui/list_sink.h"
+#include "platform/ui/typing.h"
 #include "platform/ui/widget.h"
 
 namespace tv::ui {
@@ -37,6 +38,7 @@ class ItemListWidget : public Widget, public ListSink {
 
   std::vector<std::u16string> items_;
   int selected_ = -1;
+  TypeToFind finder_;
 };
 
 }  // namespace tv::ui

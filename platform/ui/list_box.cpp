@@ -121,6 +121,15 @@ bool ListBox::OnKey(Key key) {
   }
 }
 
+bool ListBox::OnText(std::u16string_view text) {
+  const int index = finder_.Type(text, items_, caret_, UiNow());
+  if (index >= 0) {
+    selected_ = index;
+    MoveCaret(index);
+  }
+  return true;
+}
+
 void ListBox::OnFocusChanged(bool focused) {
   (void)focused;
   Invalidate();

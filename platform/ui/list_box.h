@@ -30,6 +30,9 @@ class ListBox : public ItemListWidget {
   void OnPenMove(gfx::Point p) override;
   void OnPenUp(gfx::Point p) override;
   bool OnKey(Key key) override;
+  // Typed letters move the selection to the item they start, as a tap
+  // would, without telling the parent until Return picks it.
+  bool OnText(std::u16string_view text) override;
   void OnFocusChanged(bool focused) override;
 
  private:

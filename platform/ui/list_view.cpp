@@ -227,6 +227,12 @@ bool ListView::OnKey(Key key) {
   }
 }
 
+bool ListView::OnText(std::u16string_view text) {
+  const int index = finder_.Type(text, Items(), selected_, UiNow());
+  if (index >= 0) SelectAndNotify(index);
+  return true;
+}
+
 void ListView::OnFocusChanged(bool focused) {
   (void)focused;
   Invalidate();

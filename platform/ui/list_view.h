@@ -7,6 +7,7 @@
 #include "platform/gfx/canvas.h"
 #include "platform/gfx/geometry.h"
 #include "platform/ui/image_list.h"
+#include "platform/ui/typing.h"
 #include "platform/ui/widget.h"
 
 namespace tv::ui {
@@ -73,6 +74,8 @@ class ListView : public Widget {
   void OnPenMove(gfx::Point p) override;
   void OnPenUp(gfx::Point p) override;
   bool OnKey(Key key) override;
+  // Typed letters select the row they start, as the arrow keys do.
+  bool OnText(std::u16string_view text) override;
   void OnFocusChanged(bool focused) override;
 
  private:
@@ -90,6 +93,7 @@ class ListView : public Widget {
   void SelectAndNotify(int index);
 
   std::vector<Row> rows_;
+  TypeToFind finder_;
   const ImageList* images_ = nullptr;
   int selected_ = -1;
   int content_width_ = 0;

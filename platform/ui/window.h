@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
@@ -135,6 +136,8 @@ class Window {
   virtual void OnPenUp(gfx::Point p) { (void)p; }
   // Returns whether the key was used; unused keys go to the parent.
   virtual bool OnKey(Key key) { (void)key; return false; }
+  // Characters typed; returns whether they were used, as OnKey does.
+  virtual bool OnText(std::u16string_view text) { (void)text; return false; }
   // A notification from child `id`, or a menu or toolbar command (`id`
   // 32783 and up with notify::kClicked).
   virtual void OnCommand(int id, int notification) { (void)id; (void)notification; }
