@@ -1,10 +1,12 @@
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
+#include <time.h>
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "bench/bench_support.h"
 #include "daynight/day_night_screen.h"
@@ -95,6 +97,91 @@ void BM_OpenToFirstPaint(benchmark::State& state) {
   tv::clock::SetFixedUtc(std::nullopt);
 }
 BENCHMARK(BM_OpenToFirstPaint)->Unit(benchmark::kMillisecond);
+
+// One minute's tick on an open screen: the clocks read again and repainted,
+// and, every few minutes when the night side has moved by a plotted point,
+// the map repainted and shaded. It must fit in one frame at 60 Hz.
+void BM_MinuteTick(benchmark::State& state) {
+  RegisterTerravueResources();
+  InstalledDevice device;
+  if (!device.Ok()) {
+    state.SkipWithError("import failed");
+    return;
+  }
+  FixClock();
+  NoInput backend;
+  tv::ui::Desktop desktop(backend, tv::gfx::PixelFormat::kRgb565);
+  terravue::DayNightScreen screen;
+  screen.CreateModeless();
+  screen.Show(true);
+  desktop.PaintPending();
+  for (auto _ : state) {
+    tv::clock::Advance(std::chrono::minutes(1));
+    screen.Tick();
+    desktop.PaintPending();
+  }
+  tv::clock::SetFixedUtc(std::nullopt);
+}
+BENCHMARK(BM_MinuteTick)->Unit(benchmark::kMillisecond);
+
+// A backend that really waits, as a window does, and ends the program after
+// `idle` of wall time.
+class SleepingInput : public tv::ui::Backend {
+ public:
+  explicit SleepingInput(std::chrono::milliseconds idle)
+      : end_(std::chrono::steady_clock::now() + idle) {}
+  tv::ui::Event WaitEvent() override {
+    std::this_thread::sleep_until(end_);
+    return tv::ui::Event::Quit();
+  }
+  bool WaitEventUntil(std::chrono::milliseconds deadline, tv::ui::Event& event) override {
+    const auto wake = std::chrono::steady_clock::time_point(deadline);
+    if (wake < end_) {
+      std::this_thread::sleep_until(wake);
+      return false;
+    }
+    event = WaitEvent();
+    return true;
+  }
+  void Present(const tv::gfx::Bitmap& frame) override { (void)frame; }
+
+ private:
+  std::chrono::steady_clock::time_point end_;
+};
+
+double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + now.tv_nsec * 1e-9;
+}
+
+// The screen left alone for ten seconds on the real clock, its minute timer
+// set: the event loop sleeps until the next tick, so the process's CPU time
+// over the ten seconds (counter idle_cpu_s) stays near nothing.
+void BM_IdleTenSeconds(benchmark::State& state) {
+  RegisterTerravueResources();
+  InstalledDevice device;
+  if (!device.Ok()) {
+    state.SkipWithError("import failed");
+    return;
+  }
+  tv::clock::SetFixedUtc(std::nullopt);
+  double idle_cpu = 0;
+  for (auto _ : state) {
+    SleepingInput backend(std::chrono::seconds(10));
+    tv::ui::Desktop desktop(backend, tv::gfx::PixelFormat::kRgb565);
+    terravue::DayNightScreen screen;
+    screen.CreateModeless();
+    screen.Show(true);
+    desktop.PaintPending();
+    desktop.Present();
+    const double before = ProcessCpuSeconds();
+    desktop.RunUntil([] { return false; });
+    idle_cpu = ProcessCpuSeconds() - before;
+  }
+  state.counters["idle_cpu_s"] = idle_cpu;
+}
+BENCHMARK(BM_IdleTenSeconds)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -105,7 +105,9 @@ def main():
                     rows.append((figure, f"no counter {what}", "", shown_target, "no"))
                     missing = True
                     continue
-                shown, shown_cpu = f"{measured:.1f} MB", ""
+                # Counters ending in _s are seconds; the others megabytes.
+                shown = show_time(measured) if what.endswith("_s") else f"{measured:.1f} MB"
+                shown_cpu = ""
             if target is None:
                 meets = "-"
             elif measured < target[0]:

@@ -97,7 +97,37 @@ bool DayNightScreen::OnInitDialog() {
   for (int i = 0; i < kClockCount; ++i) Control<tv::ui::ComboBox>(kClockSelectors[i]).SetCurSel(i);
   for (int i = 0; i < kClockCount; ++i) ReadClock(i);
   DayNightState().plot_on_paint = true;
+  ticker_.Start(*this, [this] { Tick(); });
   return true;
+}
+
+std::vector<bool> DayNightScreen::NightPoints() {
+  std::vector<bool> night;
+  for (int x = kPlotFirstColumn; x <= kPlotLastColumn; x += kPlotStep) {
+    for (int y = kPlotFirstRow; y <= kPlotLastRow; y += kPlotStep) {
+      night.push_back(ClassifyMapPoint(x, y) == DayNight::kNight);
+    }
+  }
+  return night;
+}
+
+void DayNightScreen::Tick() {
+  DayNightPlotState& state = DayNightState();
+  for (int i = 0; i < kClockCount; ++i) {
+    const std::u16string before = state.clock_text[i];
+    ReadClock(i);
+    if (state.clock_text[i].empty()) state.clock_text[i] = kNoZoneRecord;
+    if (state.clock_text[i] == before) continue;
+    // The old text's line, to the screen's edge: a new text may be shorter.
+    const tv::gfx::Point at = kClockPositions[i];
+    Invalidate({at.x, at.y, ClientRect().right, at.y + tv::ui::DialogLineHeight()}, true);
+  }
+  if (NightPoints() != shaded_points_) {
+    Invalidate(kMapRect, true);
+  } else {
+    // The clocks' repaint leaves the map's shading as it is.
+    state.plot_on_paint = false;
+  }
 }
 
 void DayNightScreen::ReadClock(int index) {
@@ -156,6 +186,7 @@ bool DayNightScreen::ShadeNight() {
     }
   }
   unreadable_told_ = false;
+  shaded_points_ = NightPoints();
   return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/gfx/color.h"
 #include "platform/ui/dialog.h"
+#include "screens/minute_ticker.h"
 #include "screens/screen_button_bar.h"
 
 namespace terravue {
@@ -46,7 +47,9 @@ std::u16string DayNightHelpText();
 
 // The world map with the part of the world where it is night now darkened,
 // and the local date and time in three countries chosen below it. Changing a
-// country repaints only the clocks; the map keeps its shading.
+// country repaints only the clocks; the map keeps its shading. At each
+// change of the minute the clocks that changed are repainted, and the map
+// with its shading when the night side has moved by a plotted point.
 class DayNightScreen : public tv::ui::Dialog {
  public:
   DayNightScreen();
@@ -58,6 +61,9 @@ class DayNightScreen : public tv::ui::Dialog {
   // (after the current paint, and not again before a whole plot has been
   // shaded); returns whether the whole plot was shaded.
   bool ShadeNight();
+  // Brings the clocks and the shading up to the program's clock, repainting
+  // only what changed (the minute timer calls it).
+  void Tick();
 
   // The three clock texts and whether the next paint shades, for the dump.
   std::vector<std::pair<std::string, std::string>> StateForDump() const override;
@@ -71,10 +77,15 @@ class DayNightScreen : public tv::ui::Dialog {
  private:
   // Recomputes clock `index` (0 to 2) from its selector's chosen country.
   void ReadClock(int index);
+  // Which plotted points of the map are night now, column by column.
+  static std::vector<bool> NightPoints();
 
   ScreenButtonBar buttons_;
   // The user has been told of an unreadable pixel since the last whole plot.
   bool unreadable_told_ = false;
+  // The night points the map was last shaded for.
+  std::vector<bool> shaded_points_;
+  MinuteTicker ticker_;
 };
 
 }  // namespace terravue

@@ -120,6 +120,19 @@ bool CountryInfoScreen::OnInitDialog() {
 
   title_font_ = tv::gfx::Font::Get({"Verdana", 12, tv::gfx::kWeightBold});
   detail_font_ = tv::gfx::Font::Get({"Verdana", 10, tv::gfx::kWeightBold});
+  ZoneRecordStore::FormatCountryLocalTime(country_name, DaylightChangeOf(country_name),
+                                          local_time_);
+  ticker_.Start(*this, [this] {
+    std::u16string now;
+    ZoneRecordStore::FormatCountryLocalTime(country_name, DaylightChangeOf(country_name), now);
+    if (now == local_time_) return;
+    local_time_ = now;
+    // Only the time's line is drawn again, to the screen's edge.
+    const int height = detail_font_ != nullptr ? detail_font_->CellHeight() : 16;
+    Invalidate({kLocalTimePosition.x, kLocalTimePosition.y, ClientRect().right,
+                kLocalTimePosition.y + height},
+               true);
+  });
 
   auto images = std::make_unique<tv::ui::ImageList>();
   if (!CreateRowImages(*images)) {

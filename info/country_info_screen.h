@@ -8,6 +8,7 @@
 #include "platform/gfx/font.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/image_list.h"
+#include "screens/minute_ticker.h"
 #include "screens/screen_button_bar.h"
 
 namespace terravue {
@@ -87,6 +88,10 @@ class CountryInfoScreen : public tv::ui::Dialog {
   std::shared_ptr<const tv::gfx::Font> title_font_;
   std::shared_ptr<const tv::gfx::Font> detail_font_;
   std::unique_ptr<tv::ui::ImageList> row_images_;
+  // The local time as last shown; the minute ticker repaints it when it
+  // changes.
+  std::u16string local_time_;
+  MinuteTicker ticker_;
 };
 
 }  // namespace terravue

@@ -335,6 +335,47 @@ TEST(DayNightScreenTest, ClockChangeRepaintsOnlyBelowTheMap) {
   EXPECT_EQ(run.RunScreen(), 0);
 }
 
+// At each change of the minute the clocks that changed are repainted, and
+// the map with its shading when the plotted night side has moved; nothing
+// else is, and between minutes nothing is presented.
+TEST(DayNightScreenTest, MinuteTicksRepaintTheClocksAndTheShadingWhenItMoves) {
+  DayNightRun run(kJuneNoon);
+  run.FollowProgramClock();
+  // Marks drawn straight into the display stay until something repaints
+  // them: one on the map, one beside the clocks.
+  static constexpr Color kMark{248, 0, 248};  // kept exactly in 5-6-5
+  const tv::gfx::Point map_mark{1, 26 + 1}, side_mark{230, 26 + 150};
+  auto mark = [=] {
+    tv::gfx::Bitmap& display = tv::ui::Desktop::Get().Display();
+    display.Store(map_mark.x, map_mark.y, kMark);
+    display.Store(side_mark.x, side_mark.y, kMark);
+  };
+  auto marked = [](tv::gfx::Point p) {
+    return tv::ui::Desktop::Get().Display().Load(p.x, p.y) == kMark;
+  };
+  auto presents = std::make_shared<int>(0);
+  run.Step([&run, mark, presents] {
+    mark();
+    *presents = run.Presents();
+    tv::clock::Advance(std::chrono::seconds(30));
+  });
+  run.Step([&run, presents] {
+    EXPECT_EQ(run.Presents(), *presents);  // no minute changed
+    tv::clock::Advance(std::chrono::seconds(30));
+  });
+  run.Step([&run, presents, marked, side_mark, map_mark] {
+    EXPECT_GT(run.Presents(), *presents);
+    EXPECT_EQ(DayNightState().clock_text[0], u"Mon 6/21 4:31 PM");
+    EXPECT_EQ(DayNightState().clock_text[1], u"N/A");
+    // The night side moves by a plotted point nearly every minute: the map
+    // was drawn and shaded again, the rest of the screen left alone.
+    EXPECT_FALSE(marked(map_mark));
+    EXPECT_TRUE(marked(side_mark));
+    ExpectShadedAsTheModelSays("a minute on");
+  });
+  EXPECT_EQ(run.RunScreen(), 0);
+}
+
 // The lists of the lower selectors open upwards over the map. Choosing from
 // one repaints the part of the map it covered together with the clocks; that
 // part is shaded again, not left in daylight.

@@ -12,6 +12,7 @@
 #include "app/main_screen.h"
 #include "app/terravue_app.h"
 #include "platform/base/utf.h"
+#include "platform/clock/clock.h"
 #include "screens/navigator.h"
 #include "platform/files/files.h"
 #include "platform/gfx/bitmap.h"
@@ -94,6 +95,15 @@ class ProgramRun : public tv::ui::Backend {
     ++presents_;
   }
   int Presents() const { return presents_; }
+  // Has timers follow the program's clock, as in a script: a step that
+  // moves the clock on then has the ticks that fall due delivered before the
+  // next step.
+  void FollowProgramClock() { follow_clock_ = true; }
+  std::chrono::milliseconds Now() override {
+    if (!follow_clock_) return Backend::Now();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        tv::clock::Now().time_since_epoch());
+  }
 
  private:
   std::filesystem::path device_root_;
@@ -102,6 +112,7 @@ class ProgramRun : public tv::ui::Backend {
   int steps_left_ = 0;
   bool early_end_expected_ = false;
   int presents_ = 0;
+  bool follow_clock_ = false;
 };
 
 // A navigator that opens nothing and writes down each request, as
