@@ -676,6 +676,20 @@ TEST_F(ControlsTest, EditBoxScrollsSidewaysUpToTheLongestLine) {
   Press(Key::kDown);
   EXPECT_EQ(edit.FirstVisibleLine(), 0);
 
+  // Ctrl+Right and Ctrl+Left stop at the starts of the widest line's words.
+  const std::u16string words = u"alpha beta  gamma " + wide;
+  edit.SetText(u"short\r\n" + words);
+  const std::shared_ptr<const gfx::Font> font = DialogFont();
+  auto x_of = [&](size_t i) { return font->Measure(words.substr(0, i)).width; };
+  for (const auto& [key, x] : std::vector<std::pair<Key, int>>{
+           {Key::kCtrlRight, x_of(6)}, {Key::kCtrlRight, x_of(12)},
+           {Key::kCtrlRight, x_of(18)}, {Key::kCtrlLeft, x_of(12)}, {Key::kRight, x_of(12) + 8},
+           {Key::kCtrlLeft, x_of(12)}, {Key::kCtrlRight, x_of(18)},
+           {Key::kCtrlRight, edit.MaxHorizontalOffset()}}) {
+    Press(key);
+    EXPECT_EQ(edit.HorizontalOffset(), std::min(x, edit.MaxHorizontalOffset()));
+  }
+
   // New text starts at the top-left again.
   edit.SetText(u"short");
   EXPECT_EQ(edit.HorizontalOffset(), 0);

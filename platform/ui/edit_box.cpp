@@ -4,6 +4,7 @@
 
 #include "platform/ui/control_style.h"
 #include "platform/ui/list_rows.h"
+#include "platform/ui/typing.h"
 
 namespace tv::ui {
 
@@ -86,7 +87,34 @@ bool EditBox::OnKey(Key key) {
   // A box that takes Return as a line break keeps it from the screen's
   // default action, even though this one cannot be typed into.
   if (key == Key::kReturn) return HasStyle(style::kWantReturn);
+  if (key == Key::kCtrlLeft || key == Key::kCtrlRight) return MoveByWord(key == Key::kCtrlRight);
   return Scroller().Key(key);
+}
+
+bool EditBox::MoveByWord(bool forward) {
+  const std::shared_ptr<const gfx::Font> font = DialogFont();
+  if (font == nullptr || MaxHorizontalOffset() == 0) return false;
+  const int first = FirstVisibleLine();
+  const int end = std::min(LineCount(), first + VisibleLines() + 1);
+  int widest = first;
+  for (int i = first; i < end; ++i) {
+    if (font->Measure(lines_[i]).width > font->Measure(lines_[widest]).width) widest = i;
+  }
+  const std::u16string_view line = lines_[widest];
+  const int x = HorizontalOffset();
+  // The first word start past the view's left edge going forward, the last
+  // one before it going back; the ends of the line past the last word.
+  int target = forward ? MaxHorizontalOffset() : 0;
+  for (const size_t start : WordStarts(line)) {
+    const int word_x = font->Measure(line.substr(0, start)).width;
+    if (forward && word_x > x) {
+      target = word_x;
+      break;
+    }
+    if (!forward && word_x < x) target = word_x;
+  }
+  SetScrollPos(ScrollOrientation::kHorizontal, std::min(target, MaxHorizontalOffset()));
+  return true;
 }
 
 }  // namespace tv::ui

@@ -42,6 +42,9 @@ class EditBox : public Widget {
 
  private:
   void SplitLines();
+  // Scrolls sideways to the next (or previous) start of a word of the
+  // widest visible line; false when the box does not scroll sideways.
+  bool MoveByWord(bool forward);
 
   std::vector<std::u16string> lines_;
   int max_line_width_ = 0;

@@ -47,6 +47,15 @@ int TypeToFind::Type(std::u16string_view typed, const std::vector<std::u16string
   return result;
 }
 
+std::vector<size_t> WordStarts(std::u16string_view text) {
+  auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!blank(text[i]) && (i == 0 || blank(text[i - 1]))) starts.push_back(i);
+  }
+  return starts;
+}
+
 std::chrono::milliseconds UiNow() {
   if (Desktop::Exists()) return Desktop::Get().GetBackend().Now();
   return std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -30,6 +30,10 @@ class TypeToFind {
   std::chrono::milliseconds last_{0};
 };
 
+// Where the words of `text` start (a word is a run of characters other than
+// spaces and tabs), in order: the stops of Ctrl+Left and Ctrl+Right.
+std::vector<size_t> WordStarts(std::u16string_view text);
+
 // The current time on the clock that timers follow: the program's clock in
 // a script, so that a scripted `wait` counts as a pause.
 std::chrono::milliseconds UiNow();
