@@ -22,13 +22,13 @@
 #include "tools/artbuilder/raster.h"
 #include "tools/artbuilder/worldmap.h"
 
-namespace tv::mapbuilder {
+namespace terravue::mapbuilder {
 
 namespace {
 
-using art::Polygon;
-using maps::LonLat;
-using maps::PixelPos;
+using artbuilder::Polygon;
+using tv::maps::LonLat;
+using tv::maps::PixelPos;
 
 constexpr double kMetresPerDegree = 111320;
 // Polygons holding at least this share of a place's area decide its frame.
@@ -67,11 +67,11 @@ Shape MakeShape(int owner, int feature, const Polygon& polygon) {
   shape.owner = owner;
   shape.feature = feature;
   shape.polygon = polygon;
-  const Polygon unwrapped = art::UnwrapPolygon(polygon);
+  const Polygon unwrapped = artbuilder::UnwrapPolygon(polygon);
   shape.lon_min = shape.lat_min = 1e9;
   shape.lon_max = shape.lat_max = -1e9;
-  for (const art::Ring& ring : unwrapped) {
-    for (const art::GeoPoint& p : ring) {
+  for (const artbuilder::Ring& ring : unwrapped) {
+    for (const artbuilder::GeoPoint& p : ring) {
       shape.lon_min = std::min(shape.lon_min, p.lon);
       shape.lon_max = std::max(shape.lon_max, p.lon);
       shape.lat_min = std::min(shape.lat_min, p.lat);
@@ -81,11 +81,11 @@ Shape MakeShape(int owner, int feature, const Polygon& polygon) {
   // Shoelace over the outer ring with longitudes shrunk by the cosine of
   // each edge's latitude: near enough to rank the polygons of one place.
   if (!unwrapped.empty()) {
-    const art::Ring& ring = unwrapped.front();
+    const artbuilder::Ring& ring = unwrapped.front();
     double sum = 0;
     for (size_t k = 0; k < ring.size(); ++k) {
-      const art::GeoPoint& a = ring[k];
-      const art::GeoPoint& b = ring[(k + 1) % ring.size()];
+      const artbuilder::GeoPoint& a = ring[k];
+      const artbuilder::GeoPoint& b = ring[(k + 1) % ring.size()];
       const double c = std::cos((a.lat + b.lat) / 2 * M_PI / 180);
       sum += (a.lon * c) * b.lat - (b.lon * c) * a.lat;
     }
@@ -101,7 +101,7 @@ struct GeoBox {
 
 GeoBox FrameBox(const Frame& frame) {
   GeoBox box;
-  const double lon0 = frame.georef.GetProjection() == maps::Projection::kPlateCarree
+  const double lon0 = frame.georef.GetProjection() == tv::maps::Projection::kPlateCarree
                           ? 0
                           : frame.georef.Centre().lon;
   auto add = [&](double x, double y) {
@@ -138,7 +138,7 @@ GeoBox FrameBox(const Frame& frame) {
   return box;
 }
 
-gfx::Point Rounded(PixelPos p) {
+tv::gfx::Point Rounded(PixelPos p) {
   return {static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y))};
 }
 
@@ -169,8 +169,8 @@ std::string MapStem(std::string_view place) {
   return stem;
 }
 
-std::vector<gfx::Color> MapPalette() {
-  std::vector<gfx::Color> palette(16, gfx::kBlack);
+std::vector<tv::gfx::Color> MapPalette() {
+  std::vector<tv::gfx::Color> palette(16, tv::gfx::kBlack);
   palette[kSea] = {166, 206, 227};
   palette[kOtherLand] = {234, 228, 212};
   palette[kPlaceLand] = {250, 196, 108};
@@ -183,7 +183,7 @@ std::vector<gfx::Color> MapPalette() {
   return palette;
 }
 
-Atlas BuildAtlas(const std::vector<art::Feature>& countries, const std::vector<art::Feature>& land,
+Atlas BuildAtlas(const std::vector<artbuilder::Feature>& countries, const std::vector<artbuilder::Feature>& land,
                  std::vector<std::string> places) {
   Atlas atlas;
   atlas.places = std::move(places);
@@ -191,14 +191,14 @@ Atlas BuildAtlas(const std::vector<art::Feature>& countries, const std::vector<a
   for (size_t i = 0; i < atlas.places.size(); ++i) index[atlas.places[i]] = static_cast<int>(i);
   auto owner_of = [&](const std::optional<std::u16string>& place) {
     if (!place) return -1;
-    const auto it = index.find(Utf16ToUtf8(*place));
+    const auto it = index.find(tv::Utf16ToUtf8(*place));
     return it == index.end() ? -1 : it->second;
   };
   for (size_t f = 0; f < countries.size(); ++f) {
-    const art::Feature& feature = countries[f];
-    const int owner = owner_of(art::PlaceOfAtlasName(feature.name));
+    const artbuilder::Feature& feature = countries[f];
+    const int owner = owner_of(artbuilder::PlaceOfAtlasName(feature.name));
     for (const Polygon& polygon : feature.polygons) {
-      const auto part = art::PlaceOfOverseasPart(feature.name, polygon);
+      const auto part = artbuilder::PlaceOfOverseasPart(feature.name, polygon);
       atlas.countries.push_back(
           MakeShape(part ? owner_of(part) : owner, static_cast<int>(f), polygon));
     }
@@ -216,7 +216,7 @@ Frame WorldFrame() {
   frame.width = kLongSide;
   frame.height = kLongSide / 2;
   const double step = 360.0 / frame.width;
-  frame.georef = maps::Georef::PlateCarree({step, 0, 0, -step, -180 + step / 2, 90 - step / 2});
+  frame.georef = tv::maps::Georef::PlateCarree({step, 0, 0, -step, -180 + step / 2, 90 - step / 2});
   return frame;
 }
 
@@ -226,7 +226,7 @@ Frame AzimuthalFrame(LonLat centre, double half_width, double half_height) {
   frame.width = std::clamp(static_cast<int>(std::lround(2 * half_width / metres)), 1, kLongSide);
   frame.height = std::clamp(static_cast<int>(std::lround(2 * half_height / metres)), 1, kLongSide);
   // The projection's centre sits in the middle of the frame.
-  frame.georef = maps::Georef::AzimuthalEquidistant(
+  frame.georef = tv::maps::Georef::AzimuthalEquidistant(
       centre, {metres, 0, 0, -metres, -(frame.width - 1) / 2.0 * metres,
                (frame.height - 1) / 2.0 * metres});
   return frame;
@@ -268,7 +268,7 @@ Frame OpeningFrame(LonLat centre, Extent place, double margin, Extent context,
     frame.width = std::clamp(static_cast<int>(std::lround((right - left) / metres)), 1, kLongSide);
     frame.height = std::clamp(static_cast<int>(std::lround((top - bottom) / metres)), 1, kLongSide);
   }
-  frame.georef = maps::Georef::AzimuthalEquidistant(
+  frame.georef = tv::maps::Georef::AzimuthalEquidistant(
       centre, {metres, 0, 0, -metres, left + metres / 2, top - metres / 2});
   return frame;
 }
@@ -288,7 +288,7 @@ Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) 
   }
   LonLat centre = factbook.value_or(LonLat{});
   if (!factbook && !main.empty()) {
-    const art::GeoPoint& p = main.front()->polygon.front().front();
+    const artbuilder::GeoPoint& p = main.front()->polygon.front().front();
     centre = {p.lon, p.lat};
   }
   if (main.empty()) {
@@ -309,7 +309,7 @@ Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) 
       y_max = std::max(y_max, y);
     };
     for (const Shape* shape : main) {
-      for (const art::GeoPoint& p : shape->polygon.front()) add({p.lon, p.lat});
+      for (const artbuilder::GeoPoint& p : shape->polygon.front()) add({p.lon, p.lat});
     }
     if (factbook) add(*factbook);
     half_width = (x_max - x_min) / 2;
@@ -325,10 +325,10 @@ Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) 
   return OpeningFrame(centre, {half_width, half_height}, kMargin, context, factbook);
 }
 
-std::string CheckOpeningView(const maps::Georef& georef, LonLat point, bool ringed) {
+std::string CheckOpeningView(const tv::maps::Georef& georef, LonLat point, bool ringed) {
   const auto pixel = georef.LonLatToPixel(point);
   if (!pixel) return "its point has no place on the map";
-  const gfx::Point c = Rounded(*pixel);
+  const tv::gfx::Point c = Rounded(*pixel);
   // The ring reaches kRingRadius pixels from the point.
   const int reach = ringed ? kRingRadius : 0;
   if (c.x - reach >= 0 && c.y - reach >= 0 && c.x + reach < kOpeningWidth &&
@@ -344,13 +344,13 @@ std::string CheckOpeningView(const maps::Georef& georef, LonLat point, bool ring
 Classes Classify(const Atlas& atlas, const Frame& frame) {
   const GeoBox box = FrameBox(frame);
   double pixel_degrees = 0;
-  if (frame.georef.GetProjection() == maps::Projection::kPlateCarree) {
+  if (frame.georef.GetProjection() == tv::maps::Projection::kPlateCarree) {
     pixel_degrees = std::abs(frame.georef.World().a);
   } else {
     pixel_degrees = std::abs(frame.georef.World().a) / kMetresPerDegree;
   }
   const double margin = 2 * pixel_degrees;
-  art::SampleGrid grid;
+  artbuilder::SampleGrid grid;
   grid.step = pixel_degrees / kCellsPerPixel;
   const double lon_span = box.lon_max - box.lon_min + 2 * margin;
   const double lat_span = std::min(box.lat_max + margin, 90.0) - std::max(box.lat_min - margin, -90.0);
@@ -373,7 +373,7 @@ Classes Classify(const Atlas& atlas, const Frame& frame) {
   };
   auto paint = [&](const Shape& s, int code) {
     if (!overlaps(s)) return;
-    art::RasterisePolygon(s.polygon, grid, [&](int i, int j) {
+    artbuilder::RasterisePolygon(s.polygon, grid, [&](int i, int j) {
       cell[static_cast<size_t>(j) * grid.width + i] = code;
     });
   };
@@ -400,9 +400,9 @@ Classes Classify(const Atlas& atlas, const Frame& frame) {
   return classes;
 }
 
-gfx::Bitmap PaintClasses(const Classes& classes, int place) {
-  gfx::Bitmap bitmap(classes.width, classes.height, gfx::PixelFormat::kIndexed4);
-  const std::vector<gfx::Color> palette = MapPalette();
+tv::gfx::Bitmap PaintClasses(const Classes& classes, int place) {
+  tv::gfx::Bitmap bitmap(classes.width, classes.height, tv::gfx::PixelFormat::kIndexed4);
+  const std::vector<tv::gfx::Color> palette = MapPalette();
   bitmap.SetPalette(palette);
   for (int y = 0; y < classes.height; ++y) {
     for (int x = 0; x < classes.width; ++x) {
@@ -433,11 +433,11 @@ gfx::Bitmap PaintClasses(const Classes& classes, int place) {
   return bitmap;
 }
 
-std::optional<int> DistanceToClass(const Classes& classes, const maps::Georef& georef, LonLat point,
+std::optional<int> DistanceToClass(const Classes& classes, const tv::maps::Georef& georef, LonLat point,
                                    int code, int radius) {
   const auto pixel = georef.LonLatToPixel(point);
   if (!pixel) return std::nullopt;
-  const gfx::Point c = Rounded(*pixel);
+  const tv::gfx::Point c = Rounded(*pixel);
   if (c.x < 0 || c.y < 0 || c.x >= classes.width || c.y >= classes.height) return std::nullopt;
   for (int r = 0; r <= radius; ++r) {
     for (int y = c.y - r; y <= c.y + r; ++y) {
@@ -453,12 +453,12 @@ std::optional<int> DistanceToClass(const Classes& classes, const maps::Georef& g
 
 namespace {
 
-bool Overlaps(const gfx::Rect& a, const gfx::Rect& b) {
+bool Overlaps(const tv::gfx::Rect& a, const tv::gfx::Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-void DrawHaloText(gfx::Canvas& canvas, gfx::Point p, const std::u16string& text, gfx::Color ink,
-                  gfx::Color halo) {
+void DrawHaloText(tv::gfx::Canvas& canvas, tv::gfx::Point p, const std::u16string& text, tv::gfx::Color ink,
+                  tv::gfx::Color halo) {
   canvas.SetTextColor(halo);
   for (int dy = -1; dy <= 1; ++dy) {
     for (int dx = -1; dx <= 1; ++dx) {
@@ -471,23 +471,23 @@ void DrawHaloText(gfx::Canvas& canvas, gfx::Point p, const std::u16string& text,
 
 }  // namespace
 
-std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& georef,
-                                     const std::vector<Marker>& markers, std::vector<gfx::Rect> taken) {
+std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
+                                     const std::vector<Marker>& markers, std::vector<tv::gfx::Rect> taken) {
   std::vector<std::string> drawn;
-  const std::vector<gfx::Color> palette = MapPalette();
-  const auto font = gfx::Font::Get({"Arial", 12, gfx::kWeightNormal, false});
-  const auto bold = gfx::Font::Get({"Arial", 12, gfx::kWeightBold, false});
-  gfx::Canvas canvas(bitmap);
-  canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
+  const std::vector<tv::gfx::Color> palette = MapPalette();
+  const auto font = tv::gfx::Font::Get({"Arial", 12, tv::gfx::kWeightNormal, false});
+  const auto bold = tv::gfx::Font::Get({"Arial", 12, tv::gfx::kWeightBold, false});
+  tv::gfx::Canvas canvas(bitmap);
+  canvas.SetBackgroundMode(tv::gfx::BackgroundMode::kTransparent);
   for (const Marker& marker : markers) {
     const auto pixel = georef.LonLatToPixel(marker.where);
     if (!pixel) continue;
-    const gfx::Point p = Rounded(*pixel);
+    const tv::gfx::Point p = Rounded(*pixel);
     if (p.x < 2 || p.y < 2 || p.x >= bitmap.Width() - 2 || p.y >= bitmap.Height() - 2) continue;
     const int half = marker.capital ? 3 : 2;
-    const gfx::Rect box{p.x - half, p.y - half, p.x + half + 1, p.y + half + 1};
+    const tv::gfx::Rect box{p.x - half, p.y - half, p.x + half + 1, p.y + half + 1};
     if (!marker.capital && std::any_of(taken.begin(), taken.end(),
-                                       [&](const gfx::Rect& r) { return Overlaps(r, box); })) {
+                                       [&](const tv::gfx::Rect& r) { return Overlaps(r, box); })) {
       continue;
     }
     canvas.FillRect(box, palette[kHalo]);
@@ -496,21 +496,21 @@ std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& ge
     taken.push_back(box);
     const auto& use = marker.capital ? bold : font;
     if (marker.label.empty() || !use) continue;
-    const std::u16string text = Utf8ToUtf16(marker.label);
+    const std::u16string text = tv::Utf8ToUtf16(marker.label);
     canvas.SetFont(use);
-    const gfx::Size size = canvas.MeasureText(text);
-    const gfx::Point candidates[] = {
+    const tv::gfx::Size size = canvas.MeasureText(text);
+    const tv::gfx::Point candidates[] = {
         {box.right + 2, p.y - size.height / 2},
         {box.left - 2 - size.width, p.y - size.height / 2},
         {p.x - size.width / 2, box.top - 1 - size.height},
         {p.x - size.width / 2, box.bottom + 1},
     };
-    for (const gfx::Point& at : candidates) {
-      const gfx::Rect rect{at.x - 1, at.y - 1, at.x + size.width + 1, at.y + size.height + 1};
+    for (const tv::gfx::Point& at : candidates) {
+      const tv::gfx::Rect rect{at.x - 1, at.y - 1, at.x + size.width + 1, at.y + size.height + 1};
       if (rect.left < 0 || rect.top < 0 || rect.right > bitmap.Width() || rect.bottom > bitmap.Height()) {
         continue;
       }
-      if (std::any_of(taken.begin(), taken.end(), [&](const gfx::Rect& r) { return Overlaps(r, rect); })) {
+      if (std::any_of(taken.begin(), taken.end(), [&](const tv::gfx::Rect& r) { return Overlaps(r, rect); })) {
         continue;
       }
       DrawHaloText(canvas, at, text, palette[kInk], palette[kHalo]);
@@ -522,22 +522,22 @@ std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& ge
   return drawn;
 }
 
-std::vector<gfx::Rect> DrawIslandGroups(gfx::Bitmap& bitmap, const maps::Georef& georef,
+std::vector<tv::gfx::Rect> DrawIslandGroups(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
                                         const Atlas& atlas, int place,
                                         const std::vector<IslandGroup>& groups) {
-  std::vector<gfx::Rect> names;
-  const auto font = gfx::Font::Get({"Arial", 12, gfx::kWeightBold, false});
+  std::vector<tv::gfx::Rect> names;
+  const auto font = tv::gfx::Font::Get({"Arial", 12, tv::gfx::kWeightBold, false});
   if (!font || place < 0) return names;
-  const std::vector<gfx::Color> palette = MapPalette();
-  gfx::Canvas canvas(bitmap);
-  canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
+  const std::vector<tv::gfx::Color> palette = MapPalette();
+  tv::gfx::Canvas canvas(bitmap);
+  canvas.SetBackgroundMode(tv::gfx::BackgroundMode::kTransparent);
   canvas.SetFont(font);
-  const gfx::Rect map{0, 0, bitmap.Width(), bitmap.Height()};
-  std::vector<gfx::Rect> frames;
+  const tv::gfx::Rect map{0, 0, bitmap.Width(), bitmap.Height()};
+  std::vector<tv::gfx::Rect> frames;
   for (const IslandGroup& group : groups) {
     if (atlas.places[place] != group.place) continue;
     // The pixels the group's islands reach, clipped to the map.
-    gfx::Rect islands{bitmap.Width(), bitmap.Height(), -1, -1};
+    tv::gfx::Rect islands{bitmap.Width(), bitmap.Height(), -1, -1};
     for (const Shape& shape : atlas.countries) {
       if (shape.owner != place) continue;
       const double lon = std::remainder((shape.lon_min + shape.lon_max) / 2, 360.0);
@@ -545,10 +545,10 @@ std::vector<gfx::Rect> DrawIslandGroups(gfx::Bitmap& bitmap, const maps::Georef&
       if (lon < group.lon_min || lon > group.lon_max || lat < group.lat_min || lat > group.lat_max) {
         continue;
       }
-      for (const art::GeoPoint& g : shape.polygon.front()) {
+      for (const artbuilder::GeoPoint& g : shape.polygon.front()) {
         const auto pixel = georef.LonLatToPixel({g.lon, g.lat});
         if (!pixel) continue;
-        const gfx::Point p = Rounded(*pixel);
+        const tv::gfx::Point p = Rounded(*pixel);
         if (p.x < 0 || p.y < 0 || p.x >= bitmap.Width() || p.y >= bitmap.Height()) continue;
         islands = {std::min(islands.left, p.x), std::min(islands.top, p.y),
                    std::max(islands.right, p.x + 1), std::max(islands.bottom, p.y + 1)};
@@ -556,7 +556,7 @@ std::vector<gfx::Rect> DrawIslandGroups(gfx::Bitmap& bitmap, const maps::Georef&
     }
     if (islands.right < 0) continue;
     // A frame four pixels clear of the islands, inside the map.
-    const gfx::Rect frame{std::max(islands.left - 5, 0), std::max(islands.top - 5, 0),
+    const tv::gfx::Rect frame{std::max(islands.left - 5, 0), std::max(islands.top - 5, 0),
                           std::min(islands.right + 5, bitmap.Width()),
                           std::min(islands.bottom + 5, bitmap.Height())};
     for (int x = frame.left; x < frame.right; ++x) {
@@ -570,23 +570,23 @@ std::vector<gfx::Rect> DrawIslandGroups(gfx::Bitmap& bitmap, const maps::Georef&
     frames.push_back(frame);
     // The name above the frame, else below it, else beside it; centred on
     // the frame and kept on the map.
-    const std::u16string text = Utf8ToUtf16(group.name);
-    const gfx::Size size = canvas.MeasureText(text);
+    const std::u16string text = tv::Utf8ToUtf16(group.name);
+    const tv::gfx::Size size = canvas.MeasureText(text);
     const int centre_x = std::clamp((frame.left + frame.right - size.width) / 2, 1,
                                     std::max(1, bitmap.Width() - size.width - 1));
     const int centre_y = (frame.top + frame.bottom - size.height) / 2;
-    const gfx::Point candidates[] = {
+    const tv::gfx::Point candidates[] = {
         {centre_x, frame.top - 2 - size.height},
         {centre_x, frame.bottom + 2},
         {frame.right + 3, centre_y},
         {frame.left - 3 - size.width, centre_y},
     };
-    for (const gfx::Point& at : candidates) {
-      const gfx::Rect rect{at.x - 1, at.y - 1, at.x + size.width + 1, at.y + size.height + 1};
+    for (const tv::gfx::Point& at : candidates) {
+      const tv::gfx::Rect rect{at.x - 1, at.y - 1, at.x + size.width + 1, at.y + size.height + 1};
       if (rect.left < map.left || rect.top < map.top || rect.right > map.right || rect.bottom > map.bottom) {
         continue;
       }
-      const auto clash = [&](const gfx::Rect& r) { return Overlaps(r, rect); };
+      const auto clash = [&](const tv::gfx::Rect& r) { return Overlaps(r, rect); };
       if (std::any_of(names.begin(), names.end(), clash) ||
           std::any_of(frames.begin(), frames.end(), clash)) {
         continue;
@@ -599,23 +599,23 @@ std::vector<gfx::Rect> DrawIslandGroups(gfx::Bitmap& bitmap, const maps::Georef&
   return names;
 }
 
-void DrawCentredName(gfx::Bitmap& bitmap, const std::string& name) {
-  const auto font = gfx::Font::Get({"Arial", 14, gfx::kWeightBold, false});
+void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name) {
+  const auto font = tv::gfx::Font::Get({"Arial", 14, tv::gfx::kWeightBold, false});
   if (!font) return;
-  const std::vector<gfx::Color> palette = MapPalette();
-  const std::u16string text = Utf8ToUtf16(name);
-  gfx::Canvas canvas(bitmap);
-  canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
+  const std::vector<tv::gfx::Color> palette = MapPalette();
+  const std::u16string text = tv::Utf8ToUtf16(name);
+  tv::gfx::Canvas canvas(bitmap);
+  canvas.SetBackgroundMode(tv::gfx::BackgroundMode::kTransparent);
   canvas.SetFont(font);
-  const gfx::Size size = canvas.MeasureText(text);
+  const tv::gfx::Size size = canvas.MeasureText(text);
   DrawHaloText(canvas, {(bitmap.Width() - size.width) / 2, (bitmap.Height() - size.height) / 2}, text,
                palette[kCoast], palette[kHalo]);
 }
 
-void DrawRing(gfx::Bitmap& bitmap, const maps::Georef& georef, LonLat point) {
+void DrawRing(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef, LonLat point) {
   const auto pixel = georef.LonLatToPixel(point);
   if (!pixel) return;
-  const gfx::Point c = Rounded(*pixel);
+  const tv::gfx::Point c = Rounded(*pixel);
   for (int y = c.y - kRingRadius; y <= c.y + kRingRadius; ++y) {
     for (int x = c.x - kRingRadius; x <= c.x + kRingRadius; ++x) {
       if (x < 0 || y < 0 || x >= bitmap.Width() || y >= bitmap.Height()) continue;
@@ -636,7 +636,7 @@ std::string GifError(int code) {
 
 }  // namespace
 
-bool WriteGif(const gfx::Bitmap& bitmap, const std::string& path, std::string& error) {
+bool WriteGif(const tv::gfx::Bitmap& bitmap, const std::string& path, std::string& error) {
   if (!bitmap.IsIndexed() || bitmap.IsEmpty()) {
     error = "not a palette bitmap";
     return false;
@@ -706,4 +706,4 @@ std::optional<GifImage> ReadGif(const std::string& path) {
   return result;
 }
 
-}  // namespace tv::mapbuilder
+}  // namespace terravue::mapbuilder

@@ -9,7 +9,7 @@
 #include "platform/gfx/bitmap.h"
 #include "tools/artbuilder/topojson.h"
 
-namespace tv::mapbuilder {
+namespace terravue::mapbuilder {
 
 // Longest side of a map at its natural size, in pixels.
 inline constexpr int kLongSide = 480;
@@ -29,7 +29,7 @@ inline constexpr int kPlaceEdge = 10;
 
 // The first "DD MM H, DDD MM H" pair of a Factbook coordinates text
 // ("21 06 S, 55 36 E"), or nothing when the text holds none.
-std::optional<maps::LonLat> ParseFactbookCoordinates(std::string_view text);
+std::optional<tv::maps::LonLat> ParseFactbookCoordinates(std::string_view text);
 
 // The file stem of a place's map: ASCII letters and digits, every other run
 // of characters one underscore ("Korea, South" -> "Korea_South").
@@ -48,13 +48,13 @@ enum MapColour : uint8_t {
   kSmallPlaceRing,
   kPaletteUsed,
 };
-std::vector<gfx::Color> MapPalette();  // 16 entries, the unused ones black
+std::vector<tv::gfx::Color> MapPalette();  // 16 entries, the unused ones black
 
 // One polygon of the atlas with what it stands for.
 struct Shape {
   int owner = -1;    // index into the place list, or -1 for land of no place
   int feature = -1;  // feature index in its topology
-  art::Polygon polygon;
+  artbuilder::Polygon polygon;
   double area_km2 = 0;
   double lon_min = 0, lon_max = 0, lat_min = 0, lat_max = 0;  // unwrapped
 };
@@ -66,12 +66,12 @@ struct Atlas {
 };
 
 // Sorts the polygons of the two topologies to the places of `places`.
-Atlas BuildAtlas(const std::vector<art::Feature>& countries, const std::vector<art::Feature>& land,
+Atlas BuildAtlas(const std::vector<artbuilder::Feature>& countries, const std::vector<artbuilder::Feature>& land,
                  std::vector<std::string> places);
 
 // The area and position a map shows.
 struct Frame {
-  maps::Georef georef;
+  tv::maps::Georef georef;
   int width = 0;
   int height = 0;
 };
@@ -81,7 +81,7 @@ Frame WorldFrame();
 
 // An azimuthal equidistant frame about `centre`, `half_width` and
 // `half_height` metres to either side, at most kLongSide pixels long.
-Frame AzimuthalFrame(maps::LonLat centre, double half_width, double half_height);
+Frame AzimuthalFrame(tv::maps::LonLat centre, double half_width, double half_height);
 
 // Metres to either side of a frame's centre, east-west and north-south.
 struct Extent {
@@ -102,20 +102,20 @@ struct Extent {
 //   that is not enough is the scale made coarser.
 // `margin` is the share of the place's extent added to either side of it
 // where there is room.
-Frame OpeningFrame(maps::LonLat centre, Extent place, double margin, Extent context,
-                   std::optional<maps::LonLat> point);
+Frame OpeningFrame(tv::maps::LonLat centre, Extent place, double margin, Extent context,
+                   std::optional<tv::maps::LonLat> point);
 
 // The frame of a place: about the centre of its main polygons (those holding
 // at least a few percent of its area, and the others among them), showing
 // them and its Factbook point with a margin, amid surroundings never
 // narrower than half their length nor smaller than kMinHalfExtentMetres to a
 // side, framed by OpeningFrame.
-Frame PlaceFrame(const Atlas& atlas, int place, std::optional<maps::LonLat> factbook);
+Frame PlaceFrame(const Atlas& atlas, int place, std::optional<tv::maps::LonLat> factbook);
 
 // The faults of a map's opening view: its place's point must lie within the
 // first kOpeningWidth x kOpeningHeight pixels, and for a ringed place the
 // whole ring. Empty when the map opens on its place.
-std::string CheckOpeningView(const maps::Georef& georef, maps::LonLat point, bool ringed);
+std::string CheckOpeningView(const tv::maps::Georef& georef, tv::maps::LonLat point, bool ringed);
 
 // What each pixel of a frame shows.
 inline constexpr int kSeaCode = -1;
@@ -133,16 +133,16 @@ Classes Classify(const Atlas& atlas, const Frame& frame);
 
 // Paints the classes: the place (-1 for none) in its colour, other land,
 // sea, and coasts and borders between them.
-gfx::Bitmap PaintClasses(const Classes& classes, int place);
+tv::gfx::Bitmap PaintClasses(const Classes& classes, int place);
 
 // How far, in pixels up to `radius`, the pixel holding `point` lies from a
 // pixel of class `code`: 0 when on it, nothing when farther or off the map.
-std::optional<int> DistanceToClass(const Classes& classes, const maps::Georef& georef,
-                                   maps::LonLat point, int code, int radius);
+std::optional<int> DistanceToClass(const Classes& classes, const tv::maps::Georef& georef,
+                                   tv::maps::LonLat point, int code, int radius);
 
 // A point to mark and label on a map.
 struct Marker {
-  maps::LonLat where;
+  tv::maps::LonLat where;
   std::string label;  // UTF-8; may be empty
   bool capital = false;
 };
@@ -151,9 +151,9 @@ struct Marker {
 // without covering an earlier one or a rectangle of `taken`; a city whose
 // marker would fall on an earlier label is left out. Returns the labels
 // drawn.
-std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& georef,
+std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
                                      const std::vector<Marker>& markers,
-                                     std::vector<gfx::Rect> taken = {});
+                                     std::vector<tv::gfx::Rect> taken = {});
 
 // A group of a place's islands, named on its map where the islands are too
 // small to be seen at the map's scale: the place's polygons whose centre
@@ -168,19 +168,19 @@ struct IslandGroup {
 // them, in the ring colour) and writes the group's name beside the frame.
 // Returns the rectangles the names take, for the markers to keep clear of;
 // a group without islands on the map is left out.
-std::vector<gfx::Rect> DrawIslandGroups(gfx::Bitmap& bitmap, const maps::Georef& georef,
+std::vector<tv::gfx::Rect> DrawIslandGroups(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
                                         const Atlas& atlas, int place,
                                         const std::vector<IslandGroup>& groups);
 
 // Writes a name across the middle of the map, for the oceans.
-void DrawCentredName(gfx::Bitmap& bitmap, const std::string& name);
+void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name);
 
 // Rings a point, for places too small to show as land.
-void DrawRing(gfx::Bitmap& bitmap, const maps::Georef& georef, maps::LonLat point);
+void DrawRing(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef, tv::maps::LonLat point);
 
 // Writes a palette bitmap as a GIF and reads it back; false when either
 // fails or the pixels differ.
-bool WriteGif(const gfx::Bitmap& bitmap, const std::string& path, std::string& error);
+bool WriteGif(const tv::gfx::Bitmap& bitmap, const std::string& path, std::string& error);
 
 // Decodes a GIF's first image into palette indices (for checks).
 struct GifImage {
@@ -191,4 +191,4 @@ struct GifImage {
 };
 std::optional<GifImage> ReadGif(const std::string& path);
 
-}  // namespace tv::mapbuilder
+}  // namespace terravue::mapbuilder
