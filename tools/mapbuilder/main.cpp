@@ -26,7 +26,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tv::maps::LonLat;
+using terravue::LonLat;
 using namespace terravue::mapbuilder;
 
 struct Options {
@@ -165,7 +165,7 @@ std::vector<const City*> CitiesOf(const std::map<std::string, std::vector<const 
 
 // The middle of a place's pixels when they lie within a ring's width of
 // each other, else nothing.
-std::optional<LonLat> CompactLandCentre(const Classes& classes, const tv::maps::Georef& georef,
+std::optional<LonLat> CompactLandCentre(const Classes& classes, const terravue::Georef& georef,
                                         int place) {
   int left = classes.width, top = classes.height, right = -1, bottom = -1;
   for (int y = 0; y < classes.height; ++y) {
@@ -278,8 +278,8 @@ int main(int argc, char** argv) {
 
     // The check reads the georeference back from the text written beside
     // the map, so it tests what a reader of the files gets.
-    const auto world_file = tv::maps::ParseWorldFile(frame.georef.FormatWorldFile());
-    const auto georef = world_file ? tv::maps::ParsePrj(frame.georef.FormatPrj(place), *world_file)
+    const auto world_file = terravue::ParseWorldFile(frame.georef.FormatWorldFile());
+    const auto georef = world_file ? terravue::ParsePrj(frame.georef.FormatPrj(place), *world_file)
                                    : std::nullopt;
     if (!georef) {
       std::fprintf(stderr, "error: %s: the georeference does not read back\n", place.c_str());
@@ -363,8 +363,8 @@ int main(int argc, char** argv) {
     const Frame frame = WorldFrame();
     const Classes classes = Classify(atlas, frame);
     tv::gfx::Bitmap bitmap = PaintClasses(classes, -1);
-    const auto georef = tv::maps::ParsePrj(frame.georef.FormatPrj("World"),
-                                           *tv::maps::ParseWorldFile(frame.georef.FormatWorldFile()));
+    const auto georef = terravue::ParsePrj(frame.georef.FormatPrj("World"),
+                                          *terravue::ParseWorldFile(frame.georef.FormatWorldFile()));
     int checked = 0;
     for (const char* place : kWorldCheckPlaces) {
       const auto index = std::find(names.begin(), names.end(), place) - names.begin();

@@ -29,7 +29,7 @@ inline constexpr int kPlaceEdge = 10;
 
 // The first "DD MM H, DDD MM H" pair of a Factbook coordinates text
 // ("21 06 S, 55 36 E"), or nothing when the text holds none.
-std::optional<tv::maps::LonLat> ParseFactbookCoordinates(std::string_view text);
+std::optional<terravue::LonLat> ParseFactbookCoordinates(std::string_view text);
 
 // The file stem of a place's map: ASCII letters and digits, every other run
 // of characters one underscore ("Korea, South" -> "Korea_South").
@@ -71,7 +71,7 @@ Atlas BuildAtlas(const std::vector<artbuilder::Feature>& countries, const std::v
 
 // The area and position a map shows.
 struct Frame {
-  tv::maps::Georef georef;
+  terravue::Georef georef;
   int width = 0;
   int height = 0;
 };
@@ -81,7 +81,7 @@ Frame WorldFrame();
 
 // An azimuthal equidistant frame about `centre`, `half_width` and
 // `half_height` metres to either side, at most kLongSide pixels long.
-Frame AzimuthalFrame(tv::maps::LonLat centre, double half_width, double half_height);
+Frame AzimuthalFrame(terravue::LonLat centre, double half_width, double half_height);
 
 // Metres to either side of a frame's centre, east-west and north-south.
 struct Extent {
@@ -102,20 +102,20 @@ struct Extent {
 //   that is not enough is the scale made coarser.
 // `margin` is the share of the place's extent added to either side of it
 // where there is room.
-Frame OpeningFrame(tv::maps::LonLat centre, Extent place, double margin, Extent context,
-                   std::optional<tv::maps::LonLat> point);
+Frame OpeningFrame(terravue::LonLat centre, Extent place, double margin, Extent context,
+                   std::optional<terravue::LonLat> point);
 
 // The frame of a place: about the centre of its main polygons (those holding
 // at least a few percent of its area, and the others among them), showing
 // them and its Factbook point with a margin, amid surroundings never
 // narrower than half their length nor smaller than kMinHalfExtentMetres to a
 // side, framed by OpeningFrame.
-Frame PlaceFrame(const Atlas& atlas, int place, std::optional<tv::maps::LonLat> factbook);
+Frame PlaceFrame(const Atlas& atlas, int place, std::optional<terravue::LonLat> factbook);
 
 // The faults of a map's opening view: its place's point must lie within the
 // first kOpeningWidth x kOpeningHeight pixels, and for a ringed place the
 // whole ring. Empty when the map opens on its place.
-std::string CheckOpeningView(const tv::maps::Georef& georef, tv::maps::LonLat point, bool ringed);
+std::string CheckOpeningView(const terravue::Georef& georef, terravue::LonLat point, bool ringed);
 
 // What each pixel of a frame shows.
 inline constexpr int kSeaCode = -1;
@@ -137,12 +137,12 @@ tv::gfx::Bitmap PaintClasses(const Classes& classes, int place);
 
 // How far, in pixels up to `radius`, the pixel holding `point` lies from a
 // pixel of class `code`: 0 when on it, nothing when farther or off the map.
-std::optional<int> DistanceToClass(const Classes& classes, const tv::maps::Georef& georef,
-                                   tv::maps::LonLat point, int code, int radius);
+std::optional<int> DistanceToClass(const Classes& classes, const terravue::Georef& georef,
+                                   terravue::LonLat point, int code, int radius);
 
 // A point to mark and label on a map.
 struct Marker {
-  tv::maps::LonLat where;
+  terravue::LonLat where;
   std::string label;  // UTF-8; may be empty
   bool capital = false;
 };
@@ -151,7 +151,7 @@ struct Marker {
 // without covering an earlier one or a rectangle of `taken`; a city whose
 // marker would fall on an earlier label is left out. Returns the labels
 // drawn.
-std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
+std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef,
                                      const std::vector<Marker>& markers,
                                      std::vector<tv::gfx::Rect> taken = {});
 
@@ -168,7 +168,7 @@ struct IslandGroup {
 // them, in the ring colour) and writes the group's name beside the frame.
 // Returns the rectangles the names take, for the markers to keep clear of;
 // a group without islands on the map is left out.
-std::vector<tv::gfx::Rect> DrawIslandGroups(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
+std::vector<tv::gfx::Rect> DrawIslandGroups(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef,
                                         const Atlas& atlas, int place,
                                         const std::vector<IslandGroup>& groups);
 
@@ -176,7 +176,7 @@ std::vector<tv::gfx::Rect> DrawIslandGroups(tv::gfx::Bitmap& bitmap, const tv::m
 void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name);
 
 // Rings a point, for places too small to show as land.
-void DrawRing(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef, tv::maps::LonLat point);
+void DrawRing(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef, terravue::LonLat point);
 
 // Writes a palette bitmap as a GIF and reads it back; false when either
 // fails or the pixels differ.
