@@ -226,6 +226,7 @@ TEST_F(Editions, EntitiesAndTagsBecomeTextAndNoValueMixesTwoEditions) {
   EXPECT_TRUE(CarriesItsYear("464 (2013)"));
   EXPECT_FALSE(CarriesItsYear("calendar year"));
   EXPECT_FALSE(CarriesItsYear("Fete de la Federation, 14 July"));
+  EXPECT_FALSE(CarriesItsYear("Election Day of Pope FRANCIS, 13 March (2013)"));
 
   // A value the file holds that is not the profile's stops the build.
   PlaceBlock changed = block;

@@ -147,7 +147,10 @@ std::string RenderEntry(const Json& entry, std::string_view entry_name, std::str
 }
 
 bool CarriesItsYear(std::string_view value) {
-  static const std::regex kYear(R"(\((?:[A-Z][a-z]+\.? )?(?:FY)?(?:19|20)\d\d(?:/\d\d)?(?: est\.)?\))");
+  // An estimate's year, or the year of a figure ("464 (2013)"); not the year
+  // of an event ("13 March (2013)").
+  static const std::regex kYear(
+      R"(\((?:[A-Z][a-z]+\.? )?(?:FY)?(?:19|20)\d\d(?:/\d\d)? est\.\)|[\d%]\s*\((?:19|20)\d\d\))");
   const std::string text(value);
   return std::regex_search(text, kYear);
 }

@@ -53,7 +53,7 @@ std::string FinalEditionTable();
 std::string RenderEntry(const Json& entry, std::string_view entry_name, std::string_view omit = {});
 
 // True when a value carries the year it is true of, in the Factbook's own
-// way: "(2015 est.)", "(July 2015 est.)", "(2014)".
+// way: "(2015 est.)", "(July 2015 est.)", a figure's "464 (2014)".
 bool CarriesItsYear(std::string_view value);
 
 // Where the written blocks disagree with the final edition's profiles:
