@@ -12,7 +12,7 @@
 #include "tools/countrydata/final_edition.h"
 #include "tools/countrydata/flags.h"
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 namespace {
 
 // A small flag set: each drawing is a distinct text unless two codes are
@@ -297,4 +297,4 @@ TEST_F(Editions, CommittedFileAgreesWithTheFinalEdition) {
 }
 
 }  // namespace
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

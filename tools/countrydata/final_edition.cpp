@@ -5,7 +5,7 @@
 
 #include "tools/countrydata/text.h"
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 namespace {
 
 // Keys of the final edition carry stray blanks ("total ").
@@ -291,4 +291,4 @@ std::vector<std::string> CheckAgainstFinalEdition(const std::vector<PlaceBlock>&
   return faults;
 }
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

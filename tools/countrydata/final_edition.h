@@ -9,7 +9,7 @@
 
 #include "tools/countrydata/facts.h"
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 
 // How a field's value is read from its entry.
 enum class Reading {
@@ -62,4 +62,4 @@ bool CarriesItsYear(std::string_view value);
 std::vector<std::string> CheckAgainstFinalEdition(
     const std::vector<PlaceBlock>& blocks, const std::vector<std::vector<SourcePart>>& sources_of);
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

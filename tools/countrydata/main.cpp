@@ -12,8 +12,10 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "tools/common/options.h"
 #include "tools/countrydata/facts.h"
 #include "tools/countrydata/final_edition.h"
 #include "tools/countrydata/flags.h"
@@ -22,7 +24,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tv::countrydata::Json;
+using terravue::countrydata::Json;
 
 struct Options {
   fs::path factbook;       // the 2015 edition
@@ -37,14 +39,11 @@ struct Options {
   fs::path sources;          // optional: SOURCES.md, whose filled-fields table is rewritten
 };
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: terravue-countrydata --factbook DIR [--final-edition DIR] --currencies data.js "
-               "--out QuorvelCountriesTerravue.txt [--zones FILE] [--maps FILE] "
-               "[--flag-icons DIR [--flags-out FILE]] "
-               "[--world-countries DIR [--sources SOURCES.md]]\n");
-  return 2;
-}
+constexpr std::string_view kUsage =
+    "terravue-countrydata --factbook DIR [--final-edition DIR] --currencies data.js "
+    "--out QuorvelCountriesTerravue.txt [--zones FILE] [--maps FILE] "
+    "[--flag-icons DIR [--flags-out FILE]] "
+    "[--world-countries DIR [--sources SOURCES.md]]";
 
 bool ReadFile(const fs::path& path, std::string& text) {
   std::ifstream in(path, std::ios::binary);
@@ -106,16 +105,16 @@ bool ReadZones(const fs::path& path, const std::vector<std::string>& places,
 // Chooses every place's flag, hands the stems to the builder and writes the
 // manifest the artwork builder rasterises.
 bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
-                 const std::vector<std::vector<tv::countrydata::SourcePart>>& sources_of,
-                 tv::countrydata::FactsBuilder& builder) {
-  tv::countrydata::FlagSet set;
+                 const std::vector<std::vector<terravue::countrydata::SourcePart>>& sources_of,
+                 terravue::countrydata::FactsBuilder& builder) {
+  terravue::countrydata::FlagSet set;
   std::string error;
   if (!set.Load(options.flag_icons, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
   }
   // Flags are chosen from the 2015 edition's descriptions, which every place has.
-  auto flag_parts = [&](size_t i) -> const std::vector<tv::countrydata::SourcePart>& {
+  auto flag_parts = [&](size_t i) -> const std::vector<terravue::countrydata::SourcePart>& {
     return sources_of[i].size() == 1 && !sources_of[i].front().earlier.empty() ? sources_of[i].front().earlier
                                                                                : sources_of[i];
   };
@@ -126,9 +125,9 @@ bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
       owner_of.emplace(flag_parts(i).front().profile, places[i]);
     }
   }
-  std::map<std::string, tv::countrydata::FlagSource> flag_sources;
+  std::map<std::string, terravue::countrydata::FlagSource> flag_sources;
   for (size_t i = 0; i < places.size(); ++i) {
-    tv::countrydata::FlagSource source;
+    terravue::countrydata::FlagSource source;
     source.combined = flag_parts(i).size() > 1;
     source.description = builder.FlagDescription(flag_parts(i));
     if (flag_parts(i).size() == 1 && !flag_parts(i).front().own_profile) {
@@ -138,7 +137,7 @@ bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
     flag_sources[places[i]] = std::move(source);
   }
   std::vector<std::string> faults;
-  const auto choices = tv::countrydata::ChooseFlags(places, flag_sources, set, faults);
+  const auto choices = terravue::countrydata::ChooseFlags(places, flag_sources, set, faults);
   for (const std::string& fault : faults) std::fprintf(stderr, "flag fault: %s\n", fault.c_str());
   if (!faults.empty()) return false;
   std::map<std::string, std::string> stems;
@@ -151,7 +150,7 @@ bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
     stems[choice.place] = choice.stem;
     ++with_flag;
   }
-  const std::string manifest = tv::countrydata::FormatFlagManifest(choices);
+  const std::string manifest = terravue::countrydata::FormatFlagManifest(choices);
   const size_t bitmaps = static_cast<size_t>(std::count(manifest.begin(), manifest.end(), '\n'));
   std::printf("%zu places show a flag, %zu distinct flag bitmaps\n", with_flag, bitmaps);
   builder.SetFlags(std::move(stems));
@@ -208,20 +207,20 @@ constexpr std::string_view kEditionsEnd = "<!-- end of field sources -->";
 // final edition, from a dated 2015 value, from the 2015 edition as a whole,
 // from elsewhere (zones, flags, maps, the second source), or are "N/A"; then
 // the places read from the 2015 edition.
-std::string EditionsSection(const tv::countrydata::FactsBuilder& builder,
-                            const std::vector<tv::countrydata::PlaceBlock>& blocks,
+std::string EditionsSection(const terravue::countrydata::FactsBuilder& builder,
+                            const std::vector<terravue::countrydata::PlaceBlock>& blocks,
                             const std::vector<std::string>& places,
-                            const std::vector<std::vector<tv::countrydata::SourcePart>>& sources_of) {
-  using tv::countrydata::Origin;
+                            const std::vector<std::vector<terravue::countrydata::SourcePart>>& sources_of) {
+  using terravue::countrydata::Origin;
   std::string out =
       "| Field | Final edition entry | How | 2026 | 2015 dated | 2015 place | other | N/A |\n"
       "|---|---|---|---|---|---|---|---|\n";
-  const std::string table = tv::countrydata::FinalEditionTable();
+  const std::string table = terravue::countrydata::FinalEditionTable();
   std::istringstream rows(table);
   std::string row;
   std::getline(rows, row);
   std::getline(rows, row);  // the table's own header
-  for (const tv::countrydata::FieldSource& source : tv::countrydata::FinalEditionFields()) {
+  for (const terravue::countrydata::FieldSource& source : terravue::countrydata::FinalEditionFields()) {
     std::getline(rows, row);
     int counts[5] = {};
     for (const auto& block : blocks) {
@@ -230,7 +229,7 @@ std::string EditionsSection(const tv::countrydata::FactsBuilder& builder,
       for (const auto& [name, fields] : block.categories) {
         for (const auto& [key, value] : fields) {
           if (name == category && key == field) {
-            if (value == tv::countrydata::kNotAvailable) origin = Origin::kNotAvailable;
+            if (value == terravue::countrydata::kNotAvailable) origin = Origin::kNotAvailable;
             else if (origin == Origin::kNotAvailable) origin = Origin::kOther;  // filled later
           }
         }
@@ -263,7 +262,7 @@ bool RewriteSection(const fs::path& path, std::string_view begin, std::string_vi
     std::fprintf(stderr, "cannot read %s\n", path.c_str());
     return false;
   }
-  const auto updated = tv::countrydata::ReplaceMarkedSection(document, begin, end, body);
+  const auto updated = terravue::countrydata::ReplaceMarkedSection(document, begin, end, body);
   if (!updated) {
     std::fprintf(stderr, "%s lacks the lines %s and %s\n", path.c_str(), std::string(begin).c_str(),
                  std::string(end).c_str());
@@ -278,42 +277,27 @@ bool RewriteSection(const fs::path& path, std::string_view begin, std::string_vi
 
 int main(int argc, char** argv) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (i + 1 >= argc) return Usage();
-    if (arg == "--factbook") {
-      options.factbook = argv[++i];
-    } else if (arg == "--final-edition") {
-      options.final_edition = argv[++i];
-    } else if (arg == "--currencies") {
-      options.currencies = argv[++i];
-    } else if (arg == "--zones") {
-      options.zones = argv[++i];
-    } else if (arg == "--maps") {
-      options.maps = argv[++i];
-    } else if (arg == "--out") {
-      options.out = argv[++i];
-    } else if (arg == "--flag-icons") {
-      options.flag_icons = argv[++i];
-    } else if (arg == "--flags-out") {
-      options.flags_out = argv[++i];
-    } else if (arg == "--world-countries") {
-      options.world_countries = argv[++i];
-    } else if (arg == "--sources") {
-      options.sources = argv[++i];
-    } else {
-      return Usage();
-    }
+  if (!terravue::tools::ParseOptions(argc, argv,
+                                     {{"--factbook", &options.factbook, true},
+                                      {"--final-edition", &options.final_edition},
+                                      {"--currencies", &options.currencies, true},
+                                      {"--out", &options.out, true},
+                                      {"--zones", &options.zones},
+                                      {"--maps", &options.maps},
+                                      {"--flag-icons", &options.flag_icons},
+                                      {"--flags-out", &options.flags_out},
+                                      {"--world-countries", &options.world_countries},
+                                      {"--sources", &options.sources}})) {
+    return terravue::tools::UsageError(kUsage);
   }
-  if (options.factbook.empty() || options.currencies.empty() || options.out.empty()) return Usage();
 
-  tv::countrydata::Factbook factbook;
+  terravue::countrydata::Factbook factbook;
   std::string error;
   if (!factbook.Load(options.factbook, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
-  tv::countrydata::Factbook final_edition;
+  terravue::countrydata::Factbook final_edition;
   if (!options.final_edition.empty() && !final_edition.Load(options.final_edition, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
@@ -323,7 +307,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot read the ISO 4217 list from %s\n", options.currencies.c_str());
     return 1;
   }
-  const std::vector<std::string> places = tv::countrydata::AllPlaceNames();
+  const std::vector<std::string> places = terravue::countrydata::AllPlaceNames();
   std::map<std::string, std::string> zones;
   if (!options.zones.empty() && !ReadZones(options.zones, places, zones)) return 1;
   std::map<std::string, std::pair<std::string, std::string>> maps;
@@ -331,18 +315,18 @@ int main(int argc, char** argv) {
   std::printf("%zu Factbook profiles, %zu ISO 4217 codes, %zu zones, %zu places\n", factbook.size(),
               iso_codes.size(), zones.size(), places.size());
 
-  tv::countrydata::FactsBuilder builder(factbook, std::move(iso_codes), std::move(zones),
+  terravue::countrydata::FactsBuilder builder(factbook, std::move(iso_codes), std::move(zones),
                                          std::move(maps));
   if (!options.final_edition.empty()) builder.SetFinalEdition(&final_edition);
   if (!options.world_countries.empty()) {
-    tv::countrydata::WorldCountries world;
+    terravue::countrydata::WorldCountries world;
     if (!world.Load(options.world_countries / "countries.json", error)) {
       std::fprintf(stderr, "%s\n", error.c_str());
       return 1;
     }
-    builder.SetCallingCodes(tv::countrydata::CallingCodesByDomain(world));
+    builder.SetCallingCodes(terravue::countrydata::CallingCodesByDomain(world));
   }
-  std::vector<std::vector<tv::countrydata::SourcePart>> sources_of;
+  std::vector<std::vector<terravue::countrydata::SourcePart>> sources_of;
   bool resolved = true;
   for (const std::string& place : places) {
     auto sources = builder.Resolve(place, error);
@@ -355,11 +339,11 @@ int main(int argc, char** argv) {
   }
   if (!resolved) return 1;
   if (!options.flag_icons.empty() && !ChooseFlags(options, places, sources_of, builder)) return 1;
-  std::vector<tv::countrydata::PlaceBlock> blocks;
+  std::vector<terravue::countrydata::PlaceBlock> blocks;
   for (size_t i = 0; i < places.size(); ++i) blocks.push_back(builder.Build(places[i], sources_of[i]));
   for (const std::string& note : builder.Notes()) std::printf("note: %s\n", note.c_str());
   if (!options.world_countries.empty() &&
-      !tv::countrydata::SupplementFromPackage(options.world_countries, options.sources, factbook, blocks,
+      !terravue::countrydata::SupplementFromPackage(options.world_countries, options.sources, factbook, blocks,
                                               options.final_edition.empty() ? nullptr : &final_edition)) {
     return 1;
   }
@@ -367,7 +351,7 @@ int main(int argc, char** argv) {
   const std::string table = EditionsSection(builder, blocks, places, sources_of);
   std::printf("%s", table.c_str());
   if (!options.final_edition.empty()) {
-    const auto disagreements = tv::countrydata::CheckAgainstFinalEdition(blocks, sources_of);
+    const auto disagreements = terravue::countrydata::CheckAgainstFinalEdition(blocks, sources_of);
     for (const std::string& fault : disagreements) std::fprintf(stderr, "fault: %s\n", fault.c_str());
     if (!disagreements.empty()) {
       std::fprintf(stderr, "not written: %zu values disagree with the final edition\n", disagreements.size());
@@ -376,7 +360,7 @@ int main(int argc, char** argv) {
     if (!options.sources.empty() && !RewriteSection(options.sources, kEditionsBegin, kEditionsEnd, table)) return 1;
   }
 
-  const std::string text = tv::countrydata::FormatBlocks(blocks);
+  const std::string text = terravue::countrydata::FormatBlocks(blocks);
   {
     std::ofstream out(options.out, std::ios::binary | std::ios::trunc);
     out << text;
@@ -391,7 +375,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot read back %s\n", options.out.c_str());
     return 1;
   }
-  const auto faults = tv::countrydata::CheckFile(written, places);
+  const auto faults = terravue::countrydata::CheckFile(written, places);
   for (const std::string& fault : faults) std::fprintf(stderr, "fault: %s\n", fault.c_str());
   if (!faults.empty()) return 1;
   std::printf("wrote %s: %zu blocks, %zu bytes\n", options.out.c_str(), blocks.size(), written.size());

@@ -10,7 +10,7 @@
 
 #include "platform/base/utf.h"
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 namespace {
 
 bool StartsWith(std::string_view text, size_t pos, std::string_view prefix) {
@@ -167,4 +167,4 @@ size_t CountCodePoints(std::string_view text) {
   return count;
 }
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata
