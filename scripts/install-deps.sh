@@ -10,7 +10,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   libgtest-dev libbenchmark-dev nlohmann-json3-dev librsvg2-dev libimagequant-dev libxml2-dev
   libgeographiclib-dev
-  xvfb xauth tzdata sqlite3 xz-utils
+  xvfb xauth tzdata sqlite3 python3 xz-utils
   dpkg-dev desktop-file-utils
 )
 missing=()
