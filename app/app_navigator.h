@@ -6,7 +6,6 @@ namespace terravue {
 
 // The one navigator that knows every screen: it constructs each with no
 // parent, gives it its input, runs it modally and destroys it on return.
-// Screens that are not part of the program yet say so instead of opening.
 class AppNavigator : public Navigator {
  public:
   void OpenContinentMap(int region) override;

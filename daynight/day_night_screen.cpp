@@ -99,6 +99,7 @@ void DayNightScreen::ReadClock(int index) {
   std::u16string& clock = clock_text_[index];
   clock.clear();
   ZoneRecordStore::FormatCountryLocalTime(selector.GetText(selector.GetCurSel()), clock);
+  if (clock.empty()) clock = kNoZoneRecord;
 }
 
 void DayNightScreen::OnPaint(tv::gfx::Canvas& canvas) {
@@ -118,11 +119,7 @@ void DayNightScreen::OnPaint(tv::gfx::Canvas& canvas) {
   plot_on_paint_ = true;
 
   canvas.SetTextColor(tv::gfx::kBlack);
-  for (int i = 0; i < kClockCount; ++i) {
-    std::u16string& clock = clock_text_[i];
-    if (clock.empty()) clock = kNoZoneRecord;
-    canvas.DrawText(kClockPositions[i], clock);
-  }
+  for (int i = 0; i < kClockCount; ++i) canvas.DrawText(kClockPositions[i], clock_text_[i]);
 }
 
 bool DayNightScreen::ShadeNight() {
