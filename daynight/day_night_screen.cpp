@@ -2,6 +2,7 @@
 
 #include "daynight/solar_model.h"
 #include "db/zone_store.h"
+#include "places/daylight_changes.h"
 #include "places/places.h"
 #include "platform/resources/resources.h"
 #include "platform/ui/controls.h"
@@ -98,7 +99,8 @@ void DayNightScreen::ReadClock(int index) {
   const auto& selector = Control<tv::ui::ComboBox>(kClockSelectors[index]);
   std::u16string& clock = clock_text_[index];
   clock.clear();
-  ZoneRecordStore::FormatCountryLocalTime(selector.GetText(selector.GetCurSel()), clock);
+  const std::u16string country = selector.GetText(selector.GetCurSel());
+  ZoneRecordStore::FormatCountryLocalTime(country, DaylightChangeOf(country), clock);
   if (clock.empty()) clock = kNoZoneRecord;
 }
 
