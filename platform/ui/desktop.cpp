@@ -482,7 +482,7 @@ void Desktop::PaintTree(Window* window, gfx::Region& painted) {
       }
       window->last_texts_.clear();
       window->screen_texts_.clear();
-      canvas.SetTextLog(&window->last_texts_);
+      if (record_texts_) canvas.SetTextLog(&window->last_texts_);
       canvas.Save();
       window->OnPaint(canvas);
       canvas.Restore();
