@@ -415,7 +415,7 @@ TEST(CountryInfoScreenTest, FieldListScrollsByKeysWhenRowsOverflow) {
   run.Step([] {
     auto& list = TopScreen<CountryInfoScreen>().Control<tv::ui::ListView>(kInfoFieldList);
     ASSERT_GT(list.Count(), list.VisibleRows());
-    ASSERT_NE(list.VerticalBar(), nullptr);
+    ASSERT_TRUE(list.GetScrollInfo(tv::ui::ScrollOrientation::kVertical).visible);
     EXPECT_EQ(list.TopIndex(), 0);
     tv::ui::Desktop::Get().SetFocus(&list);
     testing::PressKey(tv::ui::Key::kEnd);

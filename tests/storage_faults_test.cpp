@@ -674,7 +674,7 @@ TEST_F(MapFaultTest, UnitChosenOnAFullDiskHoldsForTheOpeningAndTheStoredOneIsKep
     EXPECT_FALSE(Map()->Distance().kilometres);
     tv::ui::CommandBar& bar = *Map()->GetCommandBar();
     bar.OpenMenu(0);
-    EXPECT_TRUE(bar.IsMenuItemChecked(kMilesCommand));
+    EXPECT_TRUE(bar.Menus()[0].items[1].checked);
     bar.CloseMenu();
     Press(kMapExitCommand);
   });
