@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "db/device_store.h"
 #include "platform/clock/clock.h"
 
 namespace terravue {
@@ -17,6 +18,15 @@ struct ZoneRule {
   int weekday = 0;
   int occurrence = 0;
   bool operator==(const ZoneRule&) const = default;
+};
+
+// One zone as its record holds it.
+struct ZoneRecord {
+  std::u16string offset;  // minutes by which UTC is ahead of standard time
+  std::u16string standard_name;
+  std::u16string daylight_name;
+  ZoneRule end;
+  ZoneRule start;
 };
 
 struct MonthDay {
@@ -41,15 +51,14 @@ class ZoneRecordStore {
   static constexpr double kUnknownOffset = 16.0;
   static constexpr double kMinutesPerDay = 1440.0;
 
-  // The zone's position in the sort order, or -1.
-  static int32_t FindZone(int16_t zone);
-  // Reads a zone: its offset text (minutes behind UTC), names and rules.
-  static bool GetZone(int16_t zone, std::u16string& offset, std::u16string& standard_name,
-                      std::u16string& daylight_name, ZoneRule& end, ZoneRule& start);
+  // Reads a zone with one keyed seek; nothing when it has no usable record.
+  static std::optional<ZoneRecord> GetZone(int16_t zone);
   // The month and day a rule gives in the current UTC year; day 0 when the
   // rule names no day (occurrence or weekday out of range, month not 1-12).
   static MonthDay ResolveRuleDate(const ZoneRule& rule);
   static bool IsZoneInDaylightTime(int16_t zone);
+  // The same for a zone already read.
+  static bool IsZoneInDaylightTime(const ZoneRecord& zone);
   // Hours east of UTC with daylight saving applied, or kUnknownOffset.
   static double GetZoneUtcOffset(int16_t zone);
   // "+5.5 India Standard Time", "-4.0 Eastern Daylight Time", "0.0 ...";
@@ -58,11 +67,11 @@ class ZoneRecordStore {
   // The country's local date and time now, "Tue 3/4 9:05 PM"; "N/A" when the
   // country has no zone, empty when its zone cannot be read.
   static void FormatCountryLocalTime(std::u16string_view country, std::u16string& text);
-  // Builds "Timezones List" from "\windows\QuorvelZones.txt" when it does not
-  // exist, in one transaction, and then deletes the text file.
-  static bool ImportZoneData();
-  // Deletes the database; true only when it existed and is gone.
-  static bool DeleteZoneStore();
+  // Builds "Timezones List" from "\windows\QuorvelZones.txt" as
+  // ImportInstallationFile describes. Blank lines are skipped; a line that is
+  // not a zone of ten fields makes the file damaged.
+  [[nodiscard]] static bool ImportZoneData();
+  [[nodiscard]] static Deletion DeleteZoneStore();
 
   // Whether daylight time holds on (month, day) for rules resolved to
   // `start` and `end`. Rules whose start month comes after the end month

@@ -78,7 +78,7 @@ TEST(LocalTimeTest, EveryPlaceAgreesWithTheLibraryThroughTheYear) {
   device.StageDataFile("QuorvelZones.txt");
   device.StageDataFile("QuorvelCountriesTerravue.txt");
   ASSERT_TRUE(ZoneRecordStore::ImportZoneData());
-  ASSERT_TRUE(ImportCountryData({}));
+  ASSERT_TRUE(ImportCountryData());
 
   const std::vector<PlaceZone> places = ReadPlaceZones();
   ASSERT_EQ(places.size(), 256u);

@@ -507,17 +507,6 @@ TEST_F(ReadTransactionTest, EndSharedReadTransactionsReleasesSharedStores) {
   ObjectStore::CloseShared();
 }
 
-TEST_F(StoreTest, KeySeekSearchesTheIndex) {
-  auto store = ObjectStore::Open(path_);
-  ASSERT_TRUE(store);
-  const std::string plan = store->ExplainSeekPlan();
-  EXPECT_NE(plan.find("SEARCH tv_records USING PRIMARY KEY (db_id=? AND sort_key=?)"),
-            std::string::npos)
-      << plan;
-  EXPECT_EQ(plan.find("SCAN"), std::string::npos) << plan;
-  EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << plan;
-}
-
 // An existing file that is not an object store is neither used nor changed.
 class CorruptStoreTest : public StoreTest {
  protected:

@@ -19,7 +19,6 @@ namespace {
 // "TvOS" marks a file as ours; a SQLite file with another id is left alone.
 constexpr int32_t kApplicationId = 0x54764f53;
 constexpr int32_t kSchemaVersion = 1;
-constexpr int kBusyTimeoutMs = 2000;
 // Page cache of the connection, in KiB (SQLite's default is 2000). The
 // country database alone is a few megabytes; pages that do not fit are read
 // from the file again on every look-up.
@@ -174,7 +173,7 @@ std::unique_ptr<ObjectStore> ObjectStore::Open(const std::filesystem::path& path
     return nullptr;
   }
   std::unique_ptr<ObjectStore> store(new ObjectStore(db));
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  sqlite3_busy_timeout(db, static_cast<int>(kBusyTimeout.count()));
   sqlite3_extended_result_codes(db, 1);
 
   // Reading the header is the first access to the file; garbage fails here
@@ -310,13 +309,14 @@ bool ObjectStore::Prepare() {
   return true;
 }
 
-bool ObjectStore::Exists(std::u16string_view name) {
+std::optional<bool> ObjectStore::FindDatabase(std::u16string_view name) {
   EnterRead();
   sqlite3_stmt* stmt = stmts_->exists;
   BindName(stmt, 1, name);
-  const bool found = sqlite3_step(stmt) == SQLITE_ROW;
+  const int rc = sqlite3_step(stmt);
   sqlite3_reset(stmt);
-  return found;
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) return std::nullopt;
+  return rc == SQLITE_ROW;
 }
 
 std::optional<uint32_t> ObjectStore::Create(std::u16string_view name, uint32_t type,
@@ -433,21 +433,6 @@ bool ObjectStore::Rollback() {
 
 bool ObjectStore::InTransaction() const {
   return !read_open_ && sqlite3_get_autocommit(db_) == 0;
-}
-
-std::string ObjectStore::ExplainSeekPlan() {
-  const std::string sql = std::string("EXPLAIN QUERY PLAN ") + kSeekSql;
-  sqlite3_stmt* stmt = nullptr;
-  std::string plan;
-  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      const auto* detail = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3));
-      if (!plan.empty()) plan += '\n';
-      plan += detail ? detail : "";
-    }
-  }
-  sqlite3_finalize(stmt);
-  return plan;
 }
 
 std::optional<int64_t> ObjectStore::DataVersion() {

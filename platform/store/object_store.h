@@ -64,29 +64,32 @@ class ObjectStore {
   bool InReadTransaction();
 
   // How long a statement waits for another process's lock before failing
-  // (2 seconds unless changed).
+  // (kBusyTimeout unless changed).
+  static constexpr std::chrono::milliseconds kBusyTimeout{2000};
   void SetBusyTimeout(std::chrono::milliseconds timeout);
 
-  bool Exists(std::u16string_view name);
+  // Whether a database of that name exists; nothing when the store cannot
+  // be read.
+  std::optional<bool> FindDatabase(std::u16string_view name);
+  // The same, a store that cannot be read counting as no database.
+  bool Exists(std::u16string_view name) { return FindDatabase(name).value_or(false); }
   // Creates an empty database; nothing if the name is taken or on failure.
-  std::optional<uint32_t> Create(std::u16string_view name, uint32_t type,
+  [[nodiscard]] std::optional<uint32_t> Create(std::u16string_view name, uint32_t type,
                                  SortOrder sort_order);
   std::optional<RecordDatabase> OpenByName(std::u16string_view name);
   std::optional<RecordDatabase> OpenById(uint32_t id);
   // Removes the database and all its records.
-  bool DeleteDatabase(std::u16string_view name);
+  [[nodiscard]] bool DeleteDatabase(std::u16string_view name);
 
   // One write transaction at a time; Begin fails inside one and ends a read
   // shared read first. A failed commit rolls the transaction back.
-  bool Begin();
-  bool Commit();
+  [[nodiscard]] bool Begin();
+  [[nodiscard]] bool Commit();
+  // Fails only when there is nothing to roll back or SQLite has ended the
+  // transaction itself; either way nothing of it is left.
   bool Rollback();
   // Whether a write transaction is open (a shared read does not count).
   bool InTransaction() const;
-
-  // The query plan of the key seek, as EXPLAIN QUERY PLAN describes it, so a
-  // test can check that the seek searches the key index.
-  std::string ExplainSeekPlan();
 
  private:
   friend class RecordDatabase;
@@ -153,7 +156,7 @@ class Transaction {
   Transaction& operator=(const Transaction&) = delete;
 
   bool Active() const { return active_; }
-  bool Commit() {
+  [[nodiscard]] bool Commit() {
     if (!active_) return false;
     active_ = false;
     return store_.Commit();

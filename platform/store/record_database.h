@@ -83,9 +83,9 @@ class RecordDatabase {
 
   // Writes a new record; it must carry the sort property with the sort
   // order's type. Clears the current record.
-  bool AppendRecord(const Record& record);
+  [[nodiscard]] bool AppendRecord(const Record& record);
   // Deletes the current record; there is no current record afterwards.
-  bool DeleteRecord();
+  [[nodiscard]] bool DeleteRecord();
 
   // Number of records, or -1 on failure.
   int32_t RecordCount();

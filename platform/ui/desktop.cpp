@@ -138,7 +138,9 @@ void Desktop::ProcessOneEvent() {
 void Desktop::PostEvent(Event event) { queue_.push_back(std::move(event)); }
 
 void Desktop::PostTask(std::function<void()> task, const Window* owner) {
-  tasks_.push_back({owner, std::move(task), run_depth_});
+  // Work posted before any loop runs (while the first screen is made) waits
+  // for the first loop; otherwise no loop would ever count it as its own.
+  tasks_.push_back({owner, std::move(task), std::max(run_depth_, 1)});
 }
 
 void Desktop::Quit(int exit_code) {
