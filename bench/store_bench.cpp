@@ -62,7 +62,7 @@ bool GetField(ObjectStore& store, const std::u16string& country, std::u16string_
               std::u16string_view field, std::u16string& value) {
   auto db = store.OpenByName(kCountries);
   if (!db) return false;
-  for (bool found = db->SeekFirstEqual(country) >= 0; found; found = db->SeekNextEqual() >= 0) {
+  for (bool found = db->SeekFirstEqual(country); found; found = db->SeekNextEqual()) {
     auto r = db->ReadRecord();
     if (r && r->Text(202) && *r->Text(202) == category && r->Text(203) &&
         *r->Text(203) == field && r->Text(204)) {

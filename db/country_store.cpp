@@ -14,8 +14,8 @@ bool CountryRecordStore::GetCountryField(std::u16string_view country,
   if (!db) return false;
   // A keyed seek on the country, then a walk over its records; the value is
   // read from the record that matched, with no second seek.
-  for (bool found = db->SeekFirstEqual(BoundedText(country)) >= 0; found;
-       found = db->SeekNextEqual() >= 0) {
+  for (bool found = db->SeekFirstEqual(BoundedText(country)); found;
+       found = db->SeekNextEqual()) {
     const std::optional<tv::store::Record> record = db->ReadRecord();
     if (!record) return false;
     const std::u16string* record_category = record->Text(kCategoryProp);

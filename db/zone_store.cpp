@@ -69,7 +69,7 @@ std::optional<ZoneRecord> ZoneRecordStore::GetZone(int16_t zone) {
   tv::store::ObjectStore* store = DeviceStore();
   if (store == nullptr) return std::nullopt;
   std::optional<tv::store::RecordDatabase> db = store->OpenByName(kName);
-  if (!db || db->SeekFirstEqual(zone) < 0) return std::nullopt;
+  if (!db || !db->SeekFirstEqual(zone)) return std::nullopt;
   const std::optional<tv::store::Record> record = db->ReadRecord();
   if (!record) return std::nullopt;
   const std::u16string* offset_text = record->Text(kOffsetProp);

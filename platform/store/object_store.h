@@ -94,21 +94,10 @@ class ObjectStore {
  private:
   friend class RecordDatabase;
   struct Statements;
-  struct OrderEntry {
-    std::string key;
-    int64_t seq;
-  };
-  struct OrderCache {
-    int64_t data_version = 0;
-    uint64_t rollbacks = 0;
-    std::vector<OrderEntry> entries;
-  };
 
   explicit ObjectStore(sqlite3* db);
   bool Prepare();
   std::optional<RecordDatabase> OpenWhere(sqlite3_stmt* stmt);
-  // Records of `db_id` in sort order, reloaded when the file changed.
-  const std::vector<OrderEntry>* Order(uint32_t db_id);
   // Called at the start of every read: ends a shared read past its limit and
   // begins one when no transaction is open.
   void EnterRead();
@@ -119,7 +108,6 @@ class ObjectStore {
   // Resets every statement still stepping, so that none holds a lock, and
   // tells handles their cursors no longer stand on their current record.
   void ReleaseCursors();
-  void Invalidate(uint32_t db_id) { order_.erase(db_id); }
   std::optional<int64_t> DataVersion();
   bool RunSavepoint(const char* sql);
   sqlite3_stmt* TakeCursor();
@@ -128,19 +116,14 @@ class ObjectStore {
   sqlite3* db_ = nullptr;
   std::unique_ptr<Statements> stmts_;
   std::vector<sqlite3_stmt*> free_cursors_;
-  std::unordered_map<uint32_t, OrderCache> order_;
-  // Bumped by every rollback, which may undo writes the caches saw.
-  uint64_t rollbacks_ = 0;
   int open_handles_ = 0;
   // Begin() succeeded and neither Commit() nor Rollback() has run since.
   bool transaction_begun_ = false;
 
-  // The shared read: whether this store's read transaction is open, when it
-  // began (on a coarse monotonic clock) and the file's data_version then (the
-  // file cannot change during it).
+  // The shared read: whether this store's read transaction is open and when
+  // it began (on a coarse monotonic clock).
   bool read_open_ = false;
   std::chrono::nanoseconds read_start_{0};
-  int64_t read_version_ = 0;
   // Bumped whenever ReleaseCursors() resets the handles' cursors.
   uint64_t cursor_epoch_ = 0;
 };

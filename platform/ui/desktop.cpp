@@ -113,8 +113,8 @@ void Desktop::RunTasks() {
 void Desktop::ProcessOneEvent() {
   RunTasks();
   if (queue_.empty()) {
-    // A paint may close its window (the installation screen does), so the
-    // work it queues is done, and painted, before the next input.
+    // Work queued meanwhile (a window closing itself) is done, and painted,
+    // before the next input.
     PaintPending();
     while (HasRunnableTask()) {
       RunTasks();
