@@ -44,12 +44,6 @@ std::optional<ZoneRule> ParseRuleText(const std::u16string* text) {
   return rule;
 }
 
-// The date rules are compared on: the device's local date.
-MonthDay Today() {
-  const tv::clock::SystemTime now = tv::clock::LocalNow();
-  return {now.month, now.day};
-}
-
 // Offset text to hours east of UTC, standard time: the text counts minutes
 // by which UTC is ahead of the zone.
 double StandardHours(std::u16string_view offset_text) {
@@ -106,56 +100,27 @@ bool ZoneRecordStore::IsUsableOffsetText(std::u16string_view text) {
   return std::isfinite(minutes) && std::fabs(minutes) <= kMinutesPerDay;
 }
 
-MonthDay ZoneRecordStore::ResolveRuleDate(const ZoneRule& rule) {
-  const int year = tv::clock::UtcNow().year;
-  const int days = tv::clock::DaysInMonth(year, rule.month);
-  int count = 0;
-  int fourth = 0;
-  for (int day = 1; day <= days; ++day) {
-    if (tv::clock::DayOfWeek(year, rule.month, day) != rule.weekday) continue;
-    ++count;
-    if (count == rule.occurrence) return {rule.month, day};
-    if (count == 4) fourth = day;
-  }
-  if (count == 4 && rule.occurrence == 5) return {rule.month, fourth};
-  return {rule.month, 0};
-}
-
-bool ZoneRecordStore::InDaylightPeriod(MonthDay today, MonthDay start, MonthDay end) {
-  auto before = [](MonthDay a, MonthDay b) {
-    return a.month != b.month ? a.month < b.month : a.day < b.day;
-  };
-  if (before(start, end)) return !before(today, start) && before(today, end);
-  // The period runs over the new year: from the start day to 31 December and
-  // from 1 January to the day before the end day.
-  return !before(today, start) || before(today, end);
-}
-
-bool ZoneRecordStore::IsZoneInDaylightTime(int16_t zone) {
+bool ZoneRecordStore::IsZoneInDaylightTime(int16_t zone, DaylightChange change) {
   const std::optional<ZoneRecord> record = GetZone(zone);
-  return record && IsZoneInDaylightTime(*record);
+  return record && IsZoneInDaylightTime(*record, change);
 }
 
-bool ZoneRecordStore::IsZoneInDaylightTime(const ZoneRecord& zone) {
-  const MonthDay today = Today();
-  if (zone.end.month == 0) return false;
-  const MonthDay start_day = ResolveRuleDate(zone.start);
-  const MonthDay end_day = ResolveRuleDate(zone.end);
-  // A rule that names no day gives no daylight period.
-  if (start_day.day == 0 || end_day.day == 0) return false;
-  return InDaylightPeriod(today, start_day, end_day);
+bool ZoneRecordStore::IsZoneInDaylightTime(const ZoneRecord& zone, DaylightChange change) {
+  return IsDaylightTimeAt(zone.start, zone.end, StandardHours(zone.offset), change,
+                          tv::clock::Now());
 }
 
-double ZoneRecordStore::GetZoneUtcOffset(int16_t zone) {
+double ZoneRecordStore::GetZoneUtcOffset(int16_t zone, DaylightChange change) {
   const std::optional<ZoneRecord> record = GetZone(zone);
   if (!record) return kUnknownOffset;
   const double k = 1.0 / 60.0;
   const double v = ParseDouble(record->offset);
-  if (record->end.month == 0 || !IsZoneInDaylightTime(*record)) return (v * k) * -1.0;
+  if (record->end.month == 0 || !IsZoneInDaylightTime(*record, change)) return (v * k) * -1.0;
   return ((v - 60.0) * k) * -1.0;
 }
 
-void ZoneRecordStore::FormatZoneOffset(int16_t zone, std::u16string& text) {
+void ZoneRecordStore::FormatZoneOffset(int16_t zone, DaylightChange change,
+                                       std::u16string& text) {
   const std::optional<ZoneRecord> record = GetZone(zone);
   if (!record) {
     text = u"N/A";
@@ -163,7 +128,7 @@ void ZoneRecordStore::FormatZoneOffset(int16_t zone, std::u16string& text) {
   }
   double hours = StandardHours(record->offset);
   std::u16string name = record->standard_name;
-  if (IsZoneInDaylightTime(*record)) {
+  if (IsZoneInDaylightTime(*record, change)) {
     hours += 1.0;
     name = record->daylight_name;
   }
@@ -203,7 +168,8 @@ std::u16string ZoneRecordStore::FormatLocalTime(const tv::clock::SystemTime& now
   return std::u16string(weekday) + tv::Utf8ToUtf16(buffer);
 }
 
-void ZoneRecordStore::FormatCountryLocalTime(std::u16string_view country, std::u16string& text) {
+void ZoneRecordStore::FormatCountryLocalTime(std::u16string_view country, DaylightChange change,
+                                             std::u16string& text) {
   const tv::clock::SystemTime now = tv::clock::UtcNow();
   std::u16string value;
   if (!CountryRecordStore::GetCountryField(country, u"geography", u"Timezone", value) ||
@@ -214,7 +180,7 @@ void ZoneRecordStore::FormatCountryLocalTime(std::u16string_view country, std::u
   const long number = ParseLong(value);
   const double hours = number < INT16_MIN || number > INT16_MAX
                            ? kUnknownOffset
-                           : GetZoneUtcOffset(static_cast<int16_t>(number));
+                           : GetZoneUtcOffset(static_cast<int16_t>(number), change);
   if (hours == kUnknownOffset) {
     text.clear();
     return;

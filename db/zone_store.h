@@ -5,20 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "db/daylight_rule.h"
 #include "db/device_store.h"
 #include "platform/clock/clock.h"
 
 namespace terravue {
-
-// A daylight-saving rule: the `occurrence`-th (1 to 4, or 5 for the last)
-// `weekday` (0 = Sunday) of `month`. An end rule with month 0 means the zone
-// keeps standard time all year.
-struct ZoneRule {
-  int month = 0;
-  int weekday = 0;
-  int occurrence = 0;
-  bool operator==(const ZoneRule&) const = default;
-};
 
 // One zone as its record holds it.
 struct ZoneRecord {
@@ -27,11 +18,6 @@ struct ZoneRecord {
   std::u16string daylight_name;
   ZoneRule end;
   ZoneRule start;
-};
-
-struct MonthDay {
-  int month = 0;
-  int day = 0;
 };
 
 // The time zones: one record per zone number in "Timezones List", with the
@@ -53,30 +39,27 @@ class ZoneRecordStore {
 
   // Reads a zone with one keyed seek; nothing when it has no usable record.
   static std::optional<ZoneRecord> GetZone(int16_t zone);
-  // The month and day a rule gives in the current UTC year; day 0 when the
-  // rule names no day (occurrence or weekday out of range, month not 1-12).
-  static MonthDay ResolveRuleDate(const ZoneRule& rule);
-  static bool IsZoneInDaylightTime(int16_t zone);
+  // Whether the zone keeps daylight time now, for a place whose changes
+  // happen at `change` (DaylightChangeOf in places/): the moment of change is
+  // the place's, whatever the device's own zone.
+  static bool IsZoneInDaylightTime(int16_t zone, DaylightChange change);
   // The same for a zone already read.
-  static bool IsZoneInDaylightTime(const ZoneRecord& zone);
+  static bool IsZoneInDaylightTime(const ZoneRecord& zone, DaylightChange change);
   // Hours east of UTC with daylight saving applied, or kUnknownOffset.
-  static double GetZoneUtcOffset(int16_t zone);
+  static double GetZoneUtcOffset(int16_t zone, DaylightChange change);
   // "+5.5 India Standard Time", "-4.0 Eastern Daylight Time", "0.0 ...";
   // "N/A" for a zone that cannot be read.
-  static void FormatZoneOffset(int16_t zone, std::u16string& text);
+  static void FormatZoneOffset(int16_t zone, DaylightChange change, std::u16string& text);
   // The country's local date and time now, "Tue 3/4 9:05 PM"; "N/A" when the
   // country has no zone, empty when its zone cannot be read.
-  static void FormatCountryLocalTime(std::u16string_view country, std::u16string& text);
+  static void FormatCountryLocalTime(std::u16string_view country, DaylightChange change,
+                                     std::u16string& text);
   // Builds "Timezones List" from "\windows\QuorvelZones.txt" as
   // ImportInstallationFile describes. Blank lines are skipped; a line that is
   // not a zone of ten fields makes the file damaged.
   [[nodiscard]] static bool ImportZoneData();
   [[nodiscard]] static Deletion DeleteZoneStore();
 
-  // Whether daylight time holds on (month, day) for rules resolved to
-  // `start` and `end`. Rules whose start month comes after the end month
-  // (the southern hemisphere) wrap around the new year.
-  static bool InDaylightPeriod(MonthDay today, MonthDay start, MonthDay end);
   // Whether an offset text reads as a finite decimal number of minutes within
   // a day either way; a zone whose offset does not is treated as missing, and
   // a zone file holding one is malformed.
