@@ -69,7 +69,7 @@ TEST(CliTest, ScriptRunsAndDumps) {
                          "\xEF\xBB\xBF# a comment line, then an empty one\r\n"
                          "\r\n"
                          "choose 1009 \"Europe\"\r\n"
-                         "down 220 230\nwait 0.5\nup 220 230\n"
+                         "down 220 230\r\nwait 0.5\r\nup 220 230\n"
                          "key Tab   # a comment after a command\n"
                          "screenshot cli_test_main.png\n"
                          "dump\n");

@@ -64,13 +64,13 @@ class MapScreenTest : public ::testing::Test {
   }
 
   void AddPlace(std::u16string_view name, std::u16string_view scale, std::u16string_view map) {
-    tv::store::RecordDatabase store;
-    ASSERT_TRUE(CountryRecordStore::OpenOrCreateCountryStore(store));
+    std::optional<tv::store::RecordDatabase> store = CountryRecordStore::OpenOrCreateCountryStore();
+    ASSERT_TRUE(store);
     if (!scale.empty()) {
-      ASSERT_TRUE(CountryRecordStore::AppendCountryField(store, name, u"geography", u"scale", scale));
+      ASSERT_TRUE(CountryRecordStore::AppendCountryField(*store, name, u"geography", u"scale", scale));
     }
     if (!map.empty()) {
-      ASSERT_TRUE(CountryRecordStore::AppendCountryField(store, name, u"geography", u"map", map));
+      ASSERT_TRUE(CountryRecordStore::AppendCountryField(*store, name, u"geography", u"map", map));
     }
   }
 

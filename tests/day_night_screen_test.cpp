@@ -79,7 +79,7 @@ void InstallDatabases(const std::filesystem::path& root) {
       << "1,Afghanistan Time,Afghanistan Time,-270,0,0,0,0,0,0\n"
       << "2,Central European Time,Central European Time,-60,0,0,0,0,0,0\n";
   ASSERT_TRUE(ZoneRecordStore::ImportZoneData());
-  ASSERT_TRUE(ImportCountryData([](std::u16string_view) {}));
+  ASSERT_TRUE(ImportCountryData());
 }
 
 // A program run with the two databases installed and the clock fixed.

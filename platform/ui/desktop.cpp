@@ -116,8 +116,8 @@ void Desktop::RunTasks() {
 void Desktop::ProcessOneEvent() {
   RunTasks();
   if (queue_.empty()) {
-    // A paint may close its window (the installation screen does), so the
-    // work it queues is done, and painted, before the next input.
+    // Work queued meanwhile (a window closing itself) is done, and painted,
+    // before the next input.
     PaintPending();
     while (HasRunnableTask()) {
       RunTasks();
@@ -185,7 +185,9 @@ bool Desktop::RunDueTimers() {
 void Desktop::PostEvent(Event event) { queue_.push_back(std::move(event)); }
 
 void Desktop::PostTask(std::function<void()> task, const Window* owner) {
-  tasks_.push_back({owner, std::move(task), run_depth_});
+  // Work posted before any loop runs (while the first screen is made) waits
+  // for the first loop; otherwise no loop would ever count it as its own.
+  tasks_.push_back({owner, std::move(task), std::max(run_depth_, 1)});
 }
 
 void Desktop::Quit(int exit_code) {
