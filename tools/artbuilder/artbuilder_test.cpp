@@ -13,10 +13,10 @@
 #include "tools/artbuilder/topojson.h"
 #include "tools/artbuilder/worldmap.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 namespace {
 
-using gfx::Color;
+using tv::gfx::Color;
 
 // Two squares sharing the arc 0 (their common edge); the second has a hole.
 // Quantized: scale 0.5 degrees per unit, translated by (10, 20).
@@ -206,17 +206,17 @@ class SyntheticMap : public ::testing::Test {
 TEST_F(SyntheticMap, SettlesPixelsWhoseColourWouldMislead) {
   EXPECT_EQ(At(108, 11), kGreen);
   EXPECT_EQ(At(110, 11), kGreen);
-  EXPECT_EQ(At(111, 11), gfx::kSilver);
-  EXPECT_EQ(At(113, 13), gfx::kSilver);
+  EXPECT_EQ(At(111, 11), tv::gfx::kSilver);
+  EXPECT_EQ(At(113, 13), tv::gfx::kSilver);
   EXPECT_EQ(map_.settled["Greenland"], 3 * 4);
   EXPECT_EQ(map_.settled["Samoa"], 4 * 2);
-  EXPECT_EQ(At(5, 70), gfx::kSilver);
+  EXPECT_EQ(At(5, 70), tv::gfx::kSilver);
 
-  EXPECT_EQ(At(0, 60), gfx::kSilver);
+  EXPECT_EQ(At(0, 60), tv::gfx::kSilver);
   EXPECT_EQ(At(1, 60), kRedKey);
   EXPECT_EQ(map_.settled["Mali"], 2);
 
-  EXPECT_EQ(At(200, 40), gfx::kSilver);
+  EXPECT_EQ(At(200, 40), tv::gfx::kSilver);
   EXPECT_EQ(map_.unassigned["Guam"], 4);
   EXPECT_EQ(map_.unassigned_features, std::vector<std::string>{"Guam"});
 
@@ -226,12 +226,12 @@ TEST_F(SyntheticMap, SettlesPixelsWhoseColourWouldMislead) {
 }
 
 TEST_F(SyntheticMap, CastsAShadowOntoTheSea) {
-  EXPECT_EQ(At(114, 14), gfx::kGrey);    // below right of the corner (113, 13)
-  EXPECT_EQ(At(115, 15), gfx::kSilver);
-  EXPECT_EQ(At(116, 16), gfx::kWhite);
-  EXPECT_EQ(At(114, 10), gfx::kWhite);   // nothing above left of it
-  EXPECT_EQ(At(105, 10), gfx::kWhite);   // shadows fall right, not left
-  EXPECT_EQ(At(50, 50), gfx::kWhite);
+  EXPECT_EQ(At(114, 14), tv::gfx::kGrey);    // below right of the corner (113, 13)
+  EXPECT_EQ(At(115, 15), tv::gfx::kSilver);
+  EXPECT_EQ(At(116, 16), tv::gfx::kWhite);
+  EXPECT_EQ(At(114, 10), tv::gfx::kWhite);   // nothing above left of it
+  EXPECT_EQ(At(105, 10), tv::gfx::kWhite);   // shadows fall right, not left
+  EXPECT_EQ(At(50, 50), tv::gfx::kWhite);
 }
 
 TEST_F(SyntheticMap, CheckFindsMisleadingPixels) {
@@ -254,13 +254,13 @@ TEST(Faces, EveryFaceIs16By16InTheStandardPalette) {
   for (const FaceArt& face : ScreenButtonFaces()) {
     const auto bitmap = FaceBitmap(face, error);
     ASSERT_TRUE(bitmap) << error;
-    EXPECT_EQ(bitmap->GetSize(), (gfx::Size{16, 16}));
-    EXPECT_EQ(bitmap->Format(), gfx::PixelFormat::kIndexed4);
+    EXPECT_EQ(bitmap->GetSize(), (tv::gfx::Size{16, 16}));
+    EXPECT_EQ(bitmap->Format(), tv::gfx::PixelFormat::kIndexed4);
     // Drawn on white: the corner is background, and the face is not blank.
-    EXPECT_EQ(bitmap->Load(0, 15), gfx::kWhite) << face.file;
+    EXPECT_EQ(bitmap->Load(0, 15), tv::gfx::kWhite) << face.file;
     int ink = 0;
     for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 16; ++x) ink += bitmap->Load(x, y) != gfx::kWhite;
+      for (int x = 0; x < 16; ++x) ink += bitmap->Load(x, y) != tv::gfx::kWhite;
     }
     EXPECT_GT(ink, 40) << face.file;
   }
@@ -289,8 +289,8 @@ TEST(Faces, ToolbarStripsHoldEveryImageInOrder) {
   EXPECT_EQ(reference.number, 431);
   const auto strip = ToolbarBitmap(country, error);
   ASSERT_TRUE(strip) << error;
-  EXPECT_EQ(strip->GetSize(), (gfx::Size{6 * 16, 15}));
-  EXPECT_EQ(strip->Format(), gfx::PixelFormat::kIndexed4);
+  EXPECT_EQ(strip->GetSize(), (tv::gfx::Size{6 * 16, 15}));
+  EXPECT_EQ(strip->Format(), tv::gfx::PixelFormat::kIndexed4);
   // Every image has ink of its own, and no two are alike.
   std::vector<std::vector<Color>> images;
   for (int i = 0; i < 6; ++i) {
@@ -299,7 +299,7 @@ TEST(Faces, ToolbarStripsHoldEveryImageInOrder) {
     for (int y = 0; y < 15; ++y) {
       for (int x = 0; x < 16; ++x) {
         pixels.push_back(strip->Load(i * 16 + x, y));
-        ink += pixels.back() != gfx::kWhite;
+        ink += pixels.back() != tv::gfx::kWhite;
       }
     }
     EXPECT_GT(ink, 20) << country.images[i].name;
@@ -309,7 +309,7 @@ TEST(Faces, ToolbarStripsHoldEveryImageInOrder) {
   // The reference map's strip reuses Zoom Out, Zoom In and Exit.
   const auto small = ToolbarBitmap(reference, error);
   ASSERT_TRUE(small) << error;
-  ASSERT_EQ(small->GetSize(), (gfx::Size{3 * 16, 15}));
+  ASSERT_EQ(small->GetSize(), (tv::gfx::Size{3 * 16, 15}));
   for (int y = 0; y < 15; ++y) {
     for (int x = 0; x < 16; ++x) {
       EXPECT_EQ(small->Load(x, y), strip->Load(16 + x, y));
@@ -327,17 +327,17 @@ TEST(Globe, ShowsLandAtTheCentreAndWhiteBeyondTheRim) {
   EXPECT_FALSE(mask.IsLand(0, 60));
   // The program's icon and every desktop size show the same globe.
   for (const int size : kDesktopIconSizes) {
-    const gfx::Bitmap globe = RenderGlobe(mask, 0, 0, size);
+    const tv::gfx::Bitmap globe = RenderGlobe(mask, 0, 0, size);
     ASSERT_EQ(globe.Width(), size);
     ASSERT_EQ(globe.Height(), size);
     const Color centre = globe.Load(size / 2, size / 2);
     EXPECT_GT(centre.g, centre.b) << size;  // green land
     const Color ocean = globe.Load(size / 2, size / 8);
     EXPECT_GT(ocean.b, ocean.g) << size;    // blue sea towards the top
-    EXPECT_EQ(globe.Load(0, 0), gfx::kWhite) << size;
-    EXPECT_EQ(globe.Load(size - 1, size - 1), gfx::kWhite) << size;
+    EXPECT_EQ(globe.Load(0, 0), tv::gfx::kWhite) << size;
+    EXPECT_EQ(globe.Load(size - 1, size - 1), tv::gfx::kWhite) << size;
   }
 }
 
 }  // namespace
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-namespace tv::art {
+namespace terravue::artbuilder {
 namespace {
 
-using gfx::Color;
+using tv::gfx::Color;
 
 struct Ink {
   char letter;
@@ -291,7 +291,7 @@ bool InkIndex(char letter, uint8_t& index) {
   const Ink* ink = std::find_if(std::begin(kInks), std::end(kInks),
                                 [&](const Ink& i) { return i.letter == letter; });
   if (ink == std::end(kInks)) return false;
-  const std::span<const Color> palette = gfx::Vga16Palette();
+  const std::span<const Color> palette = tv::gfx::Vga16Palette();
   index = static_cast<uint8_t>(std::find(palette.begin(), palette.end(), ink->color) -
                                palette.begin());
   return true;
@@ -302,9 +302,9 @@ bool InkIndex(char letter, uint8_t& index) {
 
 std::span<const FaceArt> ScreenButtonFaces() { return kFaces; }
 
-std::optional<gfx::Bitmap> FaceBitmap(const FaceArt& face, std::string& error) {
-  const std::span<const Color> palette = gfx::Vga16Palette();
-  gfx::Bitmap bitmap(kFaceSize, kFaceSize, gfx::PixelFormat::kIndexed4);
+std::optional<tv::gfx::Bitmap> FaceBitmap(const FaceArt& face, std::string& error) {
+  const std::span<const Color> palette = tv::gfx::Vga16Palette();
+  tv::gfx::Bitmap bitmap(kFaceSize, kFaceSize, tv::gfx::PixelFormat::kIndexed4);
   bitmap.SetPalette(palette);
   for (int y = 0; y < kFaceSize; ++y) {
     const std::string_view row = face.rows[y];
@@ -329,10 +329,10 @@ std::optional<gfx::Bitmap> FaceBitmap(const FaceArt& face, std::string& error) {
 
 std::span<const ToolbarArt> Toolbars() { return kToolbars; }
 
-std::optional<gfx::Bitmap> ToolbarBitmap(const ToolbarArt& toolbar, std::string& error) {
+std::optional<tv::gfx::Bitmap> ToolbarBitmap(const ToolbarArt& toolbar, std::string& error) {
   const int count = static_cast<int>(toolbar.images.size());
-  gfx::Bitmap bitmap(kToolImageWidth * count, kToolImageHeight, gfx::PixelFormat::kIndexed4);
-  bitmap.SetPalette(gfx::Vga16Palette());
+  tv::gfx::Bitmap bitmap(kToolImageWidth * count, kToolImageHeight, tv::gfx::PixelFormat::kIndexed4);
+  bitmap.SetPalette(tv::gfx::Vga16Palette());
   for (int i = 0; i < count; ++i) {
     const ToolImageArt& image = toolbar.images[i];
     for (int y = 0; y < kToolImageHeight; ++y) {
@@ -356,4 +356,4 @@ std::optional<gfx::Bitmap> ToolbarBitmap(const ToolbarArt& toolbar, std::string&
   return bitmap;
 }
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -8,7 +8,7 @@
 
 #include "platform/gfx/bitmap.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 
 inline constexpr int kFaceSize = 16;
 
@@ -28,7 +28,7 @@ std::span<const FaceArt> ScreenButtonFaces();
 // 'P' purple, 'T' teal, 's' silver, 'd' grey, 'r' red, 'l' lime, 'y' yellow,
 // 'b' blue, 'f' fuchsia, 'c' aqua. Fails on a row of the wrong length or an
 // unknown letter.
-std::optional<gfx::Bitmap> FaceBitmap(const FaceArt& face, std::string& error);
+std::optional<tv::gfx::Bitmap> FaceBitmap(const FaceArt& face, std::string& error);
 
 // Toolbar images: 16 by 15 pixels each, side by side in one strip, in the
 // letters of FaceBitmap.
@@ -53,6 +53,6 @@ std::span<const ToolbarArt> Toolbars();
 
 // Paints a toolbar's images into one 4-bit strip with the standard palette.
 // Fails as FaceBitmap does.
-std::optional<gfx::Bitmap> ToolbarBitmap(const ToolbarArt& toolbar, std::string& error);
+std::optional<tv::gfx::Bitmap> ToolbarBitmap(const ToolbarArt& toolbar, std::string& error);
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -12,7 +12,7 @@
 
 #include "tools/artbuilder/faces.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 namespace {
 
 template <typename T, void (*Free)(T*)>
@@ -104,7 +104,7 @@ std::string FlagFileName(std::string_view stem) {
   return "bitmaps/flags/" + name + ".bmp";
 }
 
-std::optional<gfx::Bitmap> RasteriseSvg(const std::filesystem::path& svg, int width, int height,
+std::optional<tv::gfx::Bitmap> RasteriseSvg(const std::filesystem::path& svg, int width, int height,
                                         std::string& error) {
   GError* gerror = nullptr;
   const Handle handle(rsvg_handle_new_from_file(svg.c_str(), &gerror));
@@ -141,7 +141,7 @@ std::optional<gfx::Bitmap> RasteriseSvg(const std::filesystem::path& svg, int wi
   cairo_surface_flush(surface.get());
   const unsigned char* data = cairo_image_surface_get_data(surface.get());
   const int stride = cairo_image_surface_get_stride(surface.get());
-  gfx::Bitmap bitmap(width, height, gfx::PixelFormat::kRgb888);
+  tv::gfx::Bitmap bitmap(width, height, tv::gfx::PixelFormat::kRgb888);
   for (int y = 0; y < height; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(y) * stride);
     for (int x = 0; x < width; ++x) {
@@ -154,13 +154,13 @@ std::optional<gfx::Bitmap> RasteriseSvg(const std::filesystem::path& svg, int wi
   return bitmap;
 }
 
-std::optional<gfx::Bitmap> QuantiseTo16Colors(const gfx::Bitmap& source, std::string& error) {
+std::optional<tv::gfx::Bitmap> QuantiseTo16Colors(const tv::gfx::Bitmap& source, std::string& error) {
   const int width = source.Width();
   const int height = source.Height();
   std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const gfx::Color c = source.Load(x, y);
+      const tv::gfx::Color c = source.Load(x, y);
       unsigned char* p = &rgba[(static_cast<size_t>(y) * width + x) * 4];
       p[0] = c.r;
       p[1] = c.g;
@@ -188,11 +188,11 @@ std::optional<gfx::Bitmap> QuantiseTo16Colors(const gfx::Bitmap& source, std::st
     return std::nullopt;
   }
   const liq_palette* palette = liq_get_palette(result.get());
-  std::vector<gfx::Color> colors;
+  std::vector<tv::gfx::Color> colors;
   for (unsigned i = 0; i < palette->count && i < kFlagColors; ++i) {
     colors.push_back({palette->entries[i].r, palette->entries[i].g, palette->entries[i].b});
   }
-  gfx::Bitmap out(width, height, gfx::PixelFormat::kIndexed4);
+  tv::gfx::Bitmap out(width, height, tv::gfx::PixelFormat::kIndexed4);
   out.SetPalette(colors);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) out.SetIndex(x, y, indices[static_cast<size_t>(y) * width + x]);
@@ -218,16 +218,16 @@ std::string ReplaceFlagBlock(std::string_view list, const std::vector<FlagEntry>
   return std::string(list.substr(0, begin)) + block + std::string(list.substr(after));
 }
 
-gfx::Bitmap BulletBitmap() {
+tv::gfx::Bitmap BulletBitmap() {
   std::string error;
   return *FaceBitmap(kBullet, error);
 }
 
-gfx::Bitmap BlankBitmap() {
-  gfx::Bitmap blank(kFaceSize, kFaceSize, gfx::PixelFormat::kIndexed4);
-  blank.SetPalette(gfx::Vga16Palette());
-  blank.Fill(gfx::kWhite);
+tv::gfx::Bitmap BlankBitmap() {
+  tv::gfx::Bitmap blank(kFaceSize, kFaceSize, tv::gfx::PixelFormat::kIndexed4);
+  blank.SetPalette(tv::gfx::Vga16Palette());
+  blank.Fill(tv::gfx::kWhite);
   return blank;
 }
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -8,7 +8,7 @@
 
 #include "platform/gfx/bitmap.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 
 inline constexpr int kFlagWidth = 64;
 inline constexpr int kFlagHeight = 32;
@@ -34,13 +34,13 @@ std::string FlagFileName(std::string_view stem);
 
 // Draws an SVG stretched to width x height over white with librsvg, in full
 // colour. Fails when the file cannot be read or drawn.
-std::optional<gfx::Bitmap> RasteriseSvg(const std::filesystem::path& svg, int width, int height,
+std::optional<tv::gfx::Bitmap> RasteriseSvg(const std::filesystem::path& svg, int width, int height,
                                         std::string& error);
 
 // Reduces a full-colour bitmap to a 4-bit bitmap with a palette of its own of
 // at most 16 colours (libimagequant, no dithering, so that flat areas keep
 // one colour each). Unused palette entries are black.
-std::optional<gfx::Bitmap> QuantiseTo16Colors(const gfx::Bitmap& source, std::string& error);
+std::optional<tv::gfx::Bitmap> QuantiseTo16Colors(const tv::gfx::Bitmap& source, std::string& error);
 
 // Replaces the flag lines of a resource list (between the kFlagBlockBegin
 // and kFlagBlockEnd comment lines, appended at the end when the list has
@@ -52,7 +52,7 @@ std::string ReplaceFlagBlock(std::string_view list, const std::vector<FlagEntry>
 
 // The two 16 by 16 images of the country list's rows: a black round bullet
 // about 7 pixels across in the middle of a white square, and all white.
-gfx::Bitmap BulletBitmap();
-gfx::Bitmap BlankBitmap();
+tv::gfx::Bitmap BulletBitmap();
+tv::gfx::Bitmap BlankBitmap();
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -10,11 +10,11 @@
 #include "platform/gfx/bitmap.h"
 #include "tools/artbuilder/flags.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 namespace {
 
 namespace fs = std::filesystem;
-using gfx::Color;
+using tv::gfx::Color;
 
 // A scratch file removed when the test ends.
 class ScratchFile {
@@ -52,7 +52,7 @@ TEST(FlagArt, SvgIsStretchedToFillTheWholeBitmap) {
 TEST(FlagArt, ColoursMergedIntoOneEntryAreNotDithered) {
   // 32 flat 8x8 blocks of different colours: some must share a palette entry,
   // and each block still comes out as one index, never a pattern of two.
-  gfx::Bitmap source(64, 32, gfx::PixelFormat::kRgb888);
+  tv::gfx::Bitmap source(64, 32, tv::gfx::PixelFormat::kRgb888);
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 64; ++x) {
       const int block = (y / 8) * 8 + x / 8;
@@ -63,7 +63,7 @@ TEST(FlagArt, ColoursMergedIntoOneEntryAreNotDithered) {
   std::string error;
   const auto reduced = QuantiseTo16Colors(source, error);
   ASSERT_TRUE(reduced) << error;
-  ASSERT_EQ(reduced->Format(), gfx::PixelFormat::kIndexed4);
+  ASSERT_EQ(reduced->Format(), tv::gfx::PixelFormat::kIndexed4);
   for (int y = 0; y < 32; ++y) {
     for (int x = 0; x < 64; ++x) {
       ASSERT_EQ(reduced->Index(x, y), reduced->Index(x / 8 * 8, y / 8 * 8)) << x << "," << y;
@@ -105,4 +105,4 @@ TEST(FlagArt, ResourceListBlockIsReplacedOrAppended) {
 }
 
 }  // namespace
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

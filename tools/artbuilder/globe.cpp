@@ -6,7 +6,7 @@
 
 #include "tools/artbuilder/raster.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 namespace {
 
 constexpr double kRadian = std::numbers::pi / 180;
@@ -46,7 +46,7 @@ bool LandMask::IsLand(double lon, double lat) const {
   return land_[static_cast<size_t>(j) * width_ + i];
 }
 
-gfx::Bitmap RenderGlobe(const LandMask& land, double lon0, double lat0, int size) {
+tv::gfx::Bitmap RenderGlobe(const LandMask& land, double lon0, double lat0, int size) {
   constexpr int kSamples = 4;
   const double centre = size / 2.0;
   const double radius = size / 2.0 - 0.5;
@@ -55,7 +55,7 @@ gfx::Bitmap RenderGlobe(const LandMask& land, double lon0, double lat0, int size
   // Light from the upper left and in front.
   const double light[3] = {-0.45, 0.55, 0.70};
 
-  gfx::Bitmap bitmap(size, size, gfx::PixelFormat::kRgb888);
+  tv::gfx::Bitmap bitmap(size, size, tv::gfx::PixelFormat::kRgb888);
   for (int py = 0; py < size; ++py) {
     for (int px = 0; px < size; ++px) {
       Rgb sum;
@@ -102,4 +102,4 @@ gfx::Bitmap RenderGlobe(const LandMask& land, double lon0, double lat0, int size
   return bitmap;
 }
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -5,7 +5,7 @@
 #include "platform/gfx/bitmap.h"
 #include "tools/artbuilder/topojson.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 
 // Land and sea on a regular longitude/latitude grid, for looking up whether a
 // point is land.
@@ -28,6 +28,6 @@ inline constexpr int kDesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
 // The program icon: a globe in orthographic projection centred on
 // (lon0, lat0), land green and sea blue, lit from the upper left, with a dark
 // rim, on white. `size` is the bitmap's width and height.
-gfx::Bitmap RenderGlobe(const LandMask& land, double lon0, double lat0, int size);
+tv::gfx::Bitmap RenderGlobe(const LandMask& land, double lon0, double lat0, int size);
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

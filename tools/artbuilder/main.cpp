@@ -16,6 +16,7 @@
 #include "platform/base/utf.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/image_io.h"
+#include "tools/common/options.h"
 #include "tools/artbuilder/faces.h"
 #include "tools/artbuilder/flags.h"
 #include "tools/artbuilder/globe.h"
@@ -38,13 +39,10 @@ struct Options {
   fs::path taps_out;  // optional: the generated table of tap points
 };
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: terravue-artbuilder --atlas countries-50m.json --out resources/ "
-               "--facts QuorvelCountriesTerravue.txt [--taps-out FILE] "
-               "[--flags place-flags.tsv --flag-icons DIR] [--preview DIR]\n");
-  return 2;
-}
+constexpr std::string_view kUsage =
+    "terravue-artbuilder --atlas countries-50m.json --out resources/ "
+    "--facts QuorvelCountriesTerravue.txt [--taps-out FILE] "
+    "[--flags place-flags.tsv --flag-icons DIR] [--preview DIR]";
 
 // Nearest-pixel enlargement for looking at small artwork.
 Bitmap Enlarge(const Bitmap& source, int factor) {
@@ -76,7 +74,7 @@ bool WriteAndVerifyBmp(const Bitmap& bitmap, const fs::path& path) {
 // writes it under bitmaps/flags/ and lists it in the resource list.
 bool BuildFlags(const Options& options) {
   std::string error;
-  const auto flags = tv::art::ReadFlagManifest(options.flags, error);
+  const auto flags = terravue::artbuilder::ReadFlagManifest(options.flags, error);
   if (!flags) {
     std::fprintf(stderr, "error: %s\n", error.c_str());
     return false;
@@ -85,15 +83,15 @@ bool BuildFlags(const Options& options) {
   // written afresh.
   fs::remove_all(options.out / "bitmaps" / "flags");
   std::vector<Bitmap> drawn;
-  for (const tv::art::FlagEntry& flag : *flags) {
+  for (const terravue::artbuilder::FlagEntry& flag : *flags) {
     const fs::path svg = options.flag_icons / "flags" / "4x3" / (flag.code + ".svg");
-    const auto full = tv::art::RasteriseSvg(svg, tv::art::kFlagWidth, tv::art::kFlagHeight, error);
-    const auto reduced = full ? tv::art::QuantiseTo16Colors(*full, error) : std::nullopt;
+    const auto full = terravue::artbuilder::RasteriseSvg(svg, terravue::artbuilder::kFlagWidth, terravue::artbuilder::kFlagHeight, error);
+    const auto reduced = full ? terravue::artbuilder::QuantiseTo16Colors(*full, error) : std::nullopt;
     if (!reduced) {
       std::fprintf(stderr, "error: flag %s: %s\n", flag.stem.c_str(), error.c_str());
       return false;
     }
-    if (!WriteAndVerifyBmp(*reduced, options.out / tv::art::FlagFileName(flag.stem))) return false;
+    if (!WriteAndVerifyBmp(*reduced, options.out / terravue::artbuilder::FlagFileName(flag.stem))) return false;
     drawn.push_back(*reduced);
   }
   const fs::path list_path = options.out / "terravue.list";
@@ -106,7 +104,7 @@ bool BuildFlags(const Options& options) {
   }
   in.close();
   std::ofstream out(list_path, std::ios::binary | std::ios::trunc);
-  out << tv::art::ReplaceFlagBlock(list.str(), *flags);
+  out << terravue::artbuilder::ReplaceFlagBlock(list.str(), *flags);
   if (!out) {
     std::fprintf(stderr, "error: cannot write %s\n", list_path.c_str());
     return false;
@@ -122,8 +120,8 @@ bool BuildFlags(const Options& options) {
     for (size_t k = 0; k < drawn.size(); ++k) {
       const int left = 8 + static_cast<int>(k % per_row) * 72;
       const int top = 8 + static_cast<int>(k / per_row) * 40;
-      for (int y = 0; y < tv::art::kFlagHeight; ++y) {
-        for (int x = 0; x < tv::art::kFlagWidth; ++x) sheet.Store(left + x, top + y, drawn[k].Load(x, y));
+      for (int y = 0; y < terravue::artbuilder::kFlagHeight; ++y) {
+        for (int x = 0; x < terravue::artbuilder::kFlagWidth; ++x) sheet.Store(left + x, top + y, drawn[k].Load(x, y));
       }
     }
     fs::create_directories(options.preview);
@@ -134,16 +132,16 @@ bool BuildFlags(const Options& options) {
 
 // The seven region maps: fitted, drawn, measured against their targets and
 // written with the table of tap points.
-bool BuildRegionMaps(const std::vector<tv::art::Feature>& countries, const Options& options) {
-  const auto positions = tv::art::ReadFactbookCoordinates(options.facts);
+bool BuildRegionMaps(const std::vector<terravue::artbuilder::Feature>& countries, const Options& options) {
+  const auto positions = terravue::artbuilder::ReadFactbookCoordinates(options.facts);
   if (positions.empty()) {
     std::fprintf(stderr, "error: no coordinates in %s\n", options.facts.c_str());
     return false;
   }
   bool ok = true;
-  std::vector<tv::art::RegionMap> maps;
-  for (const tv::art::RegionMapSheet& sheet : tv::art::RegionMapSheets()) {
-    tv::art::RegionMap map = tv::art::BuildRegionMap(sheet, countries, positions);
+  std::vector<terravue::artbuilder::RegionMap> maps;
+  for (const terravue::artbuilder::RegionMapSheet& sheet : terravue::artbuilder::RegionMapSheets()) {
+    terravue::artbuilder::RegionMap map = terravue::artbuilder::BuildRegionMap(sheet, countries, positions);
     const std::string region = tv::Utf16ToUtf8(terravue::RegionTable[sheet.region].name);
     std::printf("region map %d %s (%dx%d, %d-bit): %d of %d land pixels hit their place (%.2f %%)\n",
                 sheet.resource, region.c_str(), sheet.width, sheet.height,
@@ -151,7 +149,7 @@ bool BuildRegionMaps(const std::vector<tv::art::Feature>& countries, const Optio
                 map.owned > 0 ? 100.0 * map.hit / map.owned : 0.0);
     // How far the fit strays from the plain plate carree: the local scale of
     // each axis relative to it, and the largest column offset.
-    auto scale_range = [](const tv::art::PiecewiseLinear& warp) {
+    auto scale_range = [](const terravue::artbuilder::PiecewiseLinear& warp) {
       double lo = 1e9, hi = 0;
       for (size_t k = 1; k < warp.at.size(); ++k) {
         const double scale = (warp.at[k] - warp.at[k - 1]) / (warp.value[k] - warp.value[k - 1]);
@@ -170,7 +168,7 @@ bool BuildRegionMaps(const std::vector<tv::art::Feature>& countries, const Optio
                 "tap", "coordinates");
     const int map_width = sheet.width;
     const int map_height = sheet.height;
-    for (const tv::art::CountryFigures& f : map.countries) {
+    for (const terravue::artbuilder::CountryFigures& f : map.countries) {
       std::printf("  %-44s %6d %6d %6.1f%% %5.2f (%3d,%3d) %s\n", tv::Utf16ToUtf8(f.name).c_str(),
                   f.owned, f.hit, f.owned > 0 ? 100.0 * f.hit / f.owned : 0.0, f.zoom, f.tap.x,
                   f.tap.y,
@@ -182,7 +180,7 @@ bool BuildRegionMaps(const std::vector<tv::art::Feature>& countries, const Optio
                   : f.position_hits     ? "hit"
                                         : "MISSED");
     }
-    for (const std::string& fault : tv::art::CheckRegionMapTargets(map)) {
+    for (const std::string& fault : terravue::artbuilder::CheckRegionMapTargets(map)) {
       std::fprintf(stderr, "error: %s\n", fault.c_str());
       ok = false;
     }
@@ -198,7 +196,7 @@ bool BuildRegionMaps(const std::vector<tv::art::Feature>& countries, const Optio
   }
   if (!options.taps_out.empty()) {
     std::FILE* file = std::fopen(options.taps_out.c_str(), "w");
-    const std::string text = tv::art::TapTableSource(maps);
+    const std::string text = terravue::artbuilder::TapTableSource(maps);
     if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size()) {
       std::fprintf(stderr, "error: cannot write %s\n", options.taps_out.c_str());
       ok = false;
@@ -211,8 +209,8 @@ bool BuildRegionMaps(const std::vector<tv::art::Feature>& countries, const Optio
 
 int Run(const Options& options) {
   std::string error;
-  const std::optional<std::vector<tv::art::Feature>> countries =
-      tv::art::ReadTopoJsonFile(options.atlas, "countries", error);
+  const std::optional<std::vector<terravue::artbuilder::Feature>> countries =
+      terravue::artbuilder::ReadTopoJsonFile(options.atlas, "countries", error);
   if (!countries) {
     std::fprintf(stderr, "error: %s: %s\n", options.atlas.c_str(), error.c_str());
     return 1;
@@ -220,8 +218,8 @@ int Run(const Options& options) {
   std::printf("atlas: %zu country features from %s\n", countries->size(), options.atlas.c_str());
   bool ok = true;
 
-  tv::art::WorldMap map = tv::art::BuildWorldMap(*countries);
-  if (!tv::art::DrawMapLabels(map, error)) {
+  terravue::artbuilder::WorldMap map = terravue::artbuilder::BuildWorldMap(*countries);
+  if (!terravue::artbuilder::DrawMapLabels(map, error)) {
     std::fprintf(stderr, "error: %s\n", error.c_str());
     return 1;
   }
@@ -262,15 +260,15 @@ int Run(const Options& options) {
   const fs::path map_path = options.out / "bitmaps" / "worldmap.bmp";
   if (!WriteAndVerifyBmp(map.bitmap, map_path)) return 1;
   const std::optional<Bitmap> written = tv::gfx::ReadBmpFile(map_path.string());
-  for (const std::string& fault : tv::art::CheckWorldMap(*written, map.intended)) {
+  for (const std::string& fault : terravue::artbuilder::CheckWorldMap(*written, map.intended)) {
     std::fprintf(stderr, "error: world map: %s\n", fault.c_str());
     ok = false;
   }
   std::printf("wrote %s\n", map_path.c_str());
 
   std::vector<Bitmap> faces;
-  for (const tv::art::FaceArt& face : tv::art::ScreenButtonFaces()) {
-    std::optional<Bitmap> bitmap = tv::art::FaceBitmap(face, error);
+  for (const terravue::artbuilder::FaceArt& face : terravue::artbuilder::ScreenButtonFaces()) {
+    std::optional<Bitmap> bitmap = terravue::artbuilder::FaceBitmap(face, error);
     if (!bitmap) {
       std::fprintf(stderr, "error: %s\n", error.c_str());
       return 1;
@@ -283,8 +281,8 @@ int Run(const Options& options) {
   }
 
   // The map screens' toolbar image strips.
-  for (const tv::art::ToolbarArt& toolbar : tv::art::Toolbars()) {
-    std::optional<Bitmap> bitmap = tv::art::ToolbarBitmap(toolbar, error);
+  for (const terravue::artbuilder::ToolbarArt& toolbar : terravue::artbuilder::Toolbars()) {
+    std::optional<Bitmap> bitmap = terravue::artbuilder::ToolbarBitmap(toolbar, error);
     if (!bitmap) {
       std::fprintf(stderr, "error: %s\n", error.c_str());
       return 1;
@@ -295,8 +293,8 @@ int Run(const Options& options) {
   }
 
   // The country list's row images: 425 the bullet, 426 blank.
-  if (!WriteAndVerifyBmp(tv::art::BulletBitmap(), options.out / "bitmaps" / "bullet.bmp") ||
-      !WriteAndVerifyBmp(tv::art::BlankBitmap(), options.out / "bitmaps" / "blank.bmp")) {
+  if (!WriteAndVerifyBmp(terravue::artbuilder::BulletBitmap(), options.out / "bitmaps" / "bullet.bmp") ||
+      !WriteAndVerifyBmp(terravue::artbuilder::BlankBitmap(), options.out / "bitmaps" / "blank.bmp")) {
     return 1;
   }
   std::printf("wrote the row images bullet.bmp (425) and blank.bmp (426)\n");
@@ -304,15 +302,16 @@ int Run(const Options& options) {
   // The globe faces Europe and Africa, the middle of the world map. The
   // program's own icon and every size a desktop asks for are drawn from the
   // one globe, so that they agree.
-  const tv::art::LandMask land(*countries, 0.1);
-  const Bitmap icon = tv::art::RenderGlobe(land, 15, 20, 32);
+  const terravue::artbuilder::LandMask land(*countries, 0.1);
+  const Bitmap icon = terravue::artbuilder::RenderGlobe(land, 15, 20, 32);
   const fs::path icon_path = options.out / "icons" / "terravue.bmp";
   if (!WriteAndVerifyBmp(icon, icon_path)) return 1;
   std::printf("wrote %s\n", icon_path.c_str());
-  for (const int size : tv::art::kDesktopIconSizes) {
+  for (const int size : terravue::artbuilder::kDesktopIconSizes) {
     const fs::path png_path =
         options.out / "icons" / ("terravue-" + std::to_string(size) + ".png");
-    if (!tv::gfx::WritePngFile(tv::art::RenderGlobe(land, 15, 20, size), png_path.string())) {
+    const Bitmap desktop_icon = terravue::artbuilder::RenderGlobe(land, 15, 20, size);
+    if (!tv::gfx::WritePngFile(desktop_icon, png_path.string())) {
       std::fprintf(stderr, "error: cannot write %s\n", png_path.c_str());
       return 1;
     }
@@ -327,8 +326,8 @@ int Run(const Options& options) {
     Bitmap strip(faces.size() * 24 + 8, 32, tv::gfx::PixelFormat::kRgb888);
     strip.Fill(tv::gfx::kWhite);
     for (size_t k = 0; k < faces.size(); ++k) {
-      for (int y = 0; y < tv::art::kFaceSize; ++y) {
-        for (int x = 0; x < tv::art::kFaceSize; ++x) {
+      for (int y = 0; y < terravue::artbuilder::kFaceSize; ++y) {
+        for (int x = 0; x < terravue::artbuilder::kFaceSize; ++x) {
           strip.Store(8 + k * 24 + x, 8 + y, faces[k].Load(x, y));
         }
       }
@@ -352,28 +351,15 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   Options options;
-  for (int k = 1; k < argc; ++k) {
-    const std::string_view arg = argv[k];
-    if (k + 1 >= argc) return Usage();
-    if (arg == "--atlas") {
-      options.atlas = argv[++k];
-    } else if (arg == "--out") {
-      options.out = argv[++k];
-    } else if (arg == "--flags") {
-      options.flags = argv[++k];
-    } else if (arg == "--flag-icons") {
-      options.flag_icons = argv[++k];
-    } else if (arg == "--facts") {
-      options.facts = argv[++k];
-    } else if (arg == "--taps-out") {
-      options.taps_out = argv[++k];
-    } else if (arg == "--preview") {
-      options.preview = argv[++k];
-    } else {
-      return Usage();
-    }
+  // The flag manifest names its icons by code, so it comes with their folder.
+  if (!terravue::tools::ParseOptions(
+          argc, argv,
+          {{"--atlas", &options.atlas, true}, {"--out", &options.out, true},
+           {"--facts", &options.facts, true}, {"--taps-out", &options.taps_out},
+           {"--flags", &options.flags}, {"--flag-icons", &options.flag_icons},
+           {"--preview", &options.preview}}) ||
+      options.flags.empty() != options.flag_icons.empty()) {
+    return terravue::tools::UsageError(kUsage);
   }
-  if (options.atlas.empty() || options.out.empty() || options.facts.empty()) return Usage();
-  if (options.flags.empty() != options.flag_icons.empty()) return Usage();
   return Run(options);
 }

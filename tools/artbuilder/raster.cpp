@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-namespace tv::art {
+namespace terravue::artbuilder {
 
 Polygon UnwrapPolygon(const Polygon& polygon) {
   Polygon result;
@@ -109,4 +109,4 @@ void RasterisePolygon(const Polygon& polygon, const SampleGrid& grid,
   }
 }
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -4,7 +4,7 @@
 
 #include "tools/artbuilder/topojson.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 
 // A regular grid of sample points over longitude and latitude. Sample (i, j)
 // sits at the centre of its cell: lon_left + (i + 0.5) * step and
@@ -35,4 +35,4 @@ Polygon UnwrapPolygon(const Polygon& polygon);
 void RasterisePolygon(const Polygon& polygon, const SampleGrid& grid,
                       const std::function<void(int i, int j)>& visit);
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -12,11 +12,11 @@
 #include "tools/artbuilder/raster.h"
 #include "tools/artbuilder/worldmap.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 namespace {
 
-using gfx::Color;
-using gfx::Point;
+using tv::gfx::Color;
+using tv::gfx::Point;
 
 constexpr RegionMapSheet kSheets[] = {
     {0, 384, "africa.bmp", 240, 240, -18.5, 52.5, 38.0, -35.5},
@@ -147,7 +147,7 @@ void RasteriseAtlas(Context& ctx, const std::vector<Feature>& countries) {
           if (ctx.table->rows[r].name == *part) row = r;
         }
       }
-      const int cls = FindClass(ctx.classes, feature.name, part ? *part : Utf8ToUtf16(feature.name), row);
+      const int cls = FindClass(ctx.classes, feature.name, part ? *part : tv::Utf8ToUtf16(feature.name), row);
       int south_cls = cls;
       if (feature.name == kMoroccoAtlasName) {
         int sahara_row = -1;
@@ -302,7 +302,7 @@ std::vector<std::string> OrderFaults(const Context& ctx, const Tally& t) {
       const double ax = t.sum_x[a] / t.hit[a], bx = t.sum_x[b] / t.hit[b];
       const double ay = t.sum_y[a] / t.hit[a], by = t.sum_y[b] / t.hit[b];
       const std::string names =
-          Utf16ToUtf8(ctx.table->rows[a].name) + " / " + Utf16ToUtf8(ctx.table->rows[b].name);
+          tv::Utf16ToUtf8(ctx.table->rows[a].name) + " / " + tv::Utf16ToUtf8(ctx.table->rows[b].name);
       if (std::abs(pa.lon - pb.lon) > kOrderDegrees && (ax - bx) * (pa.lon - pb.lon) <= 0) {
         faults.push_back(names + ": west-east order");
       }
@@ -573,7 +573,7 @@ std::map<std::u16string, GeoPosition> ReadFactbookCoordinates(const std::string&
   constexpr std::string_view kCoordinates = "<coordinates>";
   while (std::getline(file, line)) {
     if (line.starts_with(kCountry)) {
-      name = Utf8ToUtf16(std::string_view(line).substr(kCountry.size()));
+      name = tv::Utf8ToUtf16(std::string_view(line).substr(kCountry.size()));
     } else if (line.starts_with(kCoordinates) && !name.empty()) {
       const auto g = ParseFactbookCoordinates(std::string_view(line).substr(kCoordinates.size()));
       if (g && !result.contains(name)) result[name] = *g;
@@ -582,7 +582,7 @@ std::map<std::u16string, GeoPosition> ReadFactbookCoordinates(const std::string&
   return result;
 }
 
-bool BlockHits(const gfx::Bitmap& bitmap, int region, int row, Point centre) {
+bool BlockHits(const tv::gfx::Bitmap& bitmap, int region, int row, Point centre) {
   for (int dy = -2; dy <= 2; ++dy) {
     for (int dx = -2; dx <= 2; ++dx) {
       const Point p{centre.x + dx, centre.y + dy};
@@ -600,7 +600,7 @@ bool BlockHits(const gfx::Bitmap& bitmap, int region, int row, Point centre) {
   return true;
 }
 
-std::optional<Point> FindTapBlock(const gfx::Bitmap& bitmap, int region, int row, Vec2 near) {
+std::optional<Point> FindTapBlock(const tv::gfx::Bitmap& bitmap, int region, int row, Vec2 near) {
   std::optional<Point> best;
   double best_distance = 0;
   for (int y = 2; y < bitmap.Height() - 2; ++y) {
@@ -686,13 +686,13 @@ RegionMap BuildRegionMap(const RegionMapSheet& sheet, const std::vector<Feature>
   const uint8_t white = static_cast<uint8_t>(palette.size());
   const uint8_t black = white + 1;
   const uint8_t neutral = white + 2;
-  palette.push_back(gfx::kWhite);
-  palette.push_back(gfx::kBlack);
+  palette.push_back(tv::gfx::kWhite);
+  palette.push_back(tv::gfx::kBlack);
   palette.push_back(kNeutralLand);
   const bool four_bit = palette.size() <= 16;
-  palette.resize(four_bit ? 16 : 256, gfx::kBlack);
-  map.bitmap = gfx::Bitmap(sheet.width, sheet.height,
-                           four_bit ? gfx::PixelFormat::kIndexed4 : gfx::PixelFormat::kIndexed8);
+  palette.resize(four_bit ? 16 : 256, tv::gfx::kBlack);
+  map.bitmap = tv::gfx::Bitmap(sheet.width, sheet.height,
+                           four_bit ? tv::gfx::PixelFormat::kIndexed4 : tv::gfx::PixelFormat::kIndexed8);
   map.bitmap.SetPalette(palette);
   const int w = sheet.width;
   auto keyed = [&](int x, int y) { return t.pixel_hit[static_cast<size_t>(y) * w + x] != 0; };
@@ -754,12 +754,12 @@ RegionMap BuildRegionMap(const RegionMapSheet& sheet, const std::vector<Feature>
 
 std::vector<std::string> CheckRegionMapTargets(const RegionMap& map) {
   std::vector<std::string> faults;
-  const std::string region = Utf16ToUtf8(terravue::RegionTable[map.sheet.region].name);
+  const std::string region = tv::Utf16ToUtf8(terravue::RegionTable[map.sheet.region].name);
   if (map.owned == 0 || map.hit * 100 < map.owned * 98) {
     faults.push_back(region + ": less than 98 % of the mapped land hits its place");
   }
   for (const CountryFigures& f : map.countries) {
-    const std::string name = region + ": " + Utf16ToUtf8(f.name);
+    const std::string name = region + ": " + tv::Utf16ToUtf8(f.name);
     if (f.owned == 0 || f.hit * 100 < f.owned * 80) faults.push_back(name + " hits on less than 80 % of its land");
     if (f.hit < kMinHitPixels) faults.push_back(name + " hits on fewer than 30 pixels");
     if (!f.has_block) faults.push_back(name + " has no 5x5 block that hits it");
@@ -791,7 +791,7 @@ std::string TapTableSource(const std::vector<RegionMap>& maps) {
       const CountryFigures& f = map.countries[r];
       if (!f.has_block) continue;
       std::snprintf(buffer, sizeof buffer, "    {%d, %zu, u\"%s\", %d, %d},\n", map.sheet.region, r,
-                    Utf16ToUtf8(f.name).c_str(), f.tap.x, f.tap.y);
+                    tv::Utf16ToUtf8(f.name).c_str(), f.tap.x, f.tap.y);
       out += buffer;
     }
   }
@@ -799,4 +799,4 @@ std::string TapTableSource(const std::vector<RegionMap>& maps) {
   return out;
 }
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

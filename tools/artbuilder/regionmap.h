@@ -11,7 +11,7 @@
 #include "platform/gfx/geometry.h"
 #include "tools/artbuilder/topojson.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 
 // One region map: its bitmap, size and the longitude/latitude window that a
 // plain plate carree would show in it before the fitted warp moves things.
@@ -32,7 +32,7 @@ struct Vec2 {
 
 // Land that a mapped place cannot hit, and land of places not on the map:
 // a pale sand that is no key colour of any region table.
-inline constexpr gfx::Color kNeutralLand{232, 220, 184};
+inline constexpr tv::gfx::Color kNeutralLand{232, 220, 184};
 
 // An increasing piecewise-linear function through (at[k], value[k]), continued
 // beyond its ends with its end slopes.
@@ -89,9 +89,9 @@ struct CountryFigures {
   int hit = 0;    // of them, drawn in its key colour and hitting its own row
   double zoom = 1;
   bool has_block = false;
-  gfx::Point tap;  // centre of a 5x5 block that hits it
+  tv::gfx::Point tap;  // centre of a 5x5 block that hits it
   bool has_position = false;
-  gfx::Point position_pixel;     // its Factbook coordinates on the map
+  tv::gfx::Point position_pixel;     // its Factbook coordinates on the map
   bool position_on_land = false;  // that pixel is its own land
   bool position_hits = false;
   double centre_x = 0, centre_y = 0;  // centre of its hit pixels
@@ -100,7 +100,7 @@ struct CountryFigures {
 struct RegionMap {
   RegionMapSheet sheet;
   RegionMapLayout layout;
-  gfx::Bitmap bitmap;
+  tv::gfx::Bitmap bitmap;
   std::vector<CountryFigures> countries;  // one per mapped row
   int owned = 0;
   int hit = 0;
@@ -120,12 +120,12 @@ std::vector<std::string> CheckRegionMapTargets(const RegionMap& map);
 
 // Whether the 5x5 block centred on (x, y) hits `row` of `region`'s table,
 // read as stored and as a 16-bit display gives it back.
-bool BlockHits(const gfx::Bitmap& bitmap, int region, int row, gfx::Point centre);
+bool BlockHits(const tv::gfx::Bitmap& bitmap, int region, int row, tv::gfx::Point centre);
 // The 5x5 block of `row` nearest to `near`, or nothing.
-std::optional<gfx::Point> FindTapBlock(const gfx::Bitmap& bitmap, int region, int row,
+std::optional<tv::gfx::Point> FindTapBlock(const tv::gfx::Bitmap& bitmap, int region, int row,
                                        Vec2 near);
 
 // The generated header with one tap point per mapped place of every map.
 std::string TapTableSource(const std::vector<RegionMap>& maps);
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -13,18 +13,18 @@
 #include "platform/gfx/image_io.h"
 #include "tests/region_map_taps.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 namespace {
 
-using gfx::Color;
+using tv::gfx::Color;
 
 std::filesystem::path SourceDir() { return TERRAVUE_SOURCE_DIR; }
 
-gfx::Bitmap ReadCommitted(const RegionMapSheet& sheet) {
+tv::gfx::Bitmap ReadCommitted(const RegionMapSheet& sheet) {
   const auto bitmap =
-      gfx::ReadBmpFile((SourceDir() / "resources" / "bitmaps" / std::string(sheet.file)).string());
+      tv::gfx::ReadBmpFile((SourceDir() / "resources" / "bitmaps" / std::string(sheet.file)).string());
   EXPECT_TRUE(bitmap) << sheet.file;
-  return bitmap ? *bitmap : gfx::Bitmap();
+  return bitmap ? *bitmap : tv::gfx::Bitmap();
 }
 
 bool IsKeyOf(int region, Color c) {
@@ -136,23 +136,23 @@ TEST(RegionMapTargets, CheckNamesEveryKindOfFault) {
 TEST(CommittedRegionMaps, SizeDepthFrameAndColours) {
   for (const RegionMapSheet& sheet : RegionMapSheets()) {
     SCOPED_TRACE(std::string(sheet.file));
-    const gfx::Bitmap bitmap = ReadCommitted(sheet);
-    ASSERT_EQ(bitmap.GetSize(), (gfx::Size{sheet.width, sheet.height}));
+    const tv::gfx::Bitmap bitmap = ReadCommitted(sheet);
+    ASSERT_EQ(bitmap.GetSize(), (tv::gfx::Size{sheet.width, sheet.height}));
     std::set<uint32_t> colours;
     for (int y = 0; y < sheet.height; ++y) {
       for (int x = 0; x < sheet.width; ++x) colours.insert(bitmap.Load(x, y).ToRef());
     }
     // 4 bits a pixel where 16 colours suffice, 8 where they do not.
-    EXPECT_EQ(bitmap.Format(), colours.size() <= 16 ? gfx::PixelFormat::kIndexed4
-                                                    : gfx::PixelFormat::kIndexed8);
-    EXPECT_TRUE(colours.contains(gfx::kWhite.ToRef()));
+    EXPECT_EQ(bitmap.Format(), colours.size() <= 16 ? tv::gfx::PixelFormat::kIndexed4
+                                                    : tv::gfx::PixelFormat::kIndexed8);
+    EXPECT_TRUE(colours.contains(tv::gfx::kWhite.ToRef()));
     for (int x = 0; x < sheet.width; ++x) {
-      EXPECT_EQ(bitmap.Load(x, 0), gfx::kBlack);
-      EXPECT_EQ(bitmap.Load(x, sheet.height - 1), gfx::kBlack);
+      EXPECT_EQ(bitmap.Load(x, 0), tv::gfx::kBlack);
+      EXPECT_EQ(bitmap.Load(x, sheet.height - 1), tv::gfx::kBlack);
     }
     for (int y = 0; y < sheet.height; ++y) {
-      EXPECT_EQ(bitmap.Load(0, y), gfx::kBlack);
-      EXPECT_EQ(bitmap.Load(sheet.width - 1, y), gfx::kBlack);
+      EXPECT_EQ(bitmap.Load(0, y), tv::gfx::kBlack);
+      EXPECT_EQ(bitmap.Load(sheet.width - 1, y), tv::gfx::kBlack);
     }
     // Every key-coloured pixel hits a place; any other colour hits none, so
     // a tap on the sea, a border or land of no mapped place gives nothing.
@@ -184,35 +184,35 @@ TEST(CommittedRegionMaps, EveryMappedPlaceHasATapBlockAndTheTableHoldsOne) {
     ASSERT_LT(tap.row, table.mapped_rows);
     EXPECT_EQ(table.rows[tap.row].name, std::u16string_view(tap.name));
     EXPECT_TRUE(listed.insert({tap.region, tap.row}).second) << "listed twice: " << tap.row;
-    const gfx::Bitmap bitmap = ReadCommitted(sheet);
+    const tv::gfx::Bitmap bitmap = ReadCommitted(sheet);
     EXPECT_TRUE(BlockHits(bitmap, tap.region, tap.row, {tap.x, tap.y}))
-        << Utf16ToUtf8(tap.name) << " at " << tap.x << "," << tap.y;
+        << tv::Utf16ToUtf8(tap.name) << " at " << tap.x << "," << tap.y;
   }
   for (const RegionMapSheet& sheet : RegionMapSheets()) {
-    const gfx::Bitmap bitmap = ReadCommitted(sheet);
+    const tv::gfx::Bitmap bitmap = ReadCommitted(sheet);
     const terravue::RegionCountryTable& table = terravue::RegionCountries(sheet.region);
     for (int r = 0; r < table.mapped_rows; ++r) {
-      EXPECT_TRUE(listed.contains({sheet.region, r})) << Utf16ToUtf8(table.rows[r].name);
+      EXPECT_TRUE(listed.contains({sheet.region, r})) << tv::Utf16ToUtf8(table.rows[r].name);
       EXPECT_TRUE(FindTapBlock(bitmap, sheet.region, r, {sheet.width / 2.0, sheet.height / 2.0}))
-          << Utf16ToUtf8(table.rows[r].name);
+          << tv::Utf16ToUtf8(table.rows[r].name);
     }
   }
 }
 
 TEST(CommittedRegionMaps, GreyOnAfricaIsEgyptDownToRow60AndEritreaBelow) {
   for (int x : {1, 120, 239}) {
-    EXPECT_EQ(terravue::HitTestRegionMap(0, gfx::kGrey, {x, 55}), 0);
-    EXPECT_EQ(terravue::HitTestRegionMap(0, gfx::kGrey, {x, 60}), 0);
-    EXPECT_EQ(terravue::HitTestRegionMap(0, gfx::kGrey, {x, 61}), 1);
+    EXPECT_EQ(terravue::HitTestRegionMap(0, tv::gfx::kGrey, {x, 55}), 0);
+    EXPECT_EQ(terravue::HitTestRegionMap(0, tv::gfx::kGrey, {x, 60}), 0);
+    EXPECT_EQ(terravue::HitTestRegionMap(0, tv::gfx::kGrey, {x, 61}), 1);
   }
   // On the real map Egypt's grey ends above row 60 and Eritrea's begins
   // below it; both hit from the rows they are drawn in.
-  const gfx::Bitmap africa = ReadCommitted(RegionMapSheets()[0]);
+  const tv::gfx::Bitmap africa = ReadCommitted(RegionMapSheets()[0]);
   int egypt = 0, eritrea = 0;
   for (int y = 1; y <= 85; ++y) {
     for (int x = 1; x < africa.Width() - 1; ++x) {
-      if (africa.Load(x, y) != gfx::kGrey) continue;
-      const int row = terravue::HitTestRegionMap(0, gfx::kGrey, {x, y});
+      if (africa.Load(x, y) != tv::gfx::kGrey) continue;
+      const int row = terravue::HitTestRegionMap(0, tv::gfx::kGrey, {x, y});
       EXPECT_EQ(row, y <= 60 ? 0 : 1) << x << "," << y;
       egypt += row == 0;
       eritrea += row == 1;
@@ -237,7 +237,7 @@ TEST(RegionMapBuild, RebuiltMapsMeetTheTargetsAndMatchTheCommittedFiles) {
     SCOPED_TRACE(std::string(sheet.file));
     const RegionMap map = BuildRegionMap(sheet, *countries, positions);
     for (const std::string& fault : CheckRegionMapTargets(map)) ADD_FAILURE() << fault;
-    const gfx::Bitmap committed = ReadCommitted(sheet);
+    const tv::gfx::Bitmap committed = ReadCommitted(sheet);
     ASSERT_EQ(committed.GetSize(), map.bitmap.GetSize());
     int differ = 0;
     for (int y = 0; y < sheet.height; ++y) {
@@ -248,4 +248,4 @@ TEST(RegionMapBuild, RebuiltMapsMeetTheTargetsAndMatchTheCommittedFiles) {
 }
 
 }  // namespace
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

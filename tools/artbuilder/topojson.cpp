@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace tv::art {
+namespace terravue::artbuilder {
 namespace {
 
 using nlohmann::json;
@@ -151,4 +151,4 @@ std::optional<std::vector<Feature>> ReadTopoJsonFile(const std::string& path,
   return DecodeTopoJson(text.str(), object_name, error);
 }
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

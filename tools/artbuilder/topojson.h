@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tv::art {
+namespace terravue::artbuilder {
 
 // A position in degrees.
 struct GeoPoint {
@@ -37,4 +37,4 @@ std::optional<std::vector<Feature>> ReadTopoJsonFile(const std::string& path,
                                                      std::string_view object_name,
                                                      std::string& error);
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

@@ -12,16 +12,16 @@
 #include "platform/gfx/font.h"
 #include "tools/artbuilder/raster.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 namespace {
 
-using gfx::Color;
-using gfx::Point;
+using tv::gfx::Color;
+using tv::gfx::Point;
 
-constexpr Color kSea = gfx::kWhite;
-constexpr Color kUnkeyedLand = gfx::kSilver;
-constexpr Color kNearShadow = gfx::kGrey;
-constexpr Color kFarShadow = gfx::kSilver;
+constexpr Color kSea = tv::gfx::kWhite;
+constexpr Color kUnkeyedLand = tv::gfx::kSilver;
+constexpr Color kNearShadow = tv::gfx::kGrey;
+constexpr Color kFarShadow = tv::gfx::kSilver;
 // Cell height of the region labels, and how far (in pixels) a label may move
 // from its chosen position to keep off other regions.
 constexpr int kLabelHeight = 10;
@@ -180,7 +180,7 @@ class LandClasses {
 };
 
 uint8_t PaletteIndex(Color c) {
-  const std::span<const Color> palette = gfx::Vga16Palette();
+  const std::span<const Color> palette = tv::gfx::Vga16Palette();
   for (size_t k = 0; k < palette.size(); ++k) {
     if (palette[k] == c) return static_cast<uint8_t>(k);
   }
@@ -206,7 +206,7 @@ std::optional<std::u16string> PlaceOfAtlasName(std::string_view atlas_name) {
   for (const AtlasAlias& alias : kAliases) {
     if (alias.atlas == atlas_name) return std::u16string(alias.place);
   }
-  std::u16string name = Utf8ToUtf16(atlas_name);
+  std::u16string name = tv::Utf8ToUtf16(atlas_name);
   if (terravue::FindRegionOfCountry(name) >= 0 || IsOtherPlace(name)) return name;
   return std::nullopt;
 }
@@ -232,7 +232,7 @@ std::optional<std::u16string> PlaceOfOverseasPart(std::string_view atlas_name,
   return std::nullopt;
 }
 
-gfx::Point MapPixelOf(double lon, double lat) {
+tv::gfx::Point MapPixelOf(double lon, double lat) {
   return {static_cast<int>(std::floor(lon / kDegreesPerPixel + 120)),
           static_cast<int>(std::floor(60 - lat / kDegreesPerPixel))};
 }
@@ -254,7 +254,7 @@ WorldMap BuildWorldMap(const std::vector<Feature>& countries) {
     for (const Polygon& polygon : feature.polygons) {
       std::optional<std::u16string> part_place = PlaceOfOverseasPart(feature.name, polygon);
       if (!part_place) part_place = place;
-      const std::string place_utf8 = part_place ? Utf16ToUtf8(*part_place) : feature.name;
+      const std::string place_utf8 = part_place ? tv::Utf16ToUtf8(*part_place) : feature.name;
       const int region = part_place ? terravue::FindRegionOfCountry(*part_place) : -1;
       if (is_russia) {
         const int europe = classes.Find(feature.name, place_utf8, 3);
@@ -272,8 +272,8 @@ WorldMap BuildWorldMap(const std::vector<Feature>& countries) {
     }
   }
 
-  map.bitmap = gfx::Bitmap(kMapWidth, kMapHeight, gfx::PixelFormat::kIndexed4);
-  map.bitmap.SetPalette(gfx::Vga16Palette());
+  map.bitmap = tv::gfx::Bitmap(kMapWidth, kMapHeight, tv::gfx::PixelFormat::kIndexed4);
+  map.bitmap.SetPalette(tv::gfx::Vga16Palette());
   map.intended.assign(kMapWidth * kMapHeight, -1);
   std::vector<bool> land(kMapWidth * kMapHeight, false);
 
@@ -349,22 +349,22 @@ WorldMap BuildWorldMap(const std::vector<Feature>& countries) {
 
 const std::vector<MapLabel>& MapLabels() {
   static const std::vector<MapLabel> labels = {
-      {u"North America", 5, {14, 24}, gfx::kBlack},
-      {u"South", 6, {66, 64}, gfx::kBlack},
-      {u"America", 6, {62, 72}, gfx::kBlack},
-      {u"Europe", 3, {126, 18}, gfx::kBlack},
-      {u"Africa", 0, {118, 56}, gfx::kBlack},
-      {u"Middle", 4, {141, 36}, gfx::kBlack},
-      {u"East", 4, {150, 44}, gfx::kBlack},
-      {u"Asia", 1, {190, 20}, gfx::kWhite},
-      {u"Australia", 2, {190, 76}, gfx::kBlack},
+      {u"North America", 5, {14, 24}, tv::gfx::kBlack},
+      {u"South", 6, {66, 64}, tv::gfx::kBlack},
+      {u"America", 6, {62, 72}, tv::gfx::kBlack},
+      {u"Europe", 3, {126, 18}, tv::gfx::kBlack},
+      {u"Africa", 0, {118, 56}, tv::gfx::kBlack},
+      {u"Middle", 4, {141, 36}, tv::gfx::kBlack},
+      {u"East", 4, {150, 44}, tv::gfx::kBlack},
+      {u"Asia", 1, {190, 20}, tv::gfx::kWhite},
+      {u"Australia", 2, {190, 76}, tv::gfx::kBlack},
   };
   return labels;
 }
 
 bool DrawMapLabels(WorldMap& map, std::string& error) {
-  const std::shared_ptr<const gfx::Font> font =
-      gfx::Font::Get({"Verdana", kLabelHeight, gfx::kWeightBold, false});
+  const std::shared_ptr<const tv::gfx::Font> font =
+      tv::gfx::Font::Get({"Verdana", kLabelHeight, tv::gfx::kWeightBold, false});
   if (!font) {
     error = "no font answers for Verdana";
     return false;
@@ -372,37 +372,37 @@ bool DrawMapLabels(WorldMap& map, std::string& error) {
   std::vector<bool> inked(map.intended.size(), false);
   for (const MapLabel& label : MapLabels()) {
     // The ink is wherever the text changes a white surface.
-    const gfx::Size size = font->Measure(label.text);
-    gfx::Bitmap scratch(size.width, size.height, gfx::PixelFormat::kRgb888);
-    scratch.Fill(gfx::kWhite);
+    const tv::gfx::Size size = font->Measure(label.text);
+    tv::gfx::Bitmap scratch(size.width, size.height, tv::gfx::PixelFormat::kRgb888);
+    scratch.Fill(tv::gfx::kWhite);
     {
-      gfx::Canvas canvas(scratch);
+      tv::gfx::Canvas canvas(scratch);
       canvas.SetFont(font);
-      canvas.SetTextColor(gfx::kBlack);
-      canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
+      canvas.SetTextColor(tv::gfx::kBlack);
+      canvas.SetBackgroundMode(tv::gfx::BackgroundMode::kTransparent);
       canvas.DrawText({0, 0}, label.text);
     }
-    std::vector<gfx::Point> ink;
+    std::vector<tv::gfx::Point> ink;
     for (int y = 0; y < scratch.Height(); ++y) {
       for (int x = 0; x < scratch.Width(); ++x) {
-        if (scratch.Load(x, y) != gfx::kWhite) ink.push_back({x, y});
+        if (scratch.Load(x, y) != tv::gfx::kWhite) ink.push_back({x, y});
       }
     }
 
     // Fonts differ from machine to machine by a pixel or two, so the label
     // goes to the place near its chosen position where no ink falls on
     // another region or label and most ink lies on its own region.
-    WorldMap::LabelCoverage best{Utf16ToUtf8(label.text), label.color};
-    gfx::Point best_position = label.position;
+    WorldMap::LabelCoverage best{tv::Utf16ToUtf8(label.text), label.color};
+    tv::gfx::Point best_position = label.position;
     int best_distance = 0;
     bool found = false;
     for (int dy = -kLabelSearch; dy <= kLabelSearch; ++dy) {
       for (int dx = -kLabelSearch; dx <= kLabelSearch; ++dx) {
-        const gfx::Point at = label.position + gfx::Point{dx, dy};
+        const tv::gfx::Point at = label.position + tv::gfx::Point{dx, dy};
         WorldMap::LabelCoverage coverage{best.text, label.color};
         bool clear = true;
-        for (gfx::Point p : ink) {
-          const gfx::Point q = at + p;
+        for (tv::gfx::Point p : ink) {
+          const tv::gfx::Point q = at + p;
           if (q.x < 0 || q.y < 0 || q.x >= kMapWidth || q.y >= kMapHeight) {
             clear = false;
             break;
@@ -435,12 +435,12 @@ bool DrawMapLabels(WorldMap& map, std::string& error) {
       error = "no room for the label " + best.text;
       return false;
     }
-    gfx::Canvas canvas(map.bitmap);
+    tv::gfx::Canvas canvas(map.bitmap);
     canvas.SetFont(font);
     canvas.SetTextColor(label.color);
-    canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
+    canvas.SetBackgroundMode(tv::gfx::BackgroundMode::kTransparent);
     canvas.DrawText(best_position, label.text);
-    for (gfx::Point p : ink) {
+    for (tv::gfx::Point p : ink) {
       const size_t k = static_cast<size_t>(best_position.y + p.y) * kMapWidth + best_position.x + p.x;
       inked[k] = true;
       map.intended[k] = -1;
@@ -451,14 +451,14 @@ bool DrawMapLabels(WorldMap& map, std::string& error) {
   return true;
 }
 
-std::vector<std::string> CheckWorldMap(const gfx::Bitmap& bitmap, const std::vector<int>& intended) {
+std::vector<std::string> CheckWorldMap(const tv::gfx::Bitmap& bitmap, const std::vector<int>& intended) {
   std::vector<std::string> errors;
   if (bitmap.Width() != kMapWidth || bitmap.Height() != kMapHeight) {
     errors.push_back("the map is not 240 by 120 pixels");
     return errors;
   }
-  if (bitmap.Format() != gfx::PixelFormat::kIndexed4 ||
-      !std::ranges::equal(bitmap.Palette(), gfx::Vga16Palette())) {
+  if (bitmap.Format() != tv::gfx::PixelFormat::kIndexed4 ||
+      !std::ranges::equal(bitmap.Palette(), tv::gfx::Vga16Palette())) {
     errors.push_back("the map is not 4-bit with the standard 16-colour palette");
   }
   if (intended.size() != static_cast<size_t>(kMapWidth) * kMapHeight) {
@@ -494,4 +494,4 @@ std::vector<std::string> CheckWorldMap(const gfx::Bitmap& bitmap, const std::vec
   return errors;
 }
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

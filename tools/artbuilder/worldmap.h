@@ -11,7 +11,7 @@
 #include "platform/gfx/geometry.h"
 #include "tools/artbuilder/topojson.h"
 
-namespace tv::art {
+namespace terravue::artbuilder {
 
 // The world map is a plate carree of the whole globe: pixel (x, y) covers
 // longitude (x - 120) * 1.5 to (x - 119) * 1.5 and latitude (60 - y) * 1.5
@@ -45,20 +45,20 @@ std::optional<std::u16string> PlaceOfOverseasPart(std::string_view atlas_name,
                                                   const Polygon& polygon);
 
 // The map's pixel for a longitude and latitude.
-gfx::Point MapPixelOf(double lon, double lat);
+tv::gfx::Point MapPixelOf(double lon, double lat);
 
 struct MapLabel {
   std::u16string text;
   int region = 0;
-  gfx::Point position;  // top-left of the text cell
-  gfx::Color color;
+  tv::gfx::Point position;  // top-left of the text cell
+  tv::gfx::Color color;
 };
 
 // The region labels with their positions and colours.
 const std::vector<MapLabel>& MapLabels();
 
 struct WorldMap {
-  gfx::Bitmap bitmap;
+  tv::gfx::Bitmap bitmap;
   // Per pixel (row-major): the region whose key colour the pixel carries, or
   // -1 for sea, shadow, land without a key colour and label ink.
   std::vector<int> intended;
@@ -75,11 +75,11 @@ struct WorldMap {
   // on another region's key colour (which would make the label misleading).
   struct LabelCoverage {
     std::string text;
-    gfx::Color color;
+    tv::gfx::Color color;
     int ink = 0;
     int on_region = 0;
     int on_other_region = 0;
-    gfx::Point position;  // where it was drawn
+    tv::gfx::Point position;  // where it was drawn
   };
   std::vector<LabelCoverage> labels;
 };
@@ -96,6 +96,6 @@ bool DrawMapLabels(WorldMap& map, std::string& error);
 // Checks the whole map: size, palette, and that every key-coloured pixel
 // resolves by colour and x to the region it was painted for and none lies at
 // x = 0. Returns one message per kind of fault, empty when the map is sound.
-std::vector<std::string> CheckWorldMap(const gfx::Bitmap& bitmap, const std::vector<int>& intended);
+std::vector<std::string> CheckWorldMap(const tv::gfx::Bitmap& bitmap, const std::vector<int>& intended);
 
-}  // namespace tv::art
+}  // namespace terravue::artbuilder

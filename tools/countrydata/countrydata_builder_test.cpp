@@ -4,7 +4,7 @@
 
 #include "tools/countrydata/flags.h"
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 namespace {
 
 // A small flag set: each drawing is a distinct text unless two codes are
@@ -105,4 +105,4 @@ TEST(ChooseFlags, NeverAnotherPlacesFlag) {
 }
 
 }  // namespace
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

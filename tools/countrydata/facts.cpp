@@ -11,7 +11,7 @@
 #include "platform/base/utf.h"
 #include "tools/countrydata/text.h"
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 namespace {
 
 namespace fs = std::filesystem;
@@ -698,7 +698,7 @@ std::vector<std::string> CheckFile(std::string_view text, const std::vector<std:
         }
         const std::string_view value = line.substr(prefix.size());
         if (value.empty()) faults.push_back(where + prefix + " is empty");
-        if (!IsValidUtf8(line)) faults.push_back(where + prefix + " is not valid UTF-8");
+        if (!tv::IsValidUtf8(line)) faults.push_back(where + prefix + " is not valid UTF-8");
         if (CountCodePoints(line) > 1023) faults.push_back(where + prefix + " is longer than 1023 characters");
         if (line.find('\r') != std::string_view::npos) faults.push_back(where + prefix + " holds a carriage return");
       }
@@ -724,4 +724,4 @@ std::vector<std::string> AllPlaceNames() {
   return names;
 }
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

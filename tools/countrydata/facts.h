@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 
 // Ordered, so that sub-entries keep the order the Factbook gives them.
 using Json = nlohmann::ordered_json;
@@ -143,4 +143,4 @@ std::vector<std::string> CheckFile(std::string_view text, const std::vector<std:
 // The distinct place names of the tables (Russia once) followed by "World".
 std::vector<std::string> AllPlaceNames();
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

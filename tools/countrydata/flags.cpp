@@ -10,7 +10,7 @@
 
 #include "tools/countrydata/text.h"
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 namespace {
 
 namespace fs = std::filesystem;
@@ -229,4 +229,4 @@ std::string FormatFlagManifest(const std::vector<FlagChoice>& choices) {
   return out;
 }
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

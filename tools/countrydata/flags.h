@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 
 // The SVG flag set of the flag-icons package: its country list (code and
 // English name) and the codes that have a 4:3 drawing, each with a
@@ -75,4 +75,4 @@ std::vector<FlagChoice> ChooseFlags(const std::vector<std::string>& places,
 // distinct stem, in place order.
 std::string FormatFlagManifest(const std::vector<FlagChoice>& choices);
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

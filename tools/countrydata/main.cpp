@@ -11,8 +11,10 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "tools/common/options.h"
 #include "tools/countrydata/facts.h"
 #include "tools/countrydata/flags.h"
 #include "tools/countrydata/supplement.h"
@@ -20,7 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tv::countrydata::Json;
+using terravue::countrydata::Json;
 
 struct Options {
   fs::path factbook;
@@ -34,14 +36,11 @@ struct Options {
   fs::path sources;          // optional: SOURCES.md, whose filled-fields table is rewritten
 };
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: terravue-countrydata --factbook DIR --currencies data.js "
-               "--out QuorvelCountriesTerravue.txt [--zones FILE] [--maps FILE] "
-               "[--flag-icons DIR [--flags-out FILE]] "
-               "[--world-countries DIR [--sources SOURCES.md]]\n");
-  return 2;
-}
+constexpr std::string_view kUsage =
+    "terravue-countrydata --factbook DIR --currencies data.js "
+    "--out QuorvelCountriesTerravue.txt [--zones FILE] [--maps FILE] "
+    "[--flag-icons DIR [--flags-out FILE]] "
+    "[--world-countries DIR [--sources SOURCES.md]]";
 
 bool ReadFile(const fs::path& path, std::string& text) {
   std::ifstream in(path, std::ios::binary);
@@ -103,9 +102,9 @@ bool ReadZones(const fs::path& path, const std::vector<std::string>& places,
 // Chooses every place's flag, hands the stems to the builder and writes the
 // manifest the artwork builder rasterises.
 bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
-                 const std::vector<std::vector<tv::countrydata::SourcePart>>& sources_of,
-                 tv::countrydata::FactsBuilder& builder) {
-  tv::countrydata::FlagSet set;
+                 const std::vector<std::vector<terravue::countrydata::SourcePart>>& sources_of,
+                 terravue::countrydata::FactsBuilder& builder) {
+  terravue::countrydata::FlagSet set;
   std::string error;
   if (!set.Load(options.flag_icons, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
@@ -118,9 +117,9 @@ bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
       owner_of.emplace(sources_of[i].front().profile, places[i]);
     }
   }
-  std::map<std::string, tv::countrydata::FlagSource> flag_sources;
+  std::map<std::string, terravue::countrydata::FlagSource> flag_sources;
   for (size_t i = 0; i < places.size(); ++i) {
-    tv::countrydata::FlagSource source;
+    terravue::countrydata::FlagSource source;
     source.combined = sources_of[i].size() > 1;
     source.description = builder.FlagDescription(sources_of[i]);
     if (sources_of[i].size() == 1 && !sources_of[i].front().own_profile) {
@@ -130,7 +129,7 @@ bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
     flag_sources[places[i]] = std::move(source);
   }
   std::vector<std::string> faults;
-  const auto choices = tv::countrydata::ChooseFlags(places, flag_sources, set, faults);
+  const auto choices = terravue::countrydata::ChooseFlags(places, flag_sources, set, faults);
   for (const std::string& fault : faults) std::fprintf(stderr, "flag fault: %s\n", fault.c_str());
   if (!faults.empty()) return false;
   std::map<std::string, std::string> stems;
@@ -143,7 +142,7 @@ bool ChooseFlags(const Options& options, const std::vector<std::string>& places,
     stems[choice.place] = choice.stem;
     ++with_flag;
   }
-  const std::string manifest = tv::countrydata::FormatFlagManifest(choices);
+  const std::string manifest = terravue::countrydata::FormatFlagManifest(choices);
   const size_t bitmaps = static_cast<size_t>(std::count(manifest.begin(), manifest.end(), '\n'));
   std::printf("%zu places show a flag, %zu distinct flag bitmaps\n", with_flag, bitmaps);
   builder.SetFlags(std::move(stems));
@@ -197,34 +196,20 @@ bool ReadMaps(const fs::path& path, const std::vector<std::string>& places,
 
 int main(int argc, char** argv) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (i + 1 >= argc) return Usage();
-    if (arg == "--factbook") {
-      options.factbook = argv[++i];
-    } else if (arg == "--currencies") {
-      options.currencies = argv[++i];
-    } else if (arg == "--zones") {
-      options.zones = argv[++i];
-    } else if (arg == "--maps") {
-      options.maps = argv[++i];
-    } else if (arg == "--out") {
-      options.out = argv[++i];
-    } else if (arg == "--flag-icons") {
-      options.flag_icons = argv[++i];
-    } else if (arg == "--flags-out") {
-      options.flags_out = argv[++i];
-    } else if (arg == "--world-countries") {
-      options.world_countries = argv[++i];
-    } else if (arg == "--sources") {
-      options.sources = argv[++i];
-    } else {
-      return Usage();
-    }
+  if (!terravue::tools::ParseOptions(argc, argv,
+                                     {{"--factbook", &options.factbook, true},
+                                      {"--currencies", &options.currencies, true},
+                                      {"--out", &options.out, true},
+                                      {"--zones", &options.zones},
+                                      {"--maps", &options.maps},
+                                      {"--flag-icons", &options.flag_icons},
+                                      {"--flags-out", &options.flags_out},
+                                      {"--world-countries", &options.world_countries},
+                                      {"--sources", &options.sources}})) {
+    return terravue::tools::UsageError(kUsage);
   }
-  if (options.factbook.empty() || options.currencies.empty() || options.out.empty()) return Usage();
 
-  tv::countrydata::Factbook factbook;
+  terravue::countrydata::Factbook factbook;
   std::string error;
   if (!factbook.Load(options.factbook, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
@@ -235,7 +220,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot read the ISO 4217 list from %s\n", options.currencies.c_str());
     return 1;
   }
-  const std::vector<std::string> places = tv::countrydata::AllPlaceNames();
+  const std::vector<std::string> places = terravue::countrydata::AllPlaceNames();
   std::map<std::string, std::string> zones;
   if (!options.zones.empty() && !ReadZones(options.zones, places, zones)) return 1;
   std::map<std::string, std::pair<std::string, std::string>> maps;
@@ -243,9 +228,9 @@ int main(int argc, char** argv) {
   std::printf("%zu Factbook profiles, %zu ISO 4217 codes, %zu zones, %zu places\n", factbook.size(),
               iso_codes.size(), zones.size(), places.size());
 
-  tv::countrydata::FactsBuilder builder(factbook, std::move(iso_codes), std::move(zones),
+  terravue::countrydata::FactsBuilder builder(factbook, std::move(iso_codes), std::move(zones),
                                          std::move(maps));
-  std::vector<std::vector<tv::countrydata::SourcePart>> sources_of;
+  std::vector<std::vector<terravue::countrydata::SourcePart>> sources_of;
   bool resolved = true;
   for (const std::string& place : places) {
     auto sources = builder.Resolve(place, error);
@@ -258,16 +243,16 @@ int main(int argc, char** argv) {
   }
   if (!resolved) return 1;
   if (!options.flag_icons.empty() && !ChooseFlags(options, places, sources_of, builder)) return 1;
-  std::vector<tv::countrydata::PlaceBlock> blocks;
+  std::vector<terravue::countrydata::PlaceBlock> blocks;
   for (size_t i = 0; i < places.size(); ++i) blocks.push_back(builder.Build(places[i], sources_of[i]));
   for (const std::string& note : builder.Notes()) std::printf("note: %s\n", note.c_str());
   if (!options.world_countries.empty() &&
-      !tv::countrydata::SupplementFromPackage(options.world_countries, options.sources, factbook,
+      !terravue::countrydata::SupplementFromPackage(options.world_countries, options.sources, factbook,
                                               blocks)) {
     return 1;
   }
 
-  const std::string text = tv::countrydata::FormatBlocks(blocks);
+  const std::string text = terravue::countrydata::FormatBlocks(blocks);
   {
     std::ofstream out(options.out, std::ios::binary | std::ios::trunc);
     out << text;
@@ -279,12 +264,12 @@ int main(int argc, char** argv) {
 
   // Count what the source left empty, field by field.
   std::printf("N/A per field (of %zu blocks):\n", blocks.size());
-  for (size_t c = 0; c < tv::countrydata::BlockLayout().size(); ++c) {
-    const auto& category = tv::countrydata::BlockLayout()[c];
+  for (size_t c = 0; c < terravue::countrydata::BlockLayout().size(); ++c) {
+    const auto& category = terravue::countrydata::BlockLayout()[c];
     for (size_t f = 0; f < category.fields.size(); ++f) {
       int missing = 0;
       for (const auto& block : blocks) {
-        missing += block.categories[c].second[f].second == tv::countrydata::kNotAvailable;
+        missing += block.categories[c].second[f].second == terravue::countrydata::kNotAvailable;
       }
       std::printf("  %-15s %-25s %3d\n", std::string(category.name).c_str(),
                   std::string(category.fields[f]).c_str(), missing);
@@ -296,7 +281,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot read back %s\n", options.out.c_str());
     return 1;
   }
-  const auto faults = tv::countrydata::CheckFile(written, places);
+  const auto faults = terravue::countrydata::CheckFile(written, places);
   for (const std::string& fault : faults) std::fprintf(stderr, "fault: %s\n", fault.c_str());
   if (!faults.empty()) return 1;
   std::printf("wrote %s: %zu blocks, %zu bytes\n", options.out.c_str(), blocks.size(), written.size());

@@ -9,7 +9,7 @@
 
 #include "tools/countrydata/text.h"
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 namespace {
 
 const Json* Child(const Json* node, std::string_view key) {
@@ -476,4 +476,4 @@ std::optional<std::string> ReplaceMarkedSection(std::string_view document, std::
   return out;
 }
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

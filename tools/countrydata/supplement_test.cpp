@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 namespace {
 
 namespace fs = std::filesystem;
@@ -341,4 +341,4 @@ TEST(CommittedCountryData, FrenchOverseasRegionsHaveTheirMainFactsAndEveryFilled
 }
 
 }  // namespace
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

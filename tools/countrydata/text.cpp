@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 namespace {
 
 bool StartsWith(std::string_view text, size_t pos, std::string_view prefix) {
@@ -114,4 +114,4 @@ size_t CountCodePoints(std::string_view text) {
   return count;
 }
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

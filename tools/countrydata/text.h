@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace tv::countrydata {
+namespace terravue::countrydata {
 
 // The longest value written. The program reads lines of at most 1023
 // characters, and a field line also carries "<field name>" before the value.
@@ -29,4 +29,4 @@ std::string Lower(std::string_view text);
 // Number of code points of well-formed UTF-8 text.
 size_t CountCodePoints(std::string_view text);
 
-}  // namespace tv::countrydata
+}  // namespace terravue::countrydata

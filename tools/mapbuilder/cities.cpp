@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace tv::mapbuilder {
+namespace terravue::mapbuilder {
 
 namespace {
 
@@ -137,4 +137,4 @@ const City* FindCapital(const std::vector<const City*>& own, std::string_view fa
   return best;
 }
 
-}  // namespace tv::mapbuilder
+}  // namespace terravue::mapbuilder

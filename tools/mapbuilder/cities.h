@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tv::mapbuilder {
+namespace terravue::mapbuilder {
 
 // One populated place of the GeoNames-derived city list.
 struct City {
@@ -40,4 +40,4 @@ std::set<std::string> IsoCodes(std::string_view text);
 // begins that text. Null when none fits.
 const City* FindCapital(const std::vector<const City*>& own, std::string_view factbook_capital);
 
-}  // namespace tv::mapbuilder
+}  // namespace terravue::mapbuilder

@@ -12,9 +12,11 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gfx/image_io.h"
+#include "tools/common/options.h"
 #include "tools/artbuilder/topojson.h"
 #include "tools/countrydata/facts.h"
 #include "tools/mapbuilder/cities.h"
@@ -24,7 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using tv::maps::LonLat;
-using namespace tv::mapbuilder;
+using namespace terravue::mapbuilder;
 
 struct Options {
   std::string countries;
@@ -37,13 +39,10 @@ struct Options {
   std::string only;  // optional: build this place alone
 };
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: terravue-mapbuilder --countries countries-10m.json --land land-10m.json "
-               "--cities cities.pbf --data QuorvelCountriesTerravue.txt --out DIR --scales FILE "
-               "[--preview DIR] [--only PLACE]\n");
-  return 2;
-}
+constexpr std::string_view kUsage =
+    "terravue-mapbuilder --countries countries-10m.json --land land-10m.json "
+    "--cities cities.pbf --data QuorvelCountriesTerravue.txt --out DIR --scales FILE "
+    "[--preview DIR] [--only PLACE]";
 
 // The fields of the country file that the maps use.
 struct PlaceFacts {
@@ -153,32 +152,21 @@ bool WriteText(const fs::path& path, const std::string& text) {
 
 int main(int argc, char** argv) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (i + 1 >= argc) return Usage();
-    const std::string value = argv[++i];
-    if (arg == "--countries") options.countries = value;
-    else if (arg == "--land") options.land = value;
-    else if (arg == "--cities") options.cities = value;
-    else if (arg == "--data") options.data = value;
-    else if (arg == "--out") options.out = value;
-    else if (arg == "--scales") options.scales = value;
-    else if (arg == "--preview") options.preview = value;
-    else if (arg == "--only") options.only = value;
-    else return Usage();
-  }
-  if (options.countries.empty() || options.land.empty() || options.cities.empty() ||
-      options.data.empty() || options.out.empty() || options.scales.empty()) {
-    return Usage();
-  }
+  const bool parsed = terravue::tools::ParseOptions(
+      argc, argv,
+      {{"--countries", &options.countries, true}, {"--land", &options.land, true},
+       {"--cities", &options.cities, true}, {"--data", &options.data, true},
+       {"--out", &options.out, true}, {"--scales", &options.scales, true},
+       {"--preview", &options.preview}, {"--only", &options.only}});
+  if (!parsed) return terravue::tools::UsageError(kUsage);
 
   std::string error;
-  const auto countries = tv::art::ReadTopoJsonFile(options.countries, "countries", error);
+  const auto countries = terravue::artbuilder::ReadTopoJsonFile(options.countries, "countries", error);
   if (!countries) {
     std::fprintf(stderr, "%s: %s\n", options.countries.c_str(), error.c_str());
     return 1;
   }
-  const auto land = tv::art::ReadTopoJsonFile(options.land, "land", error);
+  const auto land = terravue::artbuilder::ReadTopoJsonFile(options.land, "land", error);
   if (!land) {
     std::fprintf(stderr, "%s: %s\n", options.land.c_str(), error.c_str());
     return 1;
@@ -189,7 +177,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const auto facts = ReadCountryFile(options.data);
-  std::vector<std::string> names = tv::countrydata::AllPlaceNames();
+  std::vector<std::string> names = terravue::countrydata::AllPlaceNames();
   names.erase(std::remove(names.begin(), names.end(), "World"), names.end());
   const Atlas atlas = BuildAtlas(*countries, *land, names);
   std::printf("%zu country polygons, %zu land polygons, %zu cities, %zu places\n",

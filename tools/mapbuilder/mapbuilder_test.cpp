@@ -12,11 +12,11 @@
 #include "tools/mapbuilder/cities.h"
 #include "tools/mapbuilder/mapmaker.h"
 
-namespace tv::mapbuilder {
+namespace terravue::mapbuilder {
 namespace {
 
 namespace fs = std::filesystem;
-using maps::LonLat;
+using tv::maps::LonLat;
 
 TEST(MapBuilderTest, ReadsFactbookCoordinatesAndNamesFiles) {
   const auto reunion = ParseFactbookCoordinates("21 06 S, 55 36 E");
@@ -100,20 +100,20 @@ TEST(MapBuilderTest, FindsEachPlacesCitiesAndCapital) {
   EXPECT_EQ(FindCapital({&apia}, "N/A"), nullptr);
 }
 
-art::Polygon Box(double lon0, double lat0, double lon1, double lat1) {
+artbuilder::Polygon Box(double lon0, double lat0, double lon1, double lat1) {
   return {{{lon0, lat0}, {lon1, lat0}, {lon1, lat1}, {lon0, lat1}, {lon0, lat0}}};
 }
 
 // Two neighbouring square countries, and an island cut by the antimeridian.
 // Only France and Fiji are places of the list given.
 Atlas TestAtlas() {
-  std::vector<art::Feature> countries = {
+  std::vector<artbuilder::Feature> countries = {
       {"Spain", {Box(2, 0, 4, 2)}},
       {"France", {Box(0, 0, 2, 2)}},
       {"Fiji", {Box(179, -10, 180, -9), Box(-180, -10, -179, -9)}},
       {"Atlantis", {Box(10, 10, 11, 11)}},
   };
-  std::vector<art::Feature> land = {{"", {Box(0, 0, 4, 2)}}};
+  std::vector<artbuilder::Feature> land = {{"", {Box(0, 0, 4, 2)}}};
   return BuildAtlas(countries, land, {"France", "Fiji"});
 }
 
@@ -139,7 +139,7 @@ TEST(MapBuilderTest, PaintsThePlaceItsNeighboursTheSeaAndTheEdgesBetween) {
   EXPECT_EQ(classes.At(ex, ey), kUnownedLandCode + 0);
   EXPECT_EQ(classes.At(sx, sy), kSeaCode);
 
-  const gfx::Bitmap bitmap = PaintClasses(classes, 0);
+  const tv::gfx::Bitmap bitmap = PaintClasses(classes, 0);
   EXPECT_EQ(bitmap.Index(hx, hy), kPlaceLand);
   EXPECT_EQ(bitmap.Index(ex, ey), kOtherLand);
   EXPECT_EQ(bitmap.Index(sx, sy), kSea);
@@ -173,7 +173,7 @@ TEST(MapBuilderTest, PlacesAcrossTheAntimeridianAndAtThePoleAreWhole) {
   EXPECT_GE(frame.georef.World().a * frame.width, 2 * kMinHalfExtentMetres - 1);
 
   // A polar frame reaches every longitude around the pole.
-  std::vector<art::Feature> polar = {
+  std::vector<artbuilder::Feature> polar = {
       {"Antarctica", {{{{-180, -80}, {-90, -80}, {0, -80}, {90, -80}, {180, -80}, {180, -90}, {-180, -90}, {-180, -80}}}}}};
   const Atlas south = BuildAtlas(polar, {}, {"Antarctica"});
   const Frame pole = AzimuthalFrame({0, -90}, 2000000, 2000000);
@@ -198,7 +198,7 @@ TEST(MapBuilderTest, FramesKeepTheirProportionsAndLongSide) {
 }
 
 TEST(MapBuilderTest, GifsRoundTripWithASmallPalette) {
-  gfx::Bitmap bitmap(37, 21, gfx::PixelFormat::kIndexed4);
+  tv::gfx::Bitmap bitmap(37, 21, tv::gfx::PixelFormat::kIndexed4);
   bitmap.SetPalette(MapPalette());
   for (int y = 0; y < 21; ++y) {
     for (int x = 0; x < 37; ++x) bitmap.SetIndex(x, y, static_cast<uint8_t>((x * 7 + y) % kPaletteUsed));
@@ -242,10 +242,10 @@ TEST(CommittedMapsTest, EveryPlaceHasAGeoreferencedMapOfItsScale) {
     EXPECT_LE(std::max(image->width, image->height), kLongSide);
     EXPECT_GE(std::min(image->width, image->height), kLongSide / 2 - 1);
     EXPECT_LE(image->colours, 16);
-    const auto georef = maps::ReadGeoref(gif);
+    const auto georef = tv::maps::ReadGeoref(gif);
     ASSERT_TRUE(georef.has_value());
-    EXPECT_EQ(georef->GetProjection(), name == "World" ? maps::Projection::kPlateCarree
-                                                       : maps::Projection::kAzimuthalEquidistant);
+    EXPECT_EQ(georef->GetProjection(), name == "World" ? tv::maps::Projection::kPlateCarree
+                                                       : tv::maps::Projection::kAzimuthalEquidistant);
     const double scale = std::strtod(map.second.c_str(), nullptr);
     EXPECT_NEAR(scale, georef->KmPerPixelAtCentre(image->width, image->height), 0.0006);
     bytes += fs::file_size(gif);
@@ -254,4 +254,4 @@ TEST(CommittedMapsTest, EveryPlaceHasAGeoreferencedMapOfItsScale) {
 }
 
 }  // namespace
-}  // namespace tv::mapbuilder
+}  // namespace terravue::mapbuilder

@@ -22,13 +22,13 @@
 #include "tools/artbuilder/raster.h"
 #include "tools/artbuilder/worldmap.h"
 
-namespace tv::mapbuilder {
+namespace terravue::mapbuilder {
 
 namespace {
 
-using art::Polygon;
-using maps::LonLat;
-using maps::PixelPos;
+using artbuilder::Polygon;
+using tv::maps::LonLat;
+using tv::maps::PixelPos;
 
 constexpr double kMetresPerDegree = 111320;
 // Polygons holding at least this share of a place's area decide its frame.
@@ -65,11 +65,11 @@ Shape MakeShape(int owner, int feature, const Polygon& polygon) {
   shape.owner = owner;
   shape.feature = feature;
   shape.polygon = polygon;
-  const Polygon unwrapped = art::UnwrapPolygon(polygon);
+  const Polygon unwrapped = artbuilder::UnwrapPolygon(polygon);
   shape.lon_min = shape.lat_min = 1e9;
   shape.lon_max = shape.lat_max = -1e9;
-  for (const art::Ring& ring : unwrapped) {
-    for (const art::GeoPoint& p : ring) {
+  for (const artbuilder::Ring& ring : unwrapped) {
+    for (const artbuilder::GeoPoint& p : ring) {
       shape.lon_min = std::min(shape.lon_min, p.lon);
       shape.lon_max = std::max(shape.lon_max, p.lon);
       shape.lat_min = std::min(shape.lat_min, p.lat);
@@ -79,11 +79,11 @@ Shape MakeShape(int owner, int feature, const Polygon& polygon) {
   // Shoelace over the outer ring with longitudes shrunk by the cosine of
   // each edge's latitude: near enough to rank the polygons of one place.
   if (!unwrapped.empty()) {
-    const art::Ring& ring = unwrapped.front();
+    const artbuilder::Ring& ring = unwrapped.front();
     double sum = 0;
     for (size_t k = 0; k < ring.size(); ++k) {
-      const art::GeoPoint& a = ring[k];
-      const art::GeoPoint& b = ring[(k + 1) % ring.size()];
+      const artbuilder::GeoPoint& a = ring[k];
+      const artbuilder::GeoPoint& b = ring[(k + 1) % ring.size()];
       const double c = std::cos((a.lat + b.lat) / 2 * M_PI / 180);
       sum += (a.lon * c) * b.lat - (b.lon * c) * a.lat;
     }
@@ -99,7 +99,7 @@ struct GeoBox {
 
 GeoBox FrameBox(const Frame& frame) {
   GeoBox box;
-  const double lon0 = frame.georef.GetProjection() == maps::Projection::kPlateCarree
+  const double lon0 = frame.georef.GetProjection() == tv::maps::Projection::kPlateCarree
                           ? 0
                           : frame.georef.Centre().lon;
   auto add = [&](double x, double y) {
@@ -136,7 +136,7 @@ GeoBox FrameBox(const Frame& frame) {
   return box;
 }
 
-gfx::Point Rounded(PixelPos p) {
+tv::gfx::Point Rounded(PixelPos p) {
   return {static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y))};
 }
 
@@ -167,8 +167,8 @@ std::string MapStem(std::string_view place) {
   return stem;
 }
 
-std::vector<gfx::Color> MapPalette() {
-  std::vector<gfx::Color> palette(16, gfx::kBlack);
+std::vector<tv::gfx::Color> MapPalette() {
+  std::vector<tv::gfx::Color> palette(16, tv::gfx::kBlack);
   palette[kSea] = {166, 206, 227};
   palette[kOtherLand] = {234, 228, 212};
   palette[kPlaceLand] = {250, 196, 108};
@@ -181,7 +181,7 @@ std::vector<gfx::Color> MapPalette() {
   return palette;
 }
 
-Atlas BuildAtlas(const std::vector<art::Feature>& countries, const std::vector<art::Feature>& land,
+Atlas BuildAtlas(const std::vector<artbuilder::Feature>& countries, const std::vector<artbuilder::Feature>& land,
                  std::vector<std::string> places) {
   Atlas atlas;
   atlas.places = std::move(places);
@@ -189,14 +189,14 @@ Atlas BuildAtlas(const std::vector<art::Feature>& countries, const std::vector<a
   for (size_t i = 0; i < atlas.places.size(); ++i) index[atlas.places[i]] = static_cast<int>(i);
   auto owner_of = [&](const std::optional<std::u16string>& place) {
     if (!place) return -1;
-    const auto it = index.find(Utf16ToUtf8(*place));
+    const auto it = index.find(tv::Utf16ToUtf8(*place));
     return it == index.end() ? -1 : it->second;
   };
   for (size_t f = 0; f < countries.size(); ++f) {
-    const art::Feature& feature = countries[f];
-    const int owner = owner_of(art::PlaceOfAtlasName(feature.name));
+    const artbuilder::Feature& feature = countries[f];
+    const int owner = owner_of(artbuilder::PlaceOfAtlasName(feature.name));
     for (const Polygon& polygon : feature.polygons) {
-      const auto part = art::PlaceOfOverseasPart(feature.name, polygon);
+      const auto part = artbuilder::PlaceOfOverseasPart(feature.name, polygon);
       atlas.countries.push_back(
           MakeShape(part ? owner_of(part) : owner, static_cast<int>(f), polygon));
     }
@@ -214,7 +214,7 @@ Frame WorldFrame() {
   frame.width = kLongSide;
   frame.height = kLongSide / 2;
   const double step = 360.0 / frame.width;
-  frame.georef = maps::Georef::PlateCarree({step, 0, 0, -step, -180 + step / 2, 90 - step / 2});
+  frame.georef = tv::maps::Georef::PlateCarree({step, 0, 0, -step, -180 + step / 2, 90 - step / 2});
   return frame;
 }
 
@@ -224,7 +224,7 @@ Frame AzimuthalFrame(LonLat centre, double half_width, double half_height) {
   frame.width = std::clamp(static_cast<int>(std::lround(2 * half_width / metres)), 1, kLongSide);
   frame.height = std::clamp(static_cast<int>(std::lround(2 * half_height / metres)), 1, kLongSide);
   // The projection's centre sits in the middle of the frame.
-  frame.georef = maps::Georef::AzimuthalEquidistant(
+  frame.georef = tv::maps::Georef::AzimuthalEquidistant(
       centre, {metres, 0, 0, -metres, -(frame.width - 1) / 2.0 * metres,
                (frame.height - 1) / 2.0 * metres});
   return frame;
@@ -245,7 +245,7 @@ Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) 
   }
   LonLat centre = factbook.value_or(LonLat{});
   if (!factbook && !main.empty()) {
-    const art::GeoPoint& p = main.front()->polygon.front().front();
+    const artbuilder::GeoPoint& p = main.front()->polygon.front().front();
     centre = {p.lon, p.lat};
   }
   if (main.empty()) {
@@ -266,7 +266,7 @@ Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) 
       y_max = std::max(y_max, y);
     };
     for (const Shape* shape : main) {
-      for (const art::GeoPoint& p : shape->polygon.front()) add({p.lon, p.lat});
+      for (const artbuilder::GeoPoint& p : shape->polygon.front()) add({p.lon, p.lat});
     }
     if (factbook) add(*factbook);
     half_width = (x_max - x_min) / 2;
@@ -285,13 +285,13 @@ Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) 
 Classes Classify(const Atlas& atlas, const Frame& frame) {
   const GeoBox box = FrameBox(frame);
   double pixel_degrees = 0;
-  if (frame.georef.GetProjection() == maps::Projection::kPlateCarree) {
+  if (frame.georef.GetProjection() == tv::maps::Projection::kPlateCarree) {
     pixel_degrees = std::abs(frame.georef.World().a);
   } else {
     pixel_degrees = std::abs(frame.georef.World().a) / kMetresPerDegree;
   }
   const double margin = 2 * pixel_degrees;
-  art::SampleGrid grid;
+  artbuilder::SampleGrid grid;
   grid.step = pixel_degrees / kCellsPerPixel;
   const double lon_span = box.lon_max - box.lon_min + 2 * margin;
   const double lat_span = std::min(box.lat_max + margin, 90.0) - std::max(box.lat_min - margin, -90.0);
@@ -314,7 +314,7 @@ Classes Classify(const Atlas& atlas, const Frame& frame) {
   };
   auto paint = [&](const Shape& s, int code) {
     if (!overlaps(s)) return;
-    art::RasterisePolygon(s.polygon, grid, [&](int i, int j) {
+    artbuilder::RasterisePolygon(s.polygon, grid, [&](int i, int j) {
       cell[static_cast<size_t>(j) * grid.width + i] = code;
     });
   };
@@ -341,9 +341,9 @@ Classes Classify(const Atlas& atlas, const Frame& frame) {
   return classes;
 }
 
-gfx::Bitmap PaintClasses(const Classes& classes, int place) {
-  gfx::Bitmap bitmap(classes.width, classes.height, gfx::PixelFormat::kIndexed4);
-  const std::vector<gfx::Color> palette = MapPalette();
+tv::gfx::Bitmap PaintClasses(const Classes& classes, int place) {
+  tv::gfx::Bitmap bitmap(classes.width, classes.height, tv::gfx::PixelFormat::kIndexed4);
+  const std::vector<tv::gfx::Color> palette = MapPalette();
   bitmap.SetPalette(palette);
   for (int y = 0; y < classes.height; ++y) {
     for (int x = 0; x < classes.width; ++x) {
@@ -374,11 +374,11 @@ gfx::Bitmap PaintClasses(const Classes& classes, int place) {
   return bitmap;
 }
 
-std::optional<int> DistanceToClass(const Classes& classes, const maps::Georef& georef, LonLat point,
+std::optional<int> DistanceToClass(const Classes& classes, const tv::maps::Georef& georef, LonLat point,
                                    int code, int radius) {
   const auto pixel = georef.LonLatToPixel(point);
   if (!pixel) return std::nullopt;
-  const gfx::Point c = Rounded(*pixel);
+  const tv::gfx::Point c = Rounded(*pixel);
   if (c.x < 0 || c.y < 0 || c.x >= classes.width || c.y >= classes.height) return std::nullopt;
   for (int r = 0; r <= radius; ++r) {
     for (int y = c.y - r; y <= c.y + r; ++y) {
@@ -394,12 +394,12 @@ std::optional<int> DistanceToClass(const Classes& classes, const maps::Georef& g
 
 namespace {
 
-bool Overlaps(const gfx::Rect& a, const gfx::Rect& b) {
+bool Overlaps(const tv::gfx::Rect& a, const tv::gfx::Rect& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
-void DrawHaloText(gfx::Canvas& canvas, gfx::Point p, const std::u16string& text, gfx::Color ink,
-                  gfx::Color halo) {
+void DrawHaloText(tv::gfx::Canvas& canvas, tv::gfx::Point p, const std::u16string& text, tv::gfx::Color ink,
+                  tv::gfx::Color halo) {
   canvas.SetTextColor(halo);
   for (int dy = -1; dy <= 1; ++dy) {
     for (int dx = -1; dx <= 1; ++dx) {
@@ -412,24 +412,24 @@ void DrawHaloText(gfx::Canvas& canvas, gfx::Point p, const std::u16string& text,
 
 }  // namespace
 
-std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& georef,
+std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
                                      const std::vector<Marker>& markers) {
   std::vector<std::string> drawn;
-  const std::vector<gfx::Color> palette = MapPalette();
-  const auto font = gfx::Font::Get({"Arial", 12, gfx::kWeightNormal, false});
-  const auto bold = gfx::Font::Get({"Arial", 12, gfx::kWeightBold, false});
-  gfx::Canvas canvas(bitmap);
-  canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
-  std::vector<gfx::Rect> taken;
+  const std::vector<tv::gfx::Color> palette = MapPalette();
+  const auto font = tv::gfx::Font::Get({"Arial", 12, tv::gfx::kWeightNormal, false});
+  const auto bold = tv::gfx::Font::Get({"Arial", 12, tv::gfx::kWeightBold, false});
+  tv::gfx::Canvas canvas(bitmap);
+  canvas.SetBackgroundMode(tv::gfx::BackgroundMode::kTransparent);
+  std::vector<tv::gfx::Rect> taken;
   for (const Marker& marker : markers) {
     const auto pixel = georef.LonLatToPixel(marker.where);
     if (!pixel) continue;
-    const gfx::Point p = Rounded(*pixel);
+    const tv::gfx::Point p = Rounded(*pixel);
     if (p.x < 2 || p.y < 2 || p.x >= bitmap.Width() - 2 || p.y >= bitmap.Height() - 2) continue;
     const int half = marker.capital ? 3 : 2;
-    const gfx::Rect box{p.x - half, p.y - half, p.x + half + 1, p.y + half + 1};
+    const tv::gfx::Rect box{p.x - half, p.y - half, p.x + half + 1, p.y + half + 1};
     if (!marker.capital && std::any_of(taken.begin(), taken.end(),
-                                       [&](const gfx::Rect& r) { return Overlaps(r, box); })) {
+                                       [&](const tv::gfx::Rect& r) { return Overlaps(r, box); })) {
       continue;
     }
     canvas.FillRect(box, palette[kHalo]);
@@ -438,21 +438,21 @@ std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& ge
     taken.push_back(box);
     const auto& use = marker.capital ? bold : font;
     if (marker.label.empty() || !use) continue;
-    const std::u16string text = Utf8ToUtf16(marker.label);
+    const std::u16string text = tv::Utf8ToUtf16(marker.label);
     canvas.SetFont(use);
-    const gfx::Size size = canvas.MeasureText(text);
-    const gfx::Point candidates[] = {
+    const tv::gfx::Size size = canvas.MeasureText(text);
+    const tv::gfx::Point candidates[] = {
         {box.right + 2, p.y - size.height / 2},
         {box.left - 2 - size.width, p.y - size.height / 2},
         {p.x - size.width / 2, box.top - 1 - size.height},
         {p.x - size.width / 2, box.bottom + 1},
     };
-    for (const gfx::Point& at : candidates) {
-      const gfx::Rect rect{at.x - 1, at.y - 1, at.x + size.width + 1, at.y + size.height + 1};
+    for (const tv::gfx::Point& at : candidates) {
+      const tv::gfx::Rect rect{at.x - 1, at.y - 1, at.x + size.width + 1, at.y + size.height + 1};
       if (rect.left < 0 || rect.top < 0 || rect.right > bitmap.Width() || rect.bottom > bitmap.Height()) {
         continue;
       }
-      if (std::any_of(taken.begin(), taken.end(), [&](const gfx::Rect& r) { return Overlaps(r, rect); })) {
+      if (std::any_of(taken.begin(), taken.end(), [&](const tv::gfx::Rect& r) { return Overlaps(r, rect); })) {
         continue;
       }
       DrawHaloText(canvas, at, text, palette[kInk], palette[kHalo]);
@@ -464,23 +464,23 @@ std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& ge
   return drawn;
 }
 
-void DrawCentredName(gfx::Bitmap& bitmap, const std::string& name) {
-  const auto font = gfx::Font::Get({"Arial", 14, gfx::kWeightBold, false});
+void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name) {
+  const auto font = tv::gfx::Font::Get({"Arial", 14, tv::gfx::kWeightBold, false});
   if (!font) return;
-  const std::vector<gfx::Color> palette = MapPalette();
-  const std::u16string text = Utf8ToUtf16(name);
-  gfx::Canvas canvas(bitmap);
-  canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
+  const std::vector<tv::gfx::Color> palette = MapPalette();
+  const std::u16string text = tv::Utf8ToUtf16(name);
+  tv::gfx::Canvas canvas(bitmap);
+  canvas.SetBackgroundMode(tv::gfx::BackgroundMode::kTransparent);
   canvas.SetFont(font);
-  const gfx::Size size = canvas.MeasureText(text);
+  const tv::gfx::Size size = canvas.MeasureText(text);
   DrawHaloText(canvas, {(bitmap.Width() - size.width) / 2, (bitmap.Height() - size.height) / 2}, text,
                palette[kCoast], palette[kHalo]);
 }
 
-void DrawRing(gfx::Bitmap& bitmap, const maps::Georef& georef, LonLat point) {
+void DrawRing(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef, LonLat point) {
   const auto pixel = georef.LonLatToPixel(point);
   if (!pixel) return;
-  const gfx::Point c = Rounded(*pixel);
+  const tv::gfx::Point c = Rounded(*pixel);
   for (int y = c.y - 9; y <= c.y + 9; ++y) {
     for (int x = c.x - 9; x <= c.x + 9; ++x) {
       if (x < 0 || y < 0 || x >= bitmap.Width() || y >= bitmap.Height()) continue;
@@ -501,7 +501,7 @@ std::string GifError(int code) {
 
 }  // namespace
 
-bool WriteGif(const gfx::Bitmap& bitmap, const std::string& path, std::string& error) {
+bool WriteGif(const tv::gfx::Bitmap& bitmap, const std::string& path, std::string& error) {
   if (!bitmap.IsIndexed() || bitmap.IsEmpty()) {
     error = "not a palette bitmap";
     return false;
@@ -571,4 +571,4 @@ std::optional<GifImage> ReadGif(const std::string& path) {
   return result;
 }
 
-}  // namespace tv::mapbuilder
+}  // namespace terravue::mapbuilder

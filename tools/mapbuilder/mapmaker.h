@@ -9,7 +9,7 @@
 #include "platform/gfx/bitmap.h"
 #include "tools/artbuilder/topojson.h"
 
-namespace tv::mapbuilder {
+namespace terravue::mapbuilder {
 
 // Longest side of a map at its natural size, in pixels.
 inline constexpr int kLongSide = 480;
@@ -19,7 +19,7 @@ inline constexpr double kMinHalfExtentMetres = 250000;
 
 // The first "DD MM H, DDD MM H" pair of a Factbook coordinates text
 // ("21 06 S, 55 36 E"), or nothing when the text holds none.
-std::optional<maps::LonLat> ParseFactbookCoordinates(std::string_view text);
+std::optional<tv::maps::LonLat> ParseFactbookCoordinates(std::string_view text);
 
 // The file stem of a place's map: ASCII letters and digits, every other run
 // of characters one underscore ("Korea, South" -> "Korea_South").
@@ -38,13 +38,13 @@ enum MapColour : uint8_t {
   kSmallPlaceRing,
   kPaletteUsed,
 };
-std::vector<gfx::Color> MapPalette();  // 16 entries, the unused ones black
+std::vector<tv::gfx::Color> MapPalette();  // 16 entries, the unused ones black
 
 // One polygon of the atlas with what it stands for.
 struct Shape {
   int owner = -1;    // index into the place list, or -1 for land of no place
   int feature = -1;  // feature index in its topology
-  art::Polygon polygon;
+  artbuilder::Polygon polygon;
   double area_km2 = 0;
   double lon_min = 0, lon_max = 0, lat_min = 0, lat_max = 0;  // unwrapped
 };
@@ -56,12 +56,12 @@ struct Atlas {
 };
 
 // Sorts the polygons of the two topologies to the places of `places`.
-Atlas BuildAtlas(const std::vector<art::Feature>& countries, const std::vector<art::Feature>& land,
+Atlas BuildAtlas(const std::vector<artbuilder::Feature>& countries, const std::vector<artbuilder::Feature>& land,
                  std::vector<std::string> places);
 
 // The area and position a map shows.
 struct Frame {
-  maps::Georef georef;
+  tv::maps::Georef georef;
   int width = 0;
   int height = 0;
 };
@@ -71,13 +71,13 @@ Frame WorldFrame();
 
 // An azimuthal equidistant frame about `centre`, `half_width` and
 // `half_height` metres to either side, at most kLongSide pixels long.
-Frame AzimuthalFrame(maps::LonLat centre, double half_width, double half_height);
+Frame AzimuthalFrame(tv::maps::LonLat centre, double half_width, double half_height);
 
 // The frame of a place: about the centre of its main polygons (those holding
 // at least a few percent of its area, and the others among them), wide
 // enough to hold them and its Factbook point with a margin, never narrower
 // than half its length nor smaller than kMinHalfExtentMetres to a side.
-Frame PlaceFrame(const Atlas& atlas, int place, std::optional<maps::LonLat> factbook);
+Frame PlaceFrame(const Atlas& atlas, int place, std::optional<tv::maps::LonLat> factbook);
 
 // What each pixel of a frame shows.
 inline constexpr int kSeaCode = -1;
@@ -95,16 +95,16 @@ Classes Classify(const Atlas& atlas, const Frame& frame);
 
 // Paints the classes: the place (-1 for none) in its colour, other land,
 // sea, and coasts and borders between them.
-gfx::Bitmap PaintClasses(const Classes& classes, int place);
+tv::gfx::Bitmap PaintClasses(const Classes& classes, int place);
 
 // How far, in pixels up to `radius`, the pixel holding `point` lies from a
 // pixel of class `code`: 0 when on it, nothing when farther or off the map.
-std::optional<int> DistanceToClass(const Classes& classes, const maps::Georef& georef,
-                                   maps::LonLat point, int code, int radius);
+std::optional<int> DistanceToClass(const Classes& classes, const tv::maps::Georef& georef,
+                                   tv::maps::LonLat point, int code, int radius);
 
 // A point to mark and label on a map.
 struct Marker {
-  maps::LonLat where;
+  tv::maps::LonLat where;
   std::string label;  // UTF-8; may be empty
   bool capital = false;
 };
@@ -112,18 +112,18 @@ struct Marker {
 // Draws the markers in order, each with its label beside it where it fits
 // without covering an earlier one; a city whose marker would fall on an
 // earlier label is left out. Returns the labels drawn.
-std::vector<std::string> DrawMarkers(gfx::Bitmap& bitmap, const maps::Georef& georef,
+std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
                                      const std::vector<Marker>& markers);
 
 // Writes a name across the middle of the map, for the oceans.
-void DrawCentredName(gfx::Bitmap& bitmap, const std::string& name);
+void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name);
 
 // Rings a point, for places too small to show as land.
-void DrawRing(gfx::Bitmap& bitmap, const maps::Georef& georef, maps::LonLat point);
+void DrawRing(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef, tv::maps::LonLat point);
 
 // Writes a palette bitmap as a GIF and reads it back; false when either
 // fails or the pixels differ.
-bool WriteGif(const gfx::Bitmap& bitmap, const std::string& path, std::string& error);
+bool WriteGif(const tv::gfx::Bitmap& bitmap, const std::string& path, std::string& error);
 
 // Decodes a GIF's first image into palette indices (for checks).
 struct GifImage {
@@ -134,4 +134,4 @@ struct GifImage {
 };
 std::optional<GifImage> ReadGif(const std::string& path);
 
-}  // namespace tv::mapbuilder
+}  // namespace terravue::mapbuilder

@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -19,6 +20,7 @@
 
 #include "places/places.h"
 #include "platform/base/utf.h"
+#include "tools/common/options.h"
 #include "tools/zonedata/zonedata.h"
 
 namespace {
@@ -148,13 +150,10 @@ struct Options {
   int year = 2026;
 };
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: terravue-zonedata --zones-out data/QuorvelZones.txt "
-               "--assign-out data/place-zones.tsv [--report FILE] [--year 2026] "
-               "[--zoneinfo /usr/share/zoneinfo] [--node-modules tools/node_modules]\n");
-  return 2;
-}
+constexpr std::string_view kUsage =
+    "terravue-zonedata --zones-out data/QuorvelZones.txt "
+    "--assign-out data/place-zones.tsv [--report FILE] [--year 2026] "
+    "[--zoneinfo /usr/share/zoneinfo] [--node-modules tools/node_modules]";
 
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -499,26 +498,11 @@ int Run(const Options& options) {
 
 int main(int argc, char** argv) {
   Options options;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (i + 1 >= argc) return Usage();
-    const std::string value = argv[++i];
-    if (arg == "--zoneinfo") {
-      options.zoneinfo = value;
-    } else if (arg == "--node-modules") {
-      options.node_modules = value;
-    } else if (arg == "--zones-out") {
-      options.zones_out = value;
-    } else if (arg == "--assign-out") {
-      options.assign_out = value;
-    } else if (arg == "--report") {
-      options.report = value;
-    } else if (arg == "--year") {
-      options.year = std::stoi(value);
-    } else {
-      return Usage();
-    }
-  }
-  if (options.zones_out.empty() || options.assign_out.empty()) return Usage();
-  return Run(options);
+  using terravue::tools::Option;
+  const std::initializer_list<Option> table = {
+      {"--zones-out", &options.zones_out, true}, {"--assign-out", &options.assign_out, true},
+      {"--report", &options.report}, {"--year", &options.year},
+      {"--zoneinfo", &options.zoneinfo}, {"--node-modules", &options.node_modules}};
+  return terravue::tools::ParseOptions(argc, argv, table) ? Run(options)
+                                                         : terravue::tools::UsageError(kUsage);
 }
