@@ -8,6 +8,7 @@
 #include "db/country_import.h"
 #include "db/country_store.h"
 #include "db/zone_store.h"
+#include "places/daylight_changes.h"
 #include "platform/files/files.h"
 #include "platform/store/object_store.h"
 
@@ -91,7 +92,8 @@ BENCHMARK_REGISTER_F(Imported, TenPeopleFields)->Unit(benchmark::kMicrosecond);
 BENCHMARK_F(Imported, FormatCountryLocalTime)(benchmark::State& state) {
   std::u16string text;
   for (auto _ : state) {
-    terravue::ZoneRecordStore::FormatCountryLocalTime(u"Australia", text);
+    terravue::ZoneRecordStore::FormatCountryLocalTime(
+        u"Australia", terravue::DaylightChangeOf(u"Australia"), text);
     benchmark::DoNotOptimize(text);
   }
 }

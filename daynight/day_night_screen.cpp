@@ -2,6 +2,7 @@
 
 #include "daynight/solar_model.h"
 #include "db/zone_store.h"
+#include "places/daylight_changes.h"
 #include "places/places.h"
 #include "platform/resources/resources.h"
 #include "platform/ui/controls.h"
@@ -103,7 +104,8 @@ void DayNightScreen::ReadClock(int index) {
   const auto& selector = Control<tv::ui::ComboBox>(kClockSelectors[index]);
   std::u16string& clock = DayNightState().clock_text[index];
   clock.clear();
-  ZoneRecordStore::FormatCountryLocalTime(selector.GetText(selector.GetCurSel()), clock);
+  const std::u16string country = selector.GetText(selector.GetCurSel());
+  ZoneRecordStore::FormatCountryLocalTime(country, DaylightChangeOf(country), clock);
 }
 
 void DayNightScreen::OnPaint(tv::gfx::Canvas& canvas) {

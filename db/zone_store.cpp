@@ -43,12 +43,6 @@ std::optional<ZoneRule> ParseRuleText(const std::u16string* text) {
   return rule;
 }
 
-// The date rules are compared on: the device's local date.
-MonthDay Today() {
-  const tv::clock::SystemTime now = tv::clock::LocalNow();
-  return {now.month, now.day};
-}
-
 // Offset text to hours east of UTC, standard time: the text counts minutes
 // by which UTC is ahead of the zone.
 double StandardHours(std::u16string_view offset_text) {
@@ -117,55 +111,25 @@ bool ZoneRecordStore::IsUsableOffsetText(std::u16string_view text) {
   return std::isfinite(minutes) && std::fabs(minutes) <= kMinutesPerDay;
 }
 
-MonthDay ZoneRecordStore::ResolveRuleDate(const ZoneRule& rule) {
-  const int year = tv::clock::UtcNow().year;
-  const int days = tv::clock::DaysInMonth(year, rule.month);
-  int count = 0;
-  int fourth = 0;
-  for (int day = 1; day <= days; ++day) {
-    if (tv::clock::DayOfWeek(year, rule.month, day) != rule.weekday) continue;
-    ++count;
-    if (count == rule.occurrence) return {rule.month, day};
-    if (count == 4) fourth = day;
-  }
-  if (count == 4 && rule.occurrence == 5) return {rule.month, fourth};
-  return {rule.month, 0};
-}
-
-bool ZoneRecordStore::InDaylightPeriod(MonthDay today, MonthDay start, MonthDay end) {
-  auto before = [](MonthDay a, MonthDay b) {
-    return a.month != b.month ? a.month < b.month : a.day < b.day;
-  };
-  if (before(start, end)) return !before(today, start) && before(today, end);
-  // The period runs over the new year: from the start day to 31 December and
-  // from 1 January to the day before the end day.
-  return !before(today, start) || before(today, end);
-}
-
-bool ZoneRecordStore::IsZoneInDaylightTime(int16_t zone) {
-  const MonthDay today = Today();
+bool ZoneRecordStore::IsZoneInDaylightTime(int16_t zone, DaylightChange change) {
   std::u16string offset, standard_name, daylight_name;
   ZoneRule end, start;
   if (!GetZone(zone, offset, standard_name, daylight_name, end, start)) return false;
-  if (end.month == 0) return false;
-  const MonthDay start_day = ResolveRuleDate(start);
-  const MonthDay end_day = ResolveRuleDate(end);
-  // A rule that names no day gives no daylight period.
-  if (start_day.day == 0 || end_day.day == 0) return false;
-  return InDaylightPeriod(today, start_day, end_day);
+  return IsDaylightTimeAt(start, end, StandardHours(offset), change, tv::clock::Now());
 }
 
-double ZoneRecordStore::GetZoneUtcOffset(int16_t zone) {
+double ZoneRecordStore::GetZoneUtcOffset(int16_t zone, DaylightChange change) {
   std::u16string offset, standard_name, daylight_name;
   ZoneRule end, start;
   if (!GetZone(zone, offset, standard_name, daylight_name, end, start)) return kUnknownOffset;
   const double k = 1.0 / 60.0;
   const double v = ParseDouble(offset);
-  if (end.month == 0 || !IsZoneInDaylightTime(zone)) return (v * k) * -1.0;
+  if (end.month == 0 || !IsZoneInDaylightTime(zone, change)) return (v * k) * -1.0;
   return ((v - 60.0) * k) * -1.0;
 }
 
-void ZoneRecordStore::FormatZoneOffset(int16_t zone, std::u16string& text) {
+void ZoneRecordStore::FormatZoneOffset(int16_t zone, DaylightChange change,
+                                       std::u16string& text) {
   std::u16string offset, standard_name, daylight_name;
   ZoneRule end, start;
   if (!GetZone(zone, offset, standard_name, daylight_name, end, start)) {
@@ -174,7 +138,7 @@ void ZoneRecordStore::FormatZoneOffset(int16_t zone, std::u16string& text) {
   }
   double hours = StandardHours(offset);
   std::u16string name = standard_name;
-  if (IsZoneInDaylightTime(zone)) {
+  if (IsZoneInDaylightTime(zone, change)) {
     hours += 1.0;
     name = daylight_name;
   }
@@ -214,7 +178,8 @@ std::u16string ZoneRecordStore::FormatLocalTime(const tv::clock::SystemTime& now
   return std::u16string(weekday) + tv::Utf8ToUtf16(buffer);
 }
 
-void ZoneRecordStore::FormatCountryLocalTime(std::u16string_view country, std::u16string& text) {
+void ZoneRecordStore::FormatCountryLocalTime(std::u16string_view country, DaylightChange change,
+                                             std::u16string& text) {
   const tv::clock::SystemTime now = tv::clock::UtcNow();
   std::u16string value;
   if (!CountryRecordStore::GetCountryField(country, u"geography", u"Timezone", value) ||
@@ -225,7 +190,7 @@ void ZoneRecordStore::FormatCountryLocalTime(std::u16string_view country, std::u
   const long number = ParseLong(value);
   const double hours = number < INT16_MIN || number > INT16_MAX
                            ? kUnknownOffset
-                           : GetZoneUtcOffset(static_cast<int16_t>(number));
+                           : GetZoneUtcOffset(static_cast<int16_t>(number), change);
   if (hours == kUnknownOffset) {
     text.clear();
     return;

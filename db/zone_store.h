@@ -5,24 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "db/daylight_rule.h"
 #include "platform/clock/clock.h"
 
 namespace terravue {
-
-// A daylight-saving rule: the `occurrence`-th (1 to 4, or 5 for the last)
-// `weekday` (0 = Sunday) of `month`. An end rule with month 0 means the zone
-// keeps standard time all year.
-struct ZoneRule {
-  int month = 0;
-  int weekday = 0;
-  int occurrence = 0;
-  bool operator==(const ZoneRule&) const = default;
-};
-
-struct MonthDay {
-  int month = 0;
-  int day = 0;
-};
 
 // The time zones: one record per zone number in "Timezones List", with the
 // zone's standard offset, its standard and daylight names and its rules, and
@@ -46,28 +32,25 @@ class ZoneRecordStore {
   // Reads a zone: its offset text (minutes behind UTC), names and rules.
   static bool GetZone(int16_t zone, std::u16string& offset, std::u16string& standard_name,
                       std::u16string& daylight_name, ZoneRule& end, ZoneRule& start);
-  // The month and day a rule gives in the current UTC year; day 0 when the
-  // rule names no day (occurrence or weekday out of range, month not 1-12).
-  static MonthDay ResolveRuleDate(const ZoneRule& rule);
-  static bool IsZoneInDaylightTime(int16_t zone);
+  // Whether the zone keeps daylight time now, for a place whose changes
+  // happen at `change` (DaylightChangeOf in places/): the moment of change is
+  // the place's, whatever the device's own zone.
+  static bool IsZoneInDaylightTime(int16_t zone, DaylightChange change);
   // Hours east of UTC with daylight saving applied, or kUnknownOffset.
-  static double GetZoneUtcOffset(int16_t zone);
+  static double GetZoneUtcOffset(int16_t zone, DaylightChange change);
   // "+5.5 India Standard Time", "-4.0 Eastern Daylight Time", "0.0 ...";
   // "N/A" for a zone that cannot be read.
-  static void FormatZoneOffset(int16_t zone, std::u16string& text);
+  static void FormatZoneOffset(int16_t zone, DaylightChange change, std::u16string& text);
   // The country's local date and time now, "Tue 3/4 9:05 PM"; "N/A" when the
   // country has no zone, empty when its zone cannot be read.
-  static void FormatCountryLocalTime(std::u16string_view country, std::u16string& text);
+  static void FormatCountryLocalTime(std::u16string_view country, DaylightChange change,
+                                     std::u16string& text);
   // Builds "Timezones List" from "\windows\QuorvelZones.txt" when it does not
   // exist, in one transaction, and then deletes the text file.
   static bool ImportZoneData();
   // Deletes the database; true only when it existed and is gone.
   static bool DeleteZoneStore();
 
-  // Whether daylight time holds on (month, day) for rules resolved to
-  // `start` and `end`. Rules whose start month comes after the end month
-  // (the southern hemisphere) wrap around the new year.
-  static bool InDaylightPeriod(MonthDay today, MonthDay start, MonthDay end);
   // Whether an offset text reads as a finite decimal number of minutes within
   // a day either way; a zone whose offset does not is treated as missing, and
   // a zone file holding one is malformed.

@@ -107,7 +107,7 @@ void CompareScreen::RefreshCompareRow(int row) {
   // A missing record leaves the value empty.
   std::u16string value;
   CountryRecordStore::GetCountryField(country, category, feature, value);
-  if (category == u"geography" && feature == u"Timezone") value = TimezoneText(value);
+  if (category == u"geography" && feature == u"Timezone") value = TimezoneText(country, value);
   Control<tv::ui::LineEdit>(controls.value_box).SetText(value);
 }
 

@@ -9,6 +9,7 @@
 #include "db/zone_store.h"
 #include "info/categories.h"
 #include "info/glossary.h"
+#include "places/daylight_changes.h"
 #include "platform/base/utf.h"
 #include "platform/resources/resources.h"
 #include "platform/ui/combo_box.h"
@@ -75,13 +76,13 @@ int TitleX(size_t length) {
   return std::max(0, (kScreenWidth - kCharWidth * characters) / 2);
 }
 
-std::u16string TimezoneText(std::u16string_view value) {
+std::u16string TimezoneText(std::u16string_view country, std::u16string_view value) {
   const long number = ParseLong(value);
   // A number no 16-bit zone number can equal names no zone, as a missing
   // zone does; it is never wrapped onto another zone's number.
   if (number < INT16_MIN || number > INT16_MAX) return std::u16string(kNotAvailable);
   std::u16string text;
-  ZoneRecordStore::FormatZoneOffset(static_cast<int16_t>(number), text);
+  ZoneRecordStore::FormatZoneOffset(static_cast<int16_t>(number), DaylightChangeOf(country), text);
   return text;
 }
 
@@ -147,7 +148,7 @@ void CountryInfoScreen::FillFieldList() {
   for (std::u16string_view field : CategoryFieldTable(index)) {
     std::u16string value;
     if (!CountryRecordStore::GetCountryField(country_name, category, field, value)) continue;
-    if (index == 0 && field == u"Timezone") value = TimezoneText(value);
+    if (index == 0 && field == u"Timezone") value = TimezoneText(country_name, value);
     list.InsertItem(list.Count(), field, kBulletImage);
     for (const std::u16string& line : WrapValueText(value)) {
       list.InsertItem(list.Count(), line, kBlankImage);
@@ -159,7 +160,7 @@ void CountryInfoScreen::OnPaint(tv::gfx::Canvas& canvas) {
   canvas.FillRect(ClientRect(), tv::gfx::kWhite);
   const std::u16string capital = Field(country_name, u"government", u"capital");
   std::u16string local_time;
-  ZoneRecordStore::FormatCountryLocalTime(country_name, local_time);
+  ZoneRecordStore::FormatCountryLocalTime(country_name, DaylightChangeOf(country_name), local_time);
 
   // Texts fill their cells with the default white background.
   canvas.SetTextColor(tv::gfx::kBlack);

@@ -50,9 +50,10 @@ std::vector<std::u16string> WrapValueText(std::u16string_view value);
 // screen, counting 7 pixels a character; 0 when it is wider than that.
 int TitleX(size_t length);
 
-// What a "Timezone" value shows: the zone text of its leading decimal
-// number (0 when there is none); "N/A" for a number no zone can have.
-std::u16string TimezoneText(std::u16string_view value);
+// What `country`'s "Timezone" value shows: the zone text of its leading
+// decimal number (0 when there is none), daylight time as the country keeps
+// it; "N/A" for a number no zone can have.
+std::u16string TimezoneText(std::u16string_view country, std::u16string_view value);
 
 // The facts of one country, a category at a time, under its name, capital,
 // local time and flag. The opener sets `country_name` before running it.

@@ -10,7 +10,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   libgtest-dev libbenchmark-dev nlohmann-json3-dev librsvg2-dev libimagequant-dev
   libgeographiclib-dev
-  xvfb xauth tzdata sqlite3
+  xvfb xauth tzdata sqlite3 python3
   dpkg-dev desktop-file-utils
   lintian devscripts help2man man-db appstream
 )

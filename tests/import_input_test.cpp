@@ -106,7 +106,7 @@ TEST(ImportInputTest, AStoredOffsetNoArithmeticCanUseReadsAsNoZone) {
       CountryRecordStore::AppendCountryField(countries, u"Chad", u"geography", u"Timezone", u"1"));
   countries.Close();
   std::u16string text;
-  ZoneRecordStore::FormatCountryLocalTime(u"Chad", text);
+  ZoneRecordStore::FormatCountryLocalTime(u"Chad", DaylightChange{}, text);
   EXPECT_EQ(text, u"Mon 12/7 9:30 PM");
 
   // A store written by something else holds an offset of 1e300 minutes.
@@ -129,12 +129,13 @@ TEST(ImportInputTest, AStoredOffsetNoArithmeticCanUseReadsAsNoZone) {
   ASSERT_TRUE(zones->AppendRecord(changed));
   zones->Close();
 
-  EXPECT_EQ(ZoneRecordStore::GetZoneUtcOffset(1), ZoneRecordStore::kUnknownOffset);
+  EXPECT_EQ(ZoneRecordStore::GetZoneUtcOffset(1, DaylightChange{}),
+            ZoneRecordStore::kUnknownOffset);
   text.clear();
-  ZoneRecordStore::FormatZoneOffset(1, text);
+  ZoneRecordStore::FormatZoneOffset(1, DaylightChange{}, text);
   EXPECT_EQ(text, u"N/A");
   text.clear();
-  ZoneRecordStore::FormatCountryLocalTime(u"Chad", text);
+  ZoneRecordStore::FormatCountryLocalTime(u"Chad", DaylightChange{}, text);
   EXPECT_EQ(text, u"");
 }
 

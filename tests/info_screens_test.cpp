@@ -185,15 +185,15 @@ TEST(CountryInfoScreenTest, TitleIsCentredBySevenPixelsACharacter) {
 TEST(CountryInfoScreenTest, TimezoneValuesShowTheirZonesLeadingNumber) {
   ProgramRun run;
   Seed(run, {});
-  EXPECT_EQ(TimezoneText(u"5"), u"+5.0 Test Standard Time");
-  EXPECT_EQ(TimezoneText(u" 5 (note)"), u"+5.0 Test Standard Time");
-  EXPECT_EQ(TimezoneText(u"33"), u"0.0 Greenwich Mean Time");
-  EXPECT_EQ(TimezoneText(u"N/A"), u"N/A") << "zone 0 does not exist";
-  EXPECT_EQ(TimezoneText(u"6"), u"N/A");
-  EXPECT_EQ(TimezoneText(u"4464"), u"0.0 Wrapped Standard Time");
+  EXPECT_EQ(TimezoneText(u"", u"5"), u"+5.0 Test Standard Time");
+  EXPECT_EQ(TimezoneText(u"", u" 5 (note)"), u"+5.0 Test Standard Time");
+  EXPECT_EQ(TimezoneText(u"", u"33"), u"0.0 Greenwich Mean Time");
+  EXPECT_EQ(TimezoneText(u"", u"N/A"), u"N/A") << "zone 0 does not exist";
+  EXPECT_EQ(TimezoneText(u"", u"6"), u"N/A");
+  EXPECT_EQ(TimezoneText(u"", u"4464"), u"0.0 Wrapped Standard Time");
   // 70000 is no 16-bit zone number; it must not wrap around onto 4464.
-  EXPECT_EQ(TimezoneText(u"70000"), u"N/A");
-  EXPECT_EQ(TimezoneText(u"99999999999999999999"), u"N/A");
+  EXPECT_EQ(TimezoneText(u"", u"70000"), u"N/A");
+  EXPECT_EQ(TimezoneText(u"", u"99999999999999999999"), u"N/A");
 }
 
 TEST(CountryInfoScreenTest, OpensOnGeographyWithWrappedRowsAndPaintsItsHeader) {

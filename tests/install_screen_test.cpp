@@ -62,7 +62,7 @@ TEST(InstallScreenTest, FirstStartImportsBothFilesThenTheMainScreenShows) {
     EXPECT_TRUE(CountryRecordStore::GetCountryField(u"Gamma", u"tourism", u"f0", value));
     EXPECT_EQ(value, u"Gamma");
     std::u16string offset;
-    ZoneRecordStore::FormatZoneOffset(1, offset);
+    ZoneRecordStore::FormatZoneOffset(1, DaylightChange{}, offset);
     EXPECT_FALSE(offset.empty());
   });
   EXPECT_EQ(first.Run(), 0);

@@ -81,34 +81,59 @@ TEST_F(SettingsTest, UnitRoundTripsAndSurvivesARestart) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "device"), fs::directory_iterator()), 1);
 }
 
-TEST_F(SettingsTest, DamagedFileReadsAsNoPreferenceAndIsReplacedWhole) {
+TEST_F(SettingsTest, DamagedFileKeepsWhatStillReads) {
   ASSERT_TRUE(RegistryKey::Create(kDistanceKey)->SetValue("Unit", 1));
   const std::string sound = FileText();
-  ASSERT_EQ(sound,
-            "Terravue registry 1\n[Software\\Quorvel\\Terravue\\Distance]\n\"Unit\"=dword:00000001\n");
+  const std::string key_line = "[Software\\Quorvel\\Terravue\\Distance]\n";
+  ASSERT_EQ(sound, "Terravue registry 1\n" + key_line + "\"Unit\"=dword:00000001\n");
 
-  const std::vector<std::pair<const char*, std::string>> damaged = {
-      {"empty", ""},
-      {"cut inside the last line", sound.substr(0, sound.size() - 3)},
-      {"no final newline", sound.substr(0, sound.size() - 1)},
-      {"another header", "Terravue registry 2" + sound.substr(19)},
-      {"bad digit", sound.substr(0, sound.size() - 2) + "g\n"},
-      {"short number", sound.substr(0, sound.size() - 2) + "\n"},
-      {"value before any key", "Terravue registry 1\n\"Unit\"=dword:00000001\n"},
-      {"binary noise", std::string("\x00\xff\x13\n", 4)},
-      {"key twice", sound + "[Software\\Quorvel\\Terravue\\Distance]\n"},
-      {"too large", sound + std::string(70000, 'x') + "\n"},
+  // What reads of each file before the change; every change then writes the
+  // one key with its new value.
+  struct Damage {
+    const char* name;
+    std::string text;
+    bool key_reads;
+    std::optional<uint32_t> unit;
   };
-  for (const auto& [name, text] : damaged) {
-    SetFileText(text);
-    EXPECT_FALSE(RegistryKey::Open(kDistanceKey)) << name;
+  const std::vector<Damage> damaged = {
+      {"empty", "", false, std::nullopt},
+      {"cut inside the last line", sound.substr(0, sound.size() - 3), true, std::nullopt},
+      {"no final newline", sound.substr(0, sound.size() - 1), true, 1},
+      {"another header", "Terravue registry 2" + sound.substr(19), false, std::nullopt},
+      {"bad digit", sound.substr(0, sound.size() - 2) + "g\n", true, std::nullopt},
+      {"short number", sound.substr(0, sound.size() - 2) + "\n", true, std::nullopt},
+      {"value before any key", "Terravue registry 1\n\"Unit\"=dword:00000001\n", false,
+       std::nullopt},
+      {"binary noise", std::string("\x00\xff\x13\n", 4), false, std::nullopt},
+      {"key twice", sound + key_line, true, 1},
+      {"too large", sound + std::string(70000, 'x') + "\n", false, std::nullopt},
+  };
+  for (const Damage& d : damaged) {
+    SetFileText(d.text);
+    const std::optional<RegistryKey> opened = RegistryKey::Open(kDistanceKey);
+    EXPECT_EQ(opened.has_value(), d.key_reads) << d.name;
+    if (opened) {
+      EXPECT_EQ(opened->QueryValue("Unit"), d.unit) << d.name;
+    }
     const std::optional<RegistryKey> key = RegistryKey::Create(kDistanceKey);
-    ASSERT_TRUE(key) << name;
-    ASSERT_TRUE(key->SetValue("Unit", 0)) << name;
-    EXPECT_EQ(FileText(), "Terravue registry 1\n[Software\\Quorvel\\Terravue\\Distance]\n"
-                          "\"Unit\"=dword:00000000\n")
-        << name;
+    ASSERT_TRUE(key) << d.name;
+    ASSERT_TRUE(key->SetValue("Unit", 0)) << d.name;
+    EXPECT_EQ(FileText(), "Terravue registry 1\n" + key_line + "\"Unit\"=dword:00000000\n")
+        << d.name;
   }
+
+  // A file edited by hand: line ends of another system, blank lines, a value
+  // and a key that do not read. Everything that reads is written back.
+  SetFileText(
+      "\r\nTerravue registry 1\r\n[Software\\Quorvel\\Terravue\\Distance]\r\n"
+      "\"Unit\"=dword:00000001\r\n\n\"Broken\"=dword:xyz\r\n[Software\\Other]\r\n"
+      "\"A\"=dword:00000007\r\n[Bad]Key]\r\n\"Lost\"=dword:00000002\r\n"
+      "[Software\\Other\\]\n\"B\"=dword:00000008\n\"a\"=dword:00000009");
+  EXPECT_EQ(RegistryKey::Open(kDistanceKey)->QueryValue("Unit"), 1u);
+  ASSERT_TRUE(RegistryKey::Create("Software\\New")->SetValue("C", 3));
+  EXPECT_EQ(FileText(), "Terravue registry 1\n" + key_line +
+                            "\"Unit\"=dword:00000001\n[Software\\Other]\n\"A\"=dword:00000009\n"
+                            "\"B\"=dword:00000008\n[Software\\New]\n\"C\"=dword:00000003\n");
 
   // What a crashed write leaves beside the file changes nothing.
   SetFileText(sound);

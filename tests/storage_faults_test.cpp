@@ -10,6 +10,8 @@
 // fails (tests/sqlite_faults.h), and the registry's write call replaced.
 
 #include <errno.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,7 +130,7 @@ void ExpectDatabasesWhole() {
   EXPECT_EQ(RecordCount(ZoneRecordStore::kName), 1);
   EXPECT_EQ(Capital(u"France"), u"France capital");
   std::u16string offset;
-  ZoneRecordStore::FormatZoneOffset(1, offset);
+  ZoneRecordStore::FormatZoneOffset(1, DaylightChange{}, offset);
   EXPECT_NE(offset, u"N/A");
 }
 
@@ -220,7 +222,7 @@ TEST_F(StoreFaultTest, ReadOnlyStoreIsReadAndRefusesEveryWrite) {
   ASSERT_NE(DeviceStore(), nullptr) << "a read-only store opens for reading";
   EXPECT_EQ(Capital(u"France"), u"France capital");
   std::u16string offset;
-  ZoneRecordStore::FormatZoneOffset(1, offset);
+  ZoneRecordStore::FormatZoneOffset(1, DaylightChange{}, offset);
   EXPECT_NE(offset, u"N/A");
 
   // Every kind of write fails, and reading goes on after each.
@@ -313,7 +315,7 @@ TEST_F(StoreFaultTest, StoreThatCannotBeReadFailsQuietlyAndIsFoundAgainLater) {
   EXPECT_EQ(CountryRecordStore::FindCountryField(u"France", u"government", u"capital"), -1);
   EXPECT_EQ(Capital(u"France"), u"");
   std::u16string time;
-  ZoneRecordStore::FormatCountryLocalTime(u"France", time);
+  ZoneRecordStore::FormatCountryLocalTime(u"France", DaylightChange{}, time);
   EXPECT_EQ(time, u"N/A");
   EXPECT_FALSE(ZoneRecordStore::ImportZoneData());
   EXPECT_FALSE(CountryRecordStore::DeleteCountryStore());
@@ -486,19 +488,29 @@ TEST(StorageFaultProgramTest, FullDiskAtTheFirstStartAndAtUninstall) {
 // ---------------------------------------------------------------------------
 // The registry
 
-// Stands in for write(2) on a full disk: the first call takes half of what
-// it is given, every later one fails with ENOSPC.
-ssize_t FullAfterHalf(int fd, const void* data, size_t size) {
-  static int calls = 0;
-  if (size > 1 && calls++ % 2 == 0) return write(fd, data, size / 2);
-  errno = ENOSPC;
-  return -1;
-}
+// A disk that takes no more than `bytes` of any file, made with the process's
+// file size limit: a write past it takes what fits and the next one fails
+// (EFBIG, the signal that would kill the process ignored), as write(2) does
+// on a full disk. The old limit comes back at the end of the scope.
+class DiskFullAfter {
+ public:
+  explicit DiskFullAfter(rlim_t bytes) {
+    old_handler_ = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_limit_);
+    const rlimit limit{bytes, old_limit_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~DiskFullAfter() {
+    setrlimit(RLIMIT_FSIZE, &old_limit_);
+    signal(SIGXFSZ, old_handler_);
+  }
+  DiskFullAfter(const DiskFullAfter&) = delete;
+  DiskFullAfter& operator=(const DiskFullAfter&) = delete;
 
-ssize_t NoSpace(int, const void*, size_t) {
-  errno = ENOSPC;
-  return -1;
-}
+ private:
+  rlimit old_limit_{};
+  sighandler_t old_handler_ = SIG_DFL;
+};
 
 class RegistryFaultTest : public ::testing::Test {
  protected:
@@ -507,7 +519,6 @@ class RegistryFaultTest : public ::testing::Test {
     tv::files::SetDeviceRoot(root_);
   }
   void TearDown() override {
-    tv::settings::SetWriteFunctionForTesting(nullptr);
     tv::files::SetDeviceRoot(std::nullopt);
     std::error_code ignored;
     fs::remove_all(root_, ignored);
@@ -522,14 +533,14 @@ class RegistryFaultTest : public ::testing::Test {
 TEST_F(RegistryFaultTest, FullDiskKeepsTheStoredUnitWhole) {
   ASSERT_TRUE(WriteKilometresPreference(true));
   const std::string before = ReadBytes(tv::settings::RegistryPath());
-  for (const tv::settings::WriteFunction write : {&NoSpace, &FullAfterHalf}) {
-    tv::settings::SetWriteFunctionForTesting(write);
+  // Nothing fits, or the write stops half way.
+  for (const rlim_t room : {rlim_t{0}, rlim_t{20}}) {
+    DiskFullAfter full(room);
     EXPECT_FALSE(WriteKilometresPreference(false));
     EXPECT_EQ(ReadBytes(tv::settings::RegistryPath()), before);
     EXPECT_EQ(FilesInRoot(), 1u) << "no half-written file is left beside it";
     EXPECT_TRUE(ReadKilometresPreference());
   }
-  tv::settings::SetWriteFunctionForTesting(nullptr);
   EXPECT_TRUE(WriteKilometresPreference(false));
   EXPECT_FALSE(ReadKilometresPreference());
 }
@@ -577,7 +588,6 @@ class MapFaultTest : public ::testing::Test {
     ASSERT_TRUE(
         CountryRecordStore::AppendCountryField(store, u"France", u"geography", u"map", u"france"));
   }
-  void TearDown() override { tv::settings::SetWriteFunctionForTesting(nullptr); }
 
   int RunMap(const fs::path& folder) {
     int result = -1;
@@ -652,10 +662,10 @@ TEST_F(MapFaultTest, UnitChosenOnAFullDiskHoldsForTheOpeningAndTheStoredOneIsKep
   WriteMap(maps_ / "france.gif");
   ASSERT_TRUE(WriteKilometresPreference(true));
   const std::string before = ReadBytes(tv::settings::RegistryPath());
-  tv::settings::SetWriteFunctionForTesting(&NoSpace);
   run_.Step([] {
     ASSERT_NE(Map(), nullptr) << TopKind();
     EXPECT_TRUE(Map()->View().kilometres);
+    DiskFullAfter full(0);
     Press(kMilesCommand);
   });
   run_.Step([] {
@@ -673,7 +683,6 @@ TEST_F(MapFaultTest, UnitChosenOnAFullDiskHoldsForTheOpeningAndTheStoredOneIsKep
 
   // A registry that cannot be read: the map opens with the locale's unit and
   // a choice leaves the registry as it was.
-  tv::settings::SetWriteFunctionForTesting(nullptr);
   const fs::path registry = tv::settings::RegistryPath();
   fs::remove(registry);
   ASSERT_EQ(mkfifo(registry.c_str(), 0644), 0);

@@ -51,12 +51,12 @@ class ZoneStoreTest : public ::testing::Test {
 
   std::u16string LocalTime(std::u16string_view country) {
     std::u16string text;
-    ZoneRecordStore::FormatCountryLocalTime(country, text);
+    ZoneRecordStore::FormatCountryLocalTime(country, DaylightChange{}, text);
     return text;
   }
   std::u16string Offset(int16_t zone) {
     std::u16string text;
-    ZoneRecordStore::FormatZoneOffset(zone, text);
+    ZoneRecordStore::FormatZoneOffset(zone, DaylightChange{}, text);
     return text;
   }
 
@@ -115,24 +115,25 @@ TEST_F(ZoneStoreTest, OffsetTexts) {
   EXPECT_EQ(Offset(3), u"+1.0 British Summer Time");
   EXPECT_EQ(Offset(4), u"-4.0 Eastern Daylight Time");
   EXPECT_EQ(Offset(42), u"N/A");
-  EXPECT_EQ(ZoneRecordStore::GetZoneUtcOffset(42), ZoneRecordStore::kUnknownOffset);
+  EXPECT_EQ(ZoneRecordStore::GetZoneUtcOffset(42, DaylightChange{}),
+            ZoneRecordStore::kUnknownOffset);
 }
 
 TEST_F(ZoneStoreTest, RuleDates) {
-  SetClock("2026-06-01T00:00:00Z");
   // February 2026 has four Sundays (1, 8, 15, 22): "the last" is the fourth.
-  EXPECT_EQ(ZoneRecordStore::ResolveRuleDate({2, 0, 5}).day, 22);
-  EXPECT_EQ(ZoneRecordStore::ResolveRuleDate({3, 0, 5}).day, 29);  // five Sundays
-  EXPECT_EQ(ZoneRecordStore::ResolveRuleDate({3, 0, 2}).day, 8);
-  EXPECT_EQ(ZoneRecordStore::ResolveRuleDate({11, 0, 1}).day, 1);
-  EXPECT_EQ(ZoneRecordStore::ResolveRuleDate({10, 6, 1}).day, 3);
+  EXPECT_EQ(RuleDayInYear({2, 0, 5}, 2026), 22);
+  EXPECT_EQ(RuleDayInYear({3, 0, 5}, 2026), 29);  // five Sundays
+  EXPECT_EQ(RuleDayInYear({3, 0, 2}, 2026), 8);
+  EXPECT_EQ(RuleDayInYear({11, 0, 1}, 2026), 1);
+  EXPECT_EQ(RuleDayInYear({10, 6, 1}, 2026), 3);
+  EXPECT_EQ(RuleDayInYear({3, 0, 5}, 2027), 28);
   // Rules that name no day.
-  EXPECT_EQ(ZoneRecordStore::ResolveRuleDate({3, 0, 9}).day, 0);
-  EXPECT_EQ(ZoneRecordStore::ResolveRuleDate({3, 7, 1}).day, 0);
-  EXPECT_EQ(ZoneRecordStore::ResolveRuleDate({13, 0, 1}).day, 0);
+  EXPECT_EQ(RuleDayInYear({3, 0, 9}, 2026), 0);
+  EXPECT_EQ(RuleDayInYear({3, 7, 1}, 2026), 0);
+  EXPECT_EQ(RuleDayInYear({13, 0, 1}, 2026), 0);
   SetClock("2026-07-01T00:00:00Z");
-  EXPECT_FALSE(ZoneRecordStore::IsZoneInDaylightTime(9));
-  EXPECT_FALSE(ZoneRecordStore::IsZoneInDaylightTime(7));  // end month 0: never
+  EXPECT_FALSE(ZoneRecordStore::IsZoneInDaylightTime(9, DaylightChange{}));
+  EXPECT_FALSE(ZoneRecordStore::IsZoneInDaylightTime(7, DaylightChange{}));  // end month 0
 }
 
 TEST_F(ZoneStoreTest, NorthernDaylightPeriodEndsTheDayBeforeItsEndDay) {
@@ -144,8 +145,9 @@ TEST_F(ZoneStoreTest, NorthernDaylightPeriodEndsTheDayBeforeItsEndDay) {
   };
   for (const auto& [day, daylight] : days) {
     SetClock(day);
-    EXPECT_EQ(ZoneRecordStore::IsZoneInDaylightTime(4), daylight) << day;
-    EXPECT_DOUBLE_EQ(ZoneRecordStore::GetZoneUtcOffset(4), daylight ? -4.0 : -5.0) << day;
+    EXPECT_EQ(ZoneRecordStore::IsZoneInDaylightTime(4, DaylightChange{}), daylight) << day;
+    EXPECT_DOUBLE_EQ(ZoneRecordStore::GetZoneUtcOffset(4, DaylightChange{}), daylight ? -4.0 : -5.0)
+        << day;
   }
 }
 
@@ -160,14 +162,62 @@ TEST_F(ZoneStoreTest, SouthernDaylightPeriodRunsOverTheNewYear) {
   };
   for (const auto& [day, daylight] : days) {
     SetClock(day);
-    EXPECT_EQ(ZoneRecordStore::IsZoneInDaylightTime(5), daylight) << day;
-    EXPECT_DOUBLE_EQ(ZoneRecordStore::GetZoneUtcOffset(5), daylight ? 11.0 : 10.0) << day;
+    EXPECT_EQ(ZoneRecordStore::IsZoneInDaylightTime(5, DaylightChange{}), daylight) << day;
+    EXPECT_DOUBLE_EQ(ZoneRecordStore::GetZoneUtcOffset(5, DaylightChange{}), daylight ? 11.0 : 10.0)
+        << day;
     EXPECT_EQ(Offset(5), daylight ? u"+11.0 Australian Eastern Daylight Time"
                                   : u"+10.0 Australian Eastern Standard Time")
         << day;
   }
   SetClock("2026-12-07T20:30:00Z");
   EXPECT_EQ(LocalTime(u"Australia"), u"Tue 12/8 7:30 AM");
+}
+
+// Daylight time begins and ends at the place's moment of change, a minute
+// either side, whatever zone the device itself is in.
+TEST_F(ZoneStoreTest, ChangesHappenAtThePlacesMomentWhateverTheDevicesZone) {
+  constexpr DaylightChange kUtcOne{ChangeClock::kUtc, 60};
+  constexpr DaylightChange kMidnight{ChangeClock::kLocal, 0};
+  constexpr DaylightChange kStandardTwo{ChangeClock::kStandard, 120};
+  struct Case {
+    const char* instant;
+    int16_t zone;
+    DaylightChange change;
+    double hours;
+  };
+  const Case cases[] = {
+      // The European Union's changes at 01:00 UTC.
+      {"2027-03-28T00:59:00Z", 3, kUtcOne, 0.0},
+      {"2027-03-28T01:01:00Z", 3, kUtcOne, 1.0},
+      {"2027-03-27T12:00:00Z", 3, kUtcOne, 0.0},
+      {"2027-10-31T00:59:00Z", 3, kUtcOne, 1.0},
+      {"2027-10-31T01:01:00Z", 3, kUtcOne, 0.0},
+      // 02:00 by the place's clock: standard time in spring, daylight time
+      // in autumn.
+      {"2027-03-14T06:59:00Z", 4, DaylightChange{}, -5.0},
+      {"2027-03-14T07:01:00Z", 4, DaylightChange{}, -4.0},
+      {"2027-11-07T05:59:00Z", 4, DaylightChange{}, -4.0},
+      {"2027-11-07T06:01:00Z", 4, DaylightChange{}, -5.0},
+      // Midnight by the place's clock, which reads daylight time in autumn.
+      {"2027-11-07T03:59:00Z", 4, kMidnight, -4.0},
+      {"2027-11-07T04:01:00Z", 4, kMidnight, -5.0},
+      // 02:00 standard time in the south: daylight time runs over the new
+      // year.
+      {"2027-04-03T15:59:00Z", 5, kStandardTwo, 11.0},
+      {"2027-04-03T16:01:00Z", 5, kStandardTwo, 10.0},
+      {"2027-10-02T15:59:00Z", 5, kStandardTwo, 10.0},
+      {"2027-10-02T16:01:00Z", 5, kStandardTwo, 11.0},
+      {"2027-12-31T14:30:00Z", 5, kStandardTwo, 11.0},
+  };
+  for (const char* device_zone : {"UTC", "Pacific/Auckland", "America/Los_Angeles"}) {
+    setenv("TZ", device_zone, 1);
+    tzset();
+    for (const Case& c : cases) {
+      SetClock(c.instant);
+      EXPECT_DOUBLE_EQ(ZoneRecordStore::GetZoneUtcOffset(c.zone, c.change), c.hours)
+          << c.instant << " zone " << c.zone << " on a device in " << device_zone;
+    }
+  }
 }
 
 TEST_F(ZoneStoreTest, CountriesWithoutAReadableZone) {

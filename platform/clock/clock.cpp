@@ -75,19 +75,11 @@ TimePoint Now() {
 void SetFixedUtc(std::optional<TimePoint> instant) { FixedInstant() = instant; }
 
 SystemTime UtcNow() { return ToUtc(Now()); }
-SystemTime LocalNow() { return ToLocal(Now()); }
 
 SystemTime ToUtc(TimePoint instant) {
   const time_t seconds = Seconds(instant);
   struct tm tm {};
   gmtime_r(&seconds, &tm);
-  return FromTm(tm, Millisecond(instant));
-}
-
-SystemTime ToLocal(TimePoint instant) {
-  const time_t seconds = Seconds(instant);
-  struct tm tm {};
-  localtime_r(&seconds, &tm);
   return FromTm(tm, Millisecond(instant));
 }
 

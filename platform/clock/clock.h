@@ -29,12 +29,11 @@ TimePoint Now();
 // real clock.
 void SetFixedUtc(std::optional<TimePoint> instant);
 
-// The current date and time in UTC, and in the process's time zone (TZ).
+// The current date and time in UTC. Nothing the program shows depends on
+// the process's own time zone (TZ).
 SystemTime UtcNow();
-SystemTime LocalNow();
 
 SystemTime ToUtc(TimePoint instant);
-SystemTime ToLocal(TimePoint instant);
 
 // Parses "YYYY-MM-DDTHH:MM:SSZ" (seconds may carry a fraction of up to three
 // digits); nothing for any other form or a date that does not exist.

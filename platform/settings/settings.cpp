@@ -6,6 +6,7 @@
 
 #include "platform/settings/settings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -86,43 +87,64 @@ std::optional<uint32_t> ParseHex8(std::string_view text) {
   return v;
 }
 
-// Nothing when the text is not a registry file exactly as Serialize writes
-// them.
+// The registry a file holds. Serialize writes one header line and then each
+// key line followed by its value lines, every line ending in a newline; a
+// file edited by hand may have gained carriage returns, blank lines or lines
+// that read as nothing. Every line that reads is kept, so that the next change
+// writes back all of it: a line that does not is skipped, and the value lines
+// below a key line that does not read are skipped with it. A key named twice
+// gathers the values of both, and a value named twice in a key keeps the
+// later one. Nothing when the first line that is not blank is not the header:
+// the file is then no registry of this kind.
 std::optional<Registry> Parse(std::string_view text) {
   Registry registry;
-  size_t pos = 0;
-  bool first = true;
-  while (pos < text.size()) {
-    const size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) return std::nullopt;  // cut short
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    if (first) {
+  bool header_seen = false;
+  // The index of the key the value lines below belong to; kNoKey before the
+  // first key line and after one that does not read.
+  constexpr size_t kNoKey = static_cast<size_t>(-1);
+  size_t current = kNoKey;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty()) continue;
+    if (!header_seen) {
       if (line != kHeader) return std::nullopt;
-      first = false;
+      header_seen = true;
       continue;
     }
-    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-      const std::string_view path = line.substr(1, line.size() - 2);
-      if (!IsValidKey(path) || path.back() == '\\' || FindKey(registry, path)) return std::nullopt;
-      registry.push_back({std::string(path), {}});
+    if (line.front() == '[') {
+      current = kNoKey;
+      if (line.size() < 2 || line.back() != ']') continue;
+      const std::string path = NormalizeKey(line.substr(1, line.size() - 2));
+      if (!IsValidKey(path)) continue;
+      Key* found = FindKey(registry, path);
+      if (found == nullptr) {
+        registry.push_back({path, {}});
+        found = &registry.back();
+      }
+      current = static_cast<size_t>(found - registry.data());
       continue;
     }
-    if (registry.empty() || line.size() < 2 || line.front() != '"') return std::nullopt;
+    if (current == kNoKey || line.size() < 2 || line.front() != '"') continue;
     const size_t close = line.find('"', 1);
-    if (close == std::string_view::npos) return std::nullopt;
+    if (close == std::string_view::npos) continue;
     const std::string_view name = line.substr(1, close - 1);
     const std::string_view rest = line.substr(close + 1);
-    if (rest.substr(0, kDword.size()) != kDword) return std::nullopt;
+    if (rest.substr(0, kDword.size()) != kDword) continue;
     const std::optional<uint32_t> data = ParseHex8(rest.substr(kDword.size()));
-    if (!data) return std::nullopt;
-    Key& key = registry.back();
-    for (const Value& v : key.values) {
-      if (EqualsNoCase(v.name, name)) return std::nullopt;
+    if (!data) continue;
+    std::vector<Value>& values = registry[current].values;
+    auto same_name = [name](const Value& v) { return EqualsNoCase(v.name, name); };
+    auto existing = std::find_if(values.begin(), values.end(), same_name);
+    if (existing != values.end()) {
+      existing->data = *data;
+    } else {
+      values.push_back({std::string(name), *data});
     }
-    key.values.push_back({std::string(name), *data});
   }
-  if (first) return std::nullopt;  // not even the header
+  if (!header_seen) return std::nullopt;
   return registry;
 }
 
@@ -143,10 +165,10 @@ std::string Serialize(const Registry& registry) {
   return text;
 }
 
-// The registry as stored: empty when there is no file or it is damaged (the
-// next change then replaces it); nothing when a file is there that cannot be
-// read (a read error, a folder or a pipe in its place), whose contents are
-// unknown and must not be replaced.
+// The registry as stored: what Parse reads of the file, and empty when there
+// is no file or none of it reads (the next change then replaces it); nothing
+// when a file is there that cannot be read (a read error, a folder or a pipe
+// in its place), whose contents are unknown and must not be replaced.
 std::optional<Registry> Read() {
   const std::filesystem::path path = RegistryPath();
   if (path.empty()) return Registry{};
@@ -171,15 +193,9 @@ std::optional<Registry> Read() {
   return Parse(text).value_or(Registry{});
 }
 
-WriteFunction& WriteHook() {
-  static WriteFunction hook = nullptr;
-  return hook;
-}
-
 bool WriteAll(int fd, std::string_view data) {
-  const WriteFunction write_function = WriteHook() != nullptr ? WriteHook() : &::write;
   while (!data.empty()) {
-    const ssize_t n = write_function(fd, data.data(), data.size());
+    const ssize_t n = ::write(fd, data.data(), data.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -300,8 +316,6 @@ bool RegistryKey::SetValue(std::string_view name, uint32_t value) const {
   if (!replaced) key->values.push_back({std::string(name), value});
   return Write(registry);
 }
-
-void SetWriteFunctionForTesting(WriteFunction write) { WriteHook() = write; }
 
 MeasurementSystem UserMeasurementSystem() {
   if (std::optional<MeasurementSystem> system = FromLocaleData()) return *system;

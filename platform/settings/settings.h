@@ -1,8 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -15,10 +12,13 @@ namespace tv::settings {
 // case aside), each holding named 32-bit values. It lives in one small text
 // file in the device root, read whole by every call and replaced whole,
 // atomically, by every change: a crash mid-write leaves the old file or the
-// new one. A file that does not read back exactly as written counts as an
-// empty registry, and the next change replaces it; a file that is there but
-// cannot be read (a read error, a folder or a pipe in its place) reads as no
-// keys, and no change replaces it, so that what it holds is not lost.
+// new one. Of a file damaged or edited by hand (carriage returns, blank
+// lines, a line that reads as nothing) every key and value that still reads
+// is kept and written back by the next change; a file that is not a registry
+// at all counts as an empty one, and the next change replaces it. A file that
+// is there but cannot be read (a read error, a folder or a pipe in its place)
+// reads as no keys, and no change replaces it, so that what it holds is not
+// lost.
 std::filesystem::path RegistryPath();
 
 class RegistryKey {
@@ -28,13 +28,13 @@ class RegistryKey {
   static std::optional<RegistryKey> Open(std::string_view path);
   // The key, created and written when missing; nothing when the registry
   // cannot be written or the path cannot name a key.
-  static std::optional<RegistryKey> Create(std::string_view path);
+  [[nodiscard]] static std::optional<RegistryKey> Create(std::string_view path);
 
   // The 32-bit value `name` of this key; nothing when it is not stored.
   std::optional<uint32_t> QueryValue(std::string_view name) const;
   // Stores `value` under `name`, creating the key again if the file lost
   // it; false when the registry cannot be written.
-  bool SetValue(std::string_view name, uint32_t value) const;
+  [[nodiscard]] bool SetValue(std::string_view name, uint32_t value) const;
 
   const std::string& Path() const { return path_; }
 
@@ -42,11 +42,6 @@ class RegistryKey {
   explicit RegistryKey(std::string path) : path_(std::move(path)) {}
   std::string path_;
 };
-
-// The call that writes the registry's new text, write(2) unless replaced: a
-// test makes it fail as a full or failing disk would. Null restores write(2).
-using WriteFunction = ssize_t (*)(int fd, const void* data, size_t size);
-void SetWriteFunctionForTesting(WriteFunction write);
 
 // The user's system of measurement (LC_MEASUREMENT): what a program with no
 // stored preference shows distances in.
