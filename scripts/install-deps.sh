@@ -12,6 +12,7 @@ packages=(
   libgeographiclib-dev
   xvfb xauth tzdata sqlite3 python3 xz-utils
   dpkg-dev desktop-file-utils
+  lintian devscripts help2man man-db appstream
 )
 missing=()
 for p in "${packages[@]}"; do
