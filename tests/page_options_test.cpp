@@ -59,6 +59,28 @@ TEST(PageOptionsTest, OnlyTheDisplaysOptionsAndWellFormedOnes) {
   EXPECT_EQ(error, "--scale must be a whole number from 1 to 8");
   EXPECT_FALSE(ParseOptions(Args("?depth=32"), error).has_value());
   EXPECT_FALSE(ParseOptions(Args("?clock=tomorrow"), error).has_value());
+  // Without a scale the window or the page picks one that fits.
+  EXPECT_EQ(ParseOptions({}, error)->scale, 0);
+}
+
+TEST(PageOptionsTest, FitScaleIsTheLargestWholeScaleThatFits) {
+  struct Case {
+    int width, height, frame_width, frame_height, scale;
+  };
+  for (const Case& c : std::vector<Case>{
+           {1366, 728, 0, 0, 2},    // a 768-pixel screen less its panel
+           {1366, 728, 2, 60, 2},   // and a title bar: 640 + 60 still fits
+           {1920, 1040, 0, 0, 3},   // 960 high
+           {1920, 1040, 0, 81, 2},  // 960 + 81 does not
+           {3840, 2120, 0, 0, 6},   // a 4K screen: 1920 high
+           {960, 1280, 0, 0, 4},    // exactly 4 times the display
+           {959, 1280, 0, 0, 3},    // one pixel short in width
+           {7680, 4320, 0, 0, 8},   // never above --scale's range
+           {200, 300, 0, 0, 1},     // never below 1, even where nothing fits
+           {0, 0, 0, 0, 1}}) {
+    EXPECT_EQ(FitScale(c.width, c.height, c.frame_width, c.frame_height), c.scale)
+        << c.width << "x" << c.height << " less " << c.frame_width << "x" << c.frame_height;
+  }
 }
 
 }  // namespace

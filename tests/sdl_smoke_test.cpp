@@ -50,7 +50,8 @@ TEST(SdlSmokeTest, RealWindowShowsTheMainScreen) {
   ASSERT_NE(mkdtemp(root), nullptr);
   tv::files::SetDeviceRoot(std::filesystem::path(root));
   std::string error;
-  auto sdl = tv::backend::SdlBackend::Create("Terravue", 2, error);
+  // No scale asked for: the largest whose window fits the 640x800 screen.
+  auto sdl = tv::backend::SdlBackend::Create("Terravue", 0, error);
   ASSERT_NE(sdl, nullptr) << error;
   WindowRun run(*sdl);
   run.Step([&] {
