@@ -269,6 +269,8 @@ TEST(CountryInfoScreenTest, LongTitlesAndCapitalsEndWithAnEllipsisAtTheScreensEd
             u"Macedonia, The Former Yugoslav...", u"Skopje"},
            {u"Nauru", u"no official capital; government offices in Yaren District", 102,
             u"Nauru", u"no official capital..."},
+           {u"Israel", u"Jerusalem; note - Israel proclaimed Jerusalem as its capital", 99,
+            u"Israel", u"Jerusalem; note..."},
            // One word wider than the screen is cut between characters.
            {std::u16string(35, u'M'), u"N/A", 0, std::u16string(22, u'M') + u"...", u""}}) {
     ProgramRun run;

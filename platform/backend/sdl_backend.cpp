@@ -197,6 +197,10 @@ void SdlBackend::Present(const gfx::Bitmap& frame) {
   impl_->Redraw();
 }
 
+int SdlBackend::Scale() const { return impl_->scale; }
+
+void SdlBackend::StepScale(int steps) { impl_->SetScale(impl_->scale + steps); }
+
 std::optional<gfx::Bitmap> SdlBackend::CaptureWindow() {
   int width = 0;
   int height = 0;

@@ -143,7 +143,7 @@ std::u16string FitTextToWidth(const Font* font, std::u16string_view text, int ma
   auto width = [font](std::u16string_view s) { return font->Measure(s).width; };
   if (font == nullptr || width(text) <= max_width) return std::u16string(text);
   auto with_ellipsis = [&](std::u16string_view kept) {
-    while (!kept.empty() && std::u16string_view(u" ,;:").find(kept.back()) != kept.npos) {
+    while (!kept.empty() && std::u16string_view(u" ,;:-").find(kept.back()) != kept.npos) {
       kept.remove_suffix(1);
     }
     return kept.empty() ? std::u16string() : std::u16string(kept) + std::u16string(kEllipsis);

@@ -49,7 +49,7 @@ struct TextRecord {
 
 // The text as it fits in `max_width` pixels of `font`: whole when it fits,
 // else cut after the last word that fits with "..." in place of the rest
-// (the spaces and the , ; : before the cut dropped), or after the last
+// (the spaces and the , ; : - before the cut dropped), or after the last
 // character that fits when not even the first word does. Empty when not
 // even "..." fits; the text itself without a font.
 std::u16string FitTextToWidth(const Font* font, std::u16string_view text, int max_width);
