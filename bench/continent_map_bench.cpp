@@ -91,7 +91,7 @@ class CountryMapNavigator : public CountingNavigator {
     screen.maps_folder = fs::path(TERRAVUE_SOURCE_DIR) / "data" / "Terravue Maps";
     run->Then([&screen] { screen.EndDialog(tv::ui::kIdOk); });
     screen.RunModal();
-    if (screen.View().natural_width > 0) ++opened;
+    if (screen.View().Natural().width > 0) ++opened;
   }
 };
 
@@ -166,11 +166,11 @@ void BM_ReferenceMapZoomStep(benchmark::State& state) {
   RunScreen(screen, navigator, [&] {
     bool zoom_in = true;
     for (auto _ : state) {
-      screen.RunCommand(zoom_in ? terravue::kReferenceZoomInCommand
-                                : terravue::kReferenceZoomOutCommand);
+      screen.RunCommand(zoom_in ? terravue::kZoomInCommand
+                                : terravue::kZoomOutCommand);
       zoom_in = !zoom_in;
     }
-    if (screen.View().current_width != 240 && screen.View().current_width != 480) {
+    if (screen.View().Current().width != 240 && screen.View().Current().width != 480) {
       state.SkipWithError("a zoom step was refused");
     }
     screen.PressCancel();

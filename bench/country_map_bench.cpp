@@ -85,7 +85,7 @@ void BM_OpenFranceMap(benchmark::State& state) {
     // The screen's first idle moment comes after its first paint.
     run.Then([&screen] { screen.EndDialog(tv::ui::kIdOk); });
     screen.RunModal();
-    if (screen.View().natural_width == 0) state.SkipWithError("the map did not open");
+    if (screen.View().Natural().width == 0) state.SkipWithError("the map did not open");
   }
 }
 BENCHMARK(BM_OpenFranceMap)->Unit(benchmark::kMillisecond);
@@ -123,7 +123,7 @@ void BM_ZoomStep480(benchmark::State& state) {
         state.ResumeTiming();
         screen.RunCommand(terravue::kZoomInCommand);
         state.PauseTiming();
-        width = screen.View().current_width;
+        width = screen.View().Current().width;
         screen.EndDialog(tv::ui::kIdOk);
       });
       screen.RunModal();
@@ -146,7 +146,7 @@ void BM_ScrollLine(benchmark::State& state) {
       desktop.ProcessOneEvent();
       right = !right;
     }
-    state.counters["scroll_x"] = screen.View().scroll_x;
+    state.counters["scroll_x"] = screen.View().ScrollOffset().x;
   });
 }
 BENCHMARK(BM_ScrollLine)->Unit(benchmark::kMicrosecond);

@@ -1,5 +1,6 @@
 #include "maps/country_map_screen.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -32,6 +33,14 @@ constexpr tv::ui::DialogTemplate kTemplate{
 
 constexpr std::u16string_view kCaption = u"Terravue";
 constexpr Color kYellow{255, 255, 0};
+// Zooming out past half the natural size opens the region's map instead of
+// a message.
+constexpr ZoomSteps kZoomSteps{kZoomFactor, kInverseZoomFactor, 0.5, 2.0,
+                               u"Cannot Zoom In anymore", u""};
+// The white box of a distance label reaches this far around its text.
+constexpr int kLabelPadX = 5;
+constexpr int kLabelPadTop = 2;
+constexpr int kLabelPadBottom = 3;
 
 // The toolbar's images, in the order of the strip.
 enum ToolImage { kInfoImage, kZoomOutImage, kZoomInImage, kDistanceImage, kHelpImage, kExitImage };
@@ -57,17 +66,15 @@ std::u16string_view CountryMapHelpText() {
          u"the destination point.";
 }
 
-CountryMapScreen::CountryMapScreen() : tv::ui::Dialog(kTemplate) {}
-
-CountryMapScreen::~CountryMapScreen() = default;
+CountryMapScreen::CountryMapScreen() : tv::ui::Dialog(kTemplate), map_(*this, kZoomSteps) {}
 
 std::vector<std::pair<std::string, std::string>> CountryMapScreen::InputForDump() const {
   return {{"country", tv::ui::JsonQuote(country)}};
 }
 
 std::vector<std::pair<std::string, std::string>> CountryMapScreen::StateForDump() const {
-  auto state = view_.ForDump();
-  state.emplace_back("georeferenced", tool_.HasGeoreference() ? "true" : "false");
+  auto state = map_.ForDump();
+  for (auto& item : tool_.ForDump()) state.push_back(std::move(item));
   return state;
 }
 
@@ -86,13 +93,11 @@ void CountryMapScreen::CreateCommandBar() {
 bool CountryMapScreen::OnInitDialog() {
   CreateCommandBar();
   label_font_ = tv::gfx::Font::Get({"Arial", -10, tv::gfx::kWeightNormal});
-  view_ = CountryMapViewState();
-  view_.kilometres = ReadKilometresPreference();
   if (!LoadMap()) {
     EndDialog(tv::ui::kIdCancel);
     return false;
   }
-  SetScrollRanges(kNaturalScrollMargin);
+  tool_.SetKilometres(ReadKilometresPreference());
   return false;
 }
 
@@ -119,126 +124,63 @@ bool CountryMapScreen::LoadMap() {
     tv::ui::MessageBox(u"Map File not Found!", kCaption);
     return false;
   }
-  base_ = picture.CreateScaledCopy(-1, -1, -1, -1);
-  if (!base_) {
+  std::unique_ptr<Bitmap> base = picture.CreateScaledCopy(-1, -1, -1, -1);
+  if (!base) {
     tv::ui::MessageBox(u"Map File not Found!", kCaption);
     return false;
   }
-  view_.Reset(picture.GetWidth(), picture.GetHeight(), scale);
-  tool_ = DistanceTool(tv::maps::ReadGeoref(path));
+  map_.Open(std::move(base), picture.GetWidth(), picture.GetHeight());
+  tool_ = DistanceTool(ReadGeoref(path), scale);
   return true;
 }
 
-void CountryMapScreen::SetScrollRanges(int margin) {
-  const Rect client = ClientRect();
-  SetScrollRange(ScrollOrientation::kHorizontal, 0,
-                 ScrollRangeMax(view_.current_width, client.Width(), margin));
-  SetScrollRange(ScrollOrientation::kVertical, 0,
-                 ScrollRangeMax(view_.current_height, client.Height(), margin));
-}
-
-const Bitmap& CountryMapScreen::ShownSurface() const {
-  return view_.zoomed && zoom_ ? *zoom_ : *base_;
-}
-
-void CountryMapScreen::OnPaint(Canvas& canvas) {
-  const Rect client = ClientRect();
-  canvas.FillRect(client, tv::gfx::kWhite);
-  if (!base_) return;
-  if (view_.zoom_pending) {
-    if (!zoom_) RecreateZoomSurface();
-    Canvas zoom(*zoom_);
-    zoom.StretchBlit({0, 0, view_.current_width, view_.current_height}, *base_,
-                     {0, 0, view_.natural_width, view_.natural_height});
-    canvas.Blit({0, 0}, *zoom_, client);
-    SetScrollPos(ScrollOrientation::kHorizontal, 0);
-    SetScrollPos(ScrollOrientation::kVertical, 0);
-    SetScrollRanges(0);
-    view_.EndZoomPaint();
-    return;
-  }
-  canvas.Blit({0, 0}, ShownSurface(), client.Offset(view_.scroll_x, view_.scroll_y));
-  view_.scrolled = false;
-}
+void CountryMapScreen::OnPaint(Canvas& canvas) { map_.Paint(canvas); }
 
 void CountryMapScreen::OnScroll(ScrollOrientation bar, ScrollCode code, int pos) {
-  if (code == ScrollCode::kEndScroll) return;
-  const bool vertical = bar == ScrollOrientation::kVertical;
-  const Rect client = ClientRect();
-  if (vertical ? view_.current_height <= client.bottom : view_.current_width <= client.right) {
-    return;
-  }
-  const tv::ui::ScrollInfo info = GetScrollInfo(bar);
-  const int limit = info.max - std::max(info.page - 1, 0);
-  const int wanted = NextScrollPosition(code, info.pos, pos, info.min, limit, info.page);
-  const int old = SetScrollPos(bar, wanted);
-  const int now = GetScrollInfo(bar).pos;
-  view_.scrolled = true;
-  (vertical ? view_.scroll_y : view_.scroll_x) = now;
-  const Point moved = vertical ? Point{0, old - now} : Point{old - now, 0};
-  // The last tapped point's marker moves with the map, and so does the point
-  // the next segment starts from: a path stays measured on the map however
-  // it is scrolled between taps.
-  if (view_.start_point_set) view_.previous_point = view_.previous_point + moved;
-  ScrollWindow(moved.x, moved.y);
-  Update();
-}
-
-void CountryMapScreen::RecreateZoomSurface() {
-  zoom_.reset();
-  zoom_ = std::make_unique<Bitmap>(CreateCompatibleSurface(view_.current_width, view_.current_height));
-  view_.zoom_surface_exists = true;
+  tool_.Scrolled(map_.Scroll(bar, code, pos));
 }
 
 void CountryMapScreen::ZoomIn() {
-  if (view_.ZoomIn()) {
-    RecreateZoomSurface();
-  } else {
-    tv::ui::MessageBox(u"Cannot Zoom In anymore", kCaption);
-  }
-  Invalidate();
-  Update();
+  tool_.Zoomed(map_.ZoomIn() ? kInverseZoomFactor : 1.0);
+  ShowDistanceButton();
 }
 
 void CountryMapScreen::ZoomOut() {
-  if (view_.ZoomOut()) {
-    RecreateZoomSurface();
-    Invalidate();
-    Update();
-    return;
-  }
+  const bool taken = map_.ZoomOut();
+  tool_.Zoomed(taken ? kZoomFactor : 1.0);
+  ShowDistanceButton();
+  if (taken) return;
   const int region = FindRegionOfCountry(country);
   if (region == -1) {
     tv::ui::MessageBox(u"Reference Map not available", kCaption);
   } else {
     GetNavigator().OpenReferenceMap(region);
   }
-  // The pending zoom paint rebuilds the view with the scroll offsets at 0;
-  // redrawing all of it keeps the part uncovered by the message in step with
-  // the rest.
-  Invalidate();
-  Update();
 }
 
 void CountryMapScreen::PressDistance() {
-  const CountryMapViewState::DistanceButtonResult result = view_.PressDistanceButton();
-  GetOrCreateCommandBar().SetButtonChecked(kDistanceCommand, result.pressed);
-  if (result.erase) {
+  const bool erase = tool_.PressButton();
+  ShowDistanceButton();
+  if (erase) {
     Invalidate();
     Update();
   }
 }
 
+void CountryMapScreen::ShowDistanceButton() {
+  GetOrCreateCommandBar().SetButtonChecked(kDistanceCommand, tool_.State().distance_mode);
+}
+
 void CountryMapScreen::ChooseUnit(bool kilometres) {
-  view_.kilometres = kilometres;
+  tool_.SetKilometres(kilometres);
   WriteKilometresPreference(kilometres);
 }
 
 void CountryMapScreen::OnMenuOpening(int menu) {
   (void)menu;
   tv::ui::CommandBar& bar = GetOrCreateCommandBar();
-  bar.CheckMenuItem(kKmsCommand, view_.kilometres);
-  bar.CheckMenuItem(kMilesCommand, !view_.kilometres);
+  bar.CheckMenuItem(kKmsCommand, tool_.State().kilometres);
+  bar.CheckMenuItem(kMilesCommand, !tool_.State().kilometres);
 }
 
 void CountryMapScreen::OnCommand(int id, int notification) {
@@ -257,9 +199,8 @@ void CountryMapScreen::OnCommand(int id, int notification) {
 }
 
 void CountryMapScreen::OnPenUp(Point p) {
-  const Point previous = view_.previous_point;
-  const DistanceTool::TapResult result = tool_.Tap(view_, p);
-  DrawTap(result, previous, p);
+  const Point previous = tool_.State().previous_point;
+  DrawTap(tool_.Tap(map_, p), previous, p);
 }
 
 void CountryMapScreen::DrawTap(DistanceTool::TapResult result, Point previous, Point p) {
@@ -272,15 +213,34 @@ void CountryMapScreen::DrawTap(DistanceTool::TapResult result, Point previous, P
     canvas.Rectangle(marker);
     return;
   }
-  canvas.Line(previous, p);
+  // The line is drawn as the path is measured: one that crosses the map's
+  // edge leaves it there and comes back at the other edge.
+  const Point wrap = tool_.SegmentWrap();
+  canvas.Save();
+  canvas.IntersectClip(map_.PictureRect());
+  canvas.Line(previous, p + wrap);
+  if (wrap != Point{}) canvas.Line(previous - wrap, p);
+  canvas.Restore();
   canvas.SetBrush(tv::gfx::Brush::Solid(tv::gfx::kRed));
   canvas.Rectangle(marker);
-  canvas.SetBrush(tv::gfx::Brush::Solid(tv::gfx::kWhite));
-  canvas.Rectangle({p.x - 10, p.y + 3, p.x + 60, p.y + 20});
+
+  // The label and its white box fit the text and stay inside the window:
+  // below the point where there is room, else above it.
+  const DistanceState& state = tool_.State();
+  const std::u16string label = DistanceLabel(state.total, state.kilometres);
   canvas.SetFont(label_font_);
+  const tv::gfx::Size text = canvas.MeasureText(label);
+  const Rect client = ClientRect();
+  const int width = text.width + 2 * kLabelPadX;
+  const int height = text.height + kLabelPadTop + kLabelPadBottom;
+  const int left = std::max(std::min(p.x - 2 * kLabelPadX, client.right - width), client.left);
+  int top = p.y + 3;
+  if (top + height > client.bottom) top = std::max(p.y - 3 - height, client.top);
+  canvas.SetBrush(tv::gfx::Brush::Solid(tv::gfx::kWhite));
+  canvas.Rectangle(Rect::FromSize(left, top, width, height));
   canvas.SetTextColor(tv::gfx::kBlack);
   canvas.SetBackgroundColor(tv::gfx::kWhite);
-  canvas.DrawText({p.x - 5, p.y + 5}, DistanceLabel(view_.total, view_.kilometres));
+  canvas.DrawText({left + kLabelPadX, top + kLabelPadTop}, label);
 }
 
 }  // namespace terravue

@@ -7,21 +7,17 @@
 #include <utility>
 #include <vector>
 
-#include "maps/country_map_view.h"
-#include "platform/gfx/bitmap.h"
+#include "maps/distance_tool.h"
 #include "platform/gfx/font.h"
 #include "platform/ui/dialog.h"
+#include "screens/map_view.h"
 
 namespace terravue {
 
 inline constexpr int kCountryMapTemplate = 382;
-// The toolbar images of the country map and of the reference map.
 inline constexpr int kCountryMapToolbar = 421;
-inline constexpr int kReferenceMapToolbar = 431;
 
-// Menu and toolbar commands of the country map.
-inline constexpr int kZoomOutCommand = 32783;
-inline constexpr int kZoomInCommand = 32784;
+// Menu and toolbar commands of the country map besides the zoom commands.
 inline constexpr int kMapHelpCommand = 32785;
 inline constexpr int kMapExitCommand = 32786;
 inline constexpr int kCountryInfoCommand = 32788;
@@ -36,13 +32,13 @@ inline constexpr int kMilesCommand = 32793;
 class CountryMapScreen : public tv::ui::Dialog {
  public:
   CountryMapScreen();
-  ~CountryMapScreen() override;
 
   std::u16string country;
   // Where the map images are; empty for the program's own maps folder.
   std::filesystem::path maps_folder;
 
-  const CountryMapViewState& View() const { return view_; }
+  const MapView& View() const { return map_; }
+  const DistanceState& Distance() const { return tool_.State(); }
   bool HasGeoreference() const { return tool_.HasGeoreference(); }
 
   std::vector<std::pair<std::string, std::string>> InputForDump() const override;
@@ -63,24 +59,18 @@ class CountryMapScreen : public tv::ui::Dialog {
   // Reads the scale and the map; false (the user told) when the screen
   // cannot show the place.
   bool LoadMap();
-  void SetScrollRanges(int margin);
   void ZoomIn();
   void ZoomOut();
   void PressDistance();
+  // The Distance button shows pressed exactly while the tool is on; the
+  // screen, not the command bar, decides.
+  void ShowDistanceButton();
   void ChooseUnit(bool kilometres);
-  // Makes the zoom surface again at the current size.
-  void RecreateZoomSurface();
-  // The map as the window shows it now.
-  const tv::gfx::Bitmap& ShownSurface() const;
   // Draws what a tap of the distance tool adds, straight onto the window.
   void DrawTap(DistanceTool::TapResult result, tv::gfx::Point previous, tv::gfx::Point p);
 
-  CountryMapViewState view_;
+  MapView map_;
   DistanceTool tool_;
-  // The map at its natural size in the top-left corner of a white square.
-  std::unique_ptr<tv::gfx::Bitmap> base_;
-  // The map at the current zoom.
-  std::unique_ptr<tv::gfx::Bitmap> zoom_;
   std::shared_ptr<const tv::gfx::Font> label_font_;
 };
 

@@ -13,10 +13,7 @@ bool ReadKilometresPreference() {
 
 bool WriteKilometresPreference(bool kilometres) {
   const auto key = tv::settings::RegistryKey::Create(kDistanceUnitKey);
-  if (!key || !key->SetValue(kDistanceUnitValue, kilometres ? 1 : 0)) return false;
-  // Read back, as the handheld did; what it says changes nothing.
-  (void)key->QueryValue(kDistanceUnitValue);
-  return true;
+  return key && key->SetValue(kDistanceUnitValue, kilometres ? 1 : 0);
 }
 
 }  // namespace terravue

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <vector>
 
-namespace tv::maps {
+namespace terravue {
 
 namespace {
 
@@ -219,6 +219,14 @@ std::optional<PixelPos> Georef::LonLatToPixel(LonLat point) const {
   return PixelPos{(world_.e * dx - world_.b * dy) / det, (world_.a * dy - world_.d * dx) / det};
 }
 
+std::optional<PixelPos> Georef::TurnStep() const {
+  const double det = world_.a * world_.e - world_.b * world_.d;
+  if (projection_ != Projection::kPlateCarree || det == 0 || !std::isfinite(det)) {
+    return std::nullopt;
+  }
+  return PixelPos{world_.e * 360 / det, -world_.d * 360 / det};
+}
+
 double Georef::KmPerPixelAtCentre(int width, int height) const {
   const PixelPos centre{(width - 1) / 2.0, (height - 1) / 2.0};
   const auto a = PixelToLonLat({centre.x - 0.5, centre.y});
@@ -322,11 +330,13 @@ std::optional<Georef> ReadGeoref(const std::filesystem::path& image) {
     if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    // A georeference is a few hundred bytes; anything larger is not one.
-    if (buffer.str().size() > 64 * 1024) return std::nullopt;
-    return buffer.str();
+    // A georeference is a few hundred bytes; one byte past the cap is
+    // enough to tell that a file is not one, whatever its size.
+    std::string text(kMaxGeorefFileSize + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad() || static_cast<size_t>(in.gcount()) > kMaxGeorefFileSize) return std::nullopt;
+    text.resize(static_cast<size_t>(in.gcount()));
+    return text;
   };
   std::filesystem::path gfw = image;
   gfw.replace_extension(".gfw");
@@ -340,4 +350,4 @@ std::optional<Georef> ReadGeoref(const std::filesystem::path& image) {
   return ParsePrj(*prj_text, *world);
 }
 
-}  // namespace tv::maps
+}  // namespace terravue

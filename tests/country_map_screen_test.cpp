@@ -128,10 +128,8 @@ TEST_F(MapScreenTest, OpensWithItsBarsAndTheMapAtNaturalSize) {
     EXPECT_EQ(screen.TemplateNumber(), kCountryMapTemplate);
     EXPECT_EQ(screen.Text(), u"Country Map");
     EXPECT_EQ(screen.ClientRect(), (tv::gfx::Rect{0, 0, 227, 255}));
-    const CountryMapViewState& view = screen.View();
-    EXPECT_EQ(view.natural_width, kMapWidth);
-    EXPECT_EQ(view.natural_height, kMapHeight);
-    EXPECT_EQ(view.scale, 2.5);
+    EXPECT_EQ(screen.View().Natural(), (tv::gfx::Size{kMapWidth, kMapHeight}));
+    EXPECT_EQ(screen.Distance().scale, 2.5);
     EXPECT_FALSE(screen.HasGeoreference());
     // 300 - 227 - 10 across; the map is not as high as the window.
     const tv::ui::ScrollInfo h = screen.GetScrollInfo(ScrollOrientation::kHorizontal);
@@ -165,14 +163,14 @@ TEST_F(MapScreenTest, OpensWithItsBarsAndTheMapAtNaturalSize) {
     testing::PressKey(tv::ui::Key::kDown);
   });
   run_.Step([] {
-    EXPECT_EQ(Map().View().scroll_y, 0);
+    EXPECT_EQ(Map().View().ScrollOffset().y, 0);
     EXPECT_EQ(Map().GetScrollInfo(ScrollOrientation::kVertical).pos, 0);
     // Across, one line moves the map one pixel left.
     testing::PressKey(tv::ui::Key::kRight);
     testing::PressKey(tv::ui::Key::kRight);
   });
   run_.Step([] {
-    EXPECT_EQ(Map().View().scroll_x, 2);
+    EXPECT_EQ(Map().View().ScrollOffset().x, 2);
     EXPECT_EQ(Map().GetScrollInfo(ScrollOrientation::kHorizontal).pos, 2);
     ExpectShows({0, 0}, 2, 0);
     ExpectShows({224, 150}, 226, 150);
@@ -181,7 +179,7 @@ TEST_F(MapScreenTest, OpensWithItsBarsAndTheMapAtNaturalSize) {
   });
   run_.Step([] {
     // The bar stops 10 pixels short of the map's right edge.
-    EXPECT_EQ(Map().View().scroll_x, 63);
+    EXPECT_EQ(Map().View().ScrollOffset().x, 63);
     ExpectShows({226, 10}, 289, 10);
     Press(kMapExitCommand);
   });
@@ -194,17 +192,14 @@ TEST_F(MapScreenTest, ZoomInTwiceThenRefused) {
   WritePatternGif(maps_ / "testmap.gif");
   run_.Step([] { testing::PressKey(tv::ui::Key::kRight); });
   run_.Step([] {
-    ASSERT_EQ(Map().View().scroll_x, 1);
+    ASSERT_EQ(Map().View().ScrollOffset().x, 1);
     Press(kZoomInCommand);
   });
   run_.Step([] {
-    const CountryMapViewState& view = Map().View();
-    EXPECT_EQ(view.current_width, 390);
-    EXPECT_EQ(view.current_height, 260);
-    EXPECT_TRUE(view.zoomed);
-    EXPECT_FALSE(view.zoom_pending);
-    EXPECT_EQ(view.scroll_x, 0);
-    EXPECT_DOUBLE_EQ(view.scale, 2.6 * kInverseZoomFactor);
+    EXPECT_EQ(Map().View().Current(), (tv::gfx::Size{390, 260}));
+    EXPECT_TRUE(Map().View().Zoomed());
+    EXPECT_EQ(Map().View().ScrollOffset().x, 0);
+    EXPECT_DOUBLE_EQ(Map().Distance().scale, 2.6 * kInverseZoomFactor);
     // The zoomed ranges reach the map's edges.
     EXPECT_EQ(Map().GetScrollInfo(ScrollOrientation::kHorizontal).max, 390 - 227);
     EXPECT_EQ(Map().GetScrollInfo(ScrollOrientation::kVertical).max, 260 - 255);
@@ -214,8 +209,7 @@ TEST_F(MapScreenTest, ZoomInTwiceThenRefused) {
     Press(kZoomInCommand);
   });
   run_.Step([] {
-    EXPECT_EQ(Map().View().current_width, 507);
-    EXPECT_EQ(Map().View().current_height, 338);
+    EXPECT_EQ(Map().View().Current(), (tv::gfx::Size{507, 338}));
     Press(kZoomInCommand);
   });
   run_.Step([] {
@@ -223,9 +217,7 @@ TEST_F(MapScreenTest, ZoomInTwiceThenRefused) {
     Press("ok");
   });
   run_.Step([] {
-    EXPECT_EQ(Map().View().current_width, 507);
-    EXPECT_EQ(Map().View().current_height, 338);
-    EXPECT_FALSE(Map().View().zoom_pending);
+    EXPECT_EQ(Map().View().Current(), (tv::gfx::Size{507, 338}));
     Press(kMapExitCommand);
   });
   RunMap(u"France");
@@ -238,13 +230,11 @@ TEST_F(MapScreenTest, ZoomingOutPastTheLimitOpensTheRegionOrSaysThereIsNone) {
   auto zoom_out_three_times = [this] {
     run_.Step([] { Press(kZoomOutCommand); });
     run_.Step([] {
-      EXPECT_EQ(Map().View().current_width, 230);
-      EXPECT_EQ(Map().View().current_height, 153);
+      EXPECT_EQ(Map().View().Current(), (tv::gfx::Size{230, 153}));
       Press(kZoomOutCommand);
     });
     run_.Step([] {
-      EXPECT_EQ(Map().View().current_width, 176);
-      EXPECT_EQ(Map().View().current_height, 117);
+      EXPECT_EQ(Map().View().Current(), (tv::gfx::Size{176, 117}));
       Press(kZoomOutCommand);
     });
   };
@@ -253,7 +243,7 @@ TEST_F(MapScreenTest, ZoomingOutPastTheLimitOpensTheRegionOrSaysThereIsNone) {
     EXPECT_EQ(TopKind(), "dialog");
     ASSERT_EQ(navigator_.requests.size(), 1u);
     EXPECT_EQ(navigator_.requests[0], "reference-map 3");
-    EXPECT_EQ(Map().View().current_width, 176);
+    EXPECT_EQ(Map().View().Current().width, 176);
     Press(kMapExitCommand);
   });
   RunMap(u"France");
@@ -265,7 +255,7 @@ TEST_F(MapScreenTest, ZoomingOutPastTheLimitOpensTheRegionOrSaysThereIsNone) {
   });
   run_.Step([this] {
     EXPECT_EQ(navigator_.requests.size(), 1u);
-    EXPECT_EQ(Map().View().current_width, 176);
+    EXPECT_EQ(Map().View().Current().width, 176);
     // The whole view was redrawn at the unchanged zoom.
     ExpectShows({50, 50}, 50 * 300 / 176, 50 * 200 / 117);
     Press(kMapExitCommand);
@@ -282,10 +272,10 @@ TEST_F(MapScreenTest, DistanceToolDrawsMarkersLinesAndLabels) {
   });
   run_.Step([] {
     ExpectShows({10, 10}, 10, 10);
-    EXPECT_FALSE(Map().View().start_point_set);
+    EXPECT_FALSE(Map().Distance().start_point_set);
     Press(kDistanceCommand);
     EXPECT_TRUE(Map().GetCommandBar()->IsButtonChecked(kDistanceCommand));
-    EXPECT_TRUE(Map().View().distance_mode);
+    EXPECT_TRUE(Map().Distance().distance_mode);
     Tap(10, 10);
   });
   run_.Step([] {
@@ -301,19 +291,25 @@ TEST_F(MapScreenTest, DistanceToolDrawsMarkersLinesAndLabels) {
     // The label box is white inside its frame.
     EXPECT_EQ(WindowPixel({50, 18}), OnDisplay(tv::gfx::kWhite));
     EXPECT_EQ(WindowPixel({3, 17}), OnDisplay(tv::gfx::kBlack));
-    EXPECT_DOUBLE_EQ(Map().View().total, 12.5);
+    EXPECT_DOUBLE_EQ(Map().Distance().total, 12.5);
     Press(kMilesCommand);
     Tap(13, 14);
   });
   run_.Step([] {
     // A zero-length segment draws the label again, in the new unit.
     EXPECT_TRUE(HasScreenText(u"7.77 miles", {8, 19}));
+    Tap(220, 190);
+  });
+  run_.Step([] {
+    // Near the right edge the label and its box move left into the window.
+    EXPECT_EQ(WindowPixel({226, 200}), OnDisplay(tv::gfx::kBlack));
+    EXPECT_LT(Map().ScreenTexts().back().position.x, 215);
     Press(kDistanceCommand);
   });
   run_.Step([] {
     // The measurement is erased and the tool is off.
     EXPECT_FALSE(Map().GetCommandBar()->IsButtonChecked(kDistanceCommand));
-    EXPECT_FALSE(Map().View().distance_mode);
+    EXPECT_FALSE(Map().Distance().distance_mode);
     EXPECT_TRUE(Map().ScreenTexts().empty());
     ExpectShows({9, 9}, 9, 9);
     ExpectShows({50, 18}, 50, 18);
@@ -335,13 +331,13 @@ TEST_F(MapScreenTest, APathStaysOnTheMapAcrossAScroll) {
   });
   run_.Step([] {
     // The marker moved two pixels left with the map, and so did the point.
-    EXPECT_EQ(Map().View().previous_point, (Point{8, 10}));
+    EXPECT_EQ(Map().Distance().previous_point, (Point{8, 10}));
     EXPECT_EQ(WindowPixel({7, 9}), OnDisplay({255, 255, 0}));
     Tap(11, 14);
   });
   run_.Step([] {
     // Map pixels (10, 10) to (13, 14): 5 pixels of 2.5 km.
-    EXPECT_DOUBLE_EQ(Map().View().total, 12.5);
+    EXPECT_DOUBLE_EQ(Map().Distance().total, 12.5);
     EXPECT_TRUE(HasScreenText(u"12.50 Kms", {6, 19}));
     Press(kMapExitCommand);
   });
@@ -357,16 +353,17 @@ TEST_F(MapScreenTest, AZoomStepEndsTheDistanceTool) {
     Tap(40, 20);
   });
   run_.Step([] {
-    ASSERT_TRUE(Map().View().measurement_shown);
+    ASSERT_TRUE(Map().Distance().measurement_shown);
     Press(kZoomInCommand);
   });
   run_.Step([] {
-    EXPECT_FALSE(Map().View().distance_mode);
-    EXPECT_FALSE(Map().View().measurement_shown);
+    EXPECT_FALSE(Map().Distance().distance_mode);
+    EXPECT_FALSE(Map().Distance().measurement_shown);
+    EXPECT_FALSE(Map().GetCommandBar()->IsButtonChecked(kDistanceCommand));
     Tap(60, 60);
   });
   run_.Step([] {
-    EXPECT_FALSE(Map().View().start_point_set);
+    EXPECT_FALSE(Map().Distance().start_point_set);
     // 60 x 300 / 390 = 46.
     ExpectShows({60, 60}, 46, 46);
     Press(kMapExitCommand);
@@ -379,7 +376,7 @@ TEST_F(MapScreenTest, UnitSurvivesARestart) {
   WritePatternGif(maps_ / "testmap.gif");
   bool first_unit = false;
   run_.Step([&first_unit] {
-    first_unit = Map().View().kilometres;
+    first_unit = Map().Distance().kilometres;
     // The menu's check marks follow the unit when it opens.
     tv::ui::CommandBar& bar = *Map().GetCommandBar();
     bar.OpenMenu(0);
@@ -392,7 +389,7 @@ TEST_F(MapScreenTest, UnitSurvivesARestart) {
   RunMap(u"France");
 
   run_.Step([&first_unit] {
-    EXPECT_EQ(Map().View().kilometres, !first_unit);
+    EXPECT_EQ(Map().Distance().kilometres, !first_unit);
     tv::ui::CommandBar& bar = *Map().GetCommandBar();
     bar.OpenMenu(0);
     EXPECT_EQ(bar.IsMenuItemChecked(kMilesCommand), first_unit);
@@ -428,18 +425,18 @@ TEST_F(MapScreenTest, FailuresToOpenAreReported) {
   }
   // "N/A" opens the map with the scale -1.
   run_.Step([] {
-    EXPECT_EQ(Map().View().scale, -1.0);
+    EXPECT_EQ(Map().Distance().scale, -1.0);
     Press(kMapExitCommand);
   });
   RunMap(u"Italy");
 }
 
-TEST_F(MapScreenTest, GeoreferencedMapMeasuresGeodesics) {
-  // 0.9 degrees a pixel, the top-left pixel centred on (-180, 90): row 100
-  // is the equator and column 100 the meridian 90 W.
+TEST_F(MapScreenTest, GeoreferencedMapMeasuresGeodesicsAndDrawsThemAcrossTheDateLine) {
+  // The whole Earth at 1.2 degrees a pixel, the top-left pixel centred on
+  // (-180, 90): row 75 is the equator and column 75 the meridian 90 W.
   AddPlace(u"World", u"100", u"world");
   WritePatternGif(maps_ / "world.gif");
-  WriteFile(maps_ / "world.gfw", "0.9\n0\n0\n-0.9\n-180\n90\n");
+  WriteFile(maps_ / "world.gfw", "1.2\n0\n0\n-1.2\n-180\n90\n");
   WriteFile(maps_ / "world.prj",
             "GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\",SPHEROID[\"WGS 84\",6378137,298.257223563]],"
             "PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433]]");
@@ -447,17 +444,30 @@ TEST_F(MapScreenTest, GeoreferencedMapMeasuresGeodesics) {
     ASSERT_TRUE(Map().HasGeoreference());
     Press(kDistanceCommand);
     // South of the pole: no point of the Earth, nothing drawn.
-    Tap(50, 220);
+    Tap(50, 190);
   });
   run_.Step([] {
-    EXPECT_FALSE(Map().View().start_point_set);
-    EXPECT_EQ(WindowPixel({49, 219}), OnDisplay(tv::gfx::kWhite));
-    Tap(100, 100);
-    Tap(200, 100);
+    EXPECT_FALSE(Map().Distance().start_point_set);
+    ExpectShows({49, 189}, 49, 189);
+    Tap(75, 75);
+    Tap(150, 75);
   });
   run_.Step([] {
     // A quarter of the equator: 6378.137 km x pi / 2.
-    EXPECT_NEAR(Map().View().total, 10018.754, 0.001);
+    EXPECT_NEAR(Map().Distance().total, 10018.754, 0.001);
+    Press(kZoomOutCommand);
+    Press(kZoomOutCommand);
+  });
+  run_.Step([] {
+    // The whole map in view (176 x 117): from 168 E to 173 W the path runs
+    // east, off the right edge and in again at the left, not across the map.
+    Press(kDistanceCommand);
+    Tap(170, 44);
+    Tap(3, 44);
+  });
+  run_.Step([] {
+    EXPECT_EQ(WindowPixel({174, 44}), OnDisplay(tv::gfx::kBlack));
+    ExpectShows({100, 44}, 100 * 300 / 176, 44 * 200 / 117);
     Press(kMapExitCommand);
   });
   RunMap(u"World");

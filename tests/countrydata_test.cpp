@@ -196,10 +196,14 @@ TEST_F(CountryDataFile, KnownFactsLandInTheirFields) {
   const Block* us = Find(blocks, "United States");
   const Block* uk = Find(blocks, "United Kingdom");
   ASSERT_TRUE(france && japan && us && uk);
+  // The Factbook's final edition (January 2026).
   EXPECT_EQ(france->values.at({"government", "capital"}), "Paris");
+  EXPECT_EQ(france->values.at({"people", "population"}), "68,512,806 (2025 est.)");
+  EXPECT_EQ(japan->values.at({"people", "population"}), "123,201,945 (2024 est.)");
+  EXPECT_EQ(us->values.at({"government", "capital"}), "Washington, D.C.");
   EXPECT_EQ(france->values.at({"economy", "currency code"}), "EUR");
   EXPECT_EQ(france->values.at({"communication", "country code"}), "33");
-  EXPECT_EQ(france->values.at({"communication", "internet country code"}), ".fr");
+  EXPECT_EQ(france->values.at({"communication", "internet country code"}).rfind("metropolitan France - .fr;", 0), 0u);
   EXPECT_EQ(japan->values.at({"economy", "currency code"}), "JPY");
   EXPECT_EQ(japan->values.at({"communication", "country code"}), "81");
   EXPECT_EQ(japan->values.at({"communication", "IDD"}), "010");
@@ -220,6 +224,13 @@ TEST_F(CountryDataFile, PartsAndSuccessorsCarryTheirOwnFacts) {
   EXPECT_EQ(martinique->values.at({"communication", "internet country code"}), ".mq");
   EXPECT_EQ(martinique->values.at({"government", "capital"}), "Fort-de-France");
   EXPECT_EQ(martinique->values.at({"people", "population"}), "N/A");
+  // What France's profile says of all five regions at once is no one's.
+  for (const char* place : {"Reunion", "Mayotte", "Martinique", "Guadeloupe", "French Guiana"}) {
+    const Block* region = Find(blocks, place);
+    ASSERT_NE(region, nullptr) << place;
+    EXPECT_EQ(region->values.at({"people", "ethnic groups"}), "N/A") << place;
+    EXPECT_EQ(region->values.at({"people", "languages"}).find("Mahorian"), std::string::npos) << place;
+  }
   // A place that has since split shows each successor by name.
   const Block* serbia = Find(blocks, "Serbia and Montenegro");
   ASSERT_NE(serbia, nullptr);
@@ -256,7 +267,7 @@ TEST_F(CountryDataFile, CurrenciesNamedWithoutAnIsoCodeAreRead) {
   const std::vector<Block> blocks = Blocks();
   const std::pair<const char*, const char*> kExpected[] = {
       {"Thailand", "THB"},   {"Cameroon", "XAF"}, {"Swaziland", "SZL"}, {"Kuwait", "KWD"},
-      {"Gaza Strip", "ILS"}, {"Ecuador", "USD"},  {"Belarus", "BYR"},   {"Estonia", "EUR"},
+      {"Gaza Strip", "ILS"}, {"Ecuador", "USD"},  {"Belarus", "BYN"},   {"Estonia", "EUR"},
   };
   for (const auto& [place, code] : kExpected) {
     const Block* block = Find(blocks, place);
@@ -268,6 +279,10 @@ TEST_F(CountryDataFile, CurrenciesNamedWithoutAnIsoCodeAreRead) {
   EXPECT_EQ(Find(blocks, "Swaziland")->values.at({"economy", "currency"}), "emalangeni");
   // A country that adopted the euro is not shown with its former currency's name.
   EXPECT_EQ(Find(blocks, "Latvia")->values.at({"economy", "currency"}), "euros");
+  EXPECT_EQ(Find(blocks, "Croatia")->values.at({"economy", "currency code"}), "EUR");
+  // Codes withdrawn before 2026 that the final edition still names give way
+  // to their successors.
+  EXPECT_EQ(Find(blocks, "Venezuela")->values.at({"economy", "currency code"}), "VES");
 }
 
 }  // namespace

@@ -4,20 +4,16 @@
 
 #include <GeographicLib/Geodesic.hpp>
 
+#include <sys/resource.h>
+
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+namespace terravue {
 namespace {
-
-using tv::maps::Georef;
-using tv::maps::LonLat;
-using tv::maps::ParsePrj;
-using tv::maps::ParseWorldFile;
-using tv::maps::PixelPos;
-using tv::maps::Projection;
-using tv::maps::WorldFile;
 
 // A 480 x 240 world in plate carree, 0.75 degrees a pixel.
 WorldFile WorldGrid() { return {0.75, 0, 0, -0.75, -180 + 0.375, 90 - 0.375}; }
@@ -102,11 +98,22 @@ TEST(GeorefTest, WrittenFilesReadBackAsTheSameGeoreference) {
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "Chile.gfw") << chile.FormatWorldFile();
   std::ofstream(dir / "Chile.prj") << chile.FormatPrj("Chile");
-  const auto read = tv::maps::ReadGeoref(dir / "Chile.gif");
+  const auto read = ReadGeoref(dir / "Chile.gif");
   ASSERT_TRUE(read.has_value());
   EXPECT_EQ(read->Centre().lat, -37.5);
   std::filesystem::remove(dir / "Chile.prj");
-  EXPECT_FALSE(tv::maps::ReadGeoref(dir / "Chile.gif").has_value());
+  EXPECT_FALSE(ReadGeoref(dir / "Chile.gif").has_value());
+#ifndef __SANITIZE_ADDRESS__  // which reserves more address space than the limit below
+  // A 4 GiB .prj is refused without being read whole, within 1 GiB of memory.
+  std::ofstream(dir / "Chile.prj") << chile.FormatPrj("Chile");
+  std::filesystem::resize_file(dir / "Chile.prj", uintmax_t{1} << 32);
+  const auto read_in_1_gib = [&dir] {
+    const rlimit limit{rlim_t{1} << 30, rlim_t{1} << 30};
+    setrlimit(RLIMIT_AS, &limit);
+    std::exit(ReadGeoref(dir / "Chile.gif").has_value() ? 1 : 0);
+  };
+  EXPECT_EXIT(read_in_1_gib(), ::testing::ExitedWithCode(0), "");
+#endif
   std::filesystem::remove_all(dir);
 }
 
@@ -150,3 +157,4 @@ TEST(GeorefTest, ReadsCommonSpellingsAndRefusesWhatItCannotApply) {
 }
 
 }  // namespace
+}  // namespace terravue

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "maps/continent_map_screen.h"
-#include "maps/country_map_view.h"
 #include "maps/reference_map_screen.h"
 #include "platform/resources/resources.h"
 #include "platform/ui/automation.h"
@@ -54,7 +54,7 @@ void Press(std::string_view target) {
 }
 
 std::pair<int, int> Current() {
-  return {Screen().View().current_width, Screen().View().current_height};
+  return {Screen().View().Current().width, Screen().View().Current().height};
 }
 
 std::pair<int, int> ScrollRange(ScrollOrientation bar) {
@@ -92,8 +92,8 @@ TEST(ReferenceMapTest, OpensAtNaturalSizeWithItsBarsAndToolbar) {
     const tv::ui::CommandBar* bar = screen.GetCommandBar();
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(bar->Buttons().size(), 3u);
-    EXPECT_EQ(bar->Buttons()[0].id, kReferenceZoomOutCommand);
-    EXPECT_EQ(bar->Buttons()[1].id, kReferenceZoomInCommand);
+    EXPECT_EQ(bar->Buttons()[0].id, kZoomOutCommand);
+    EXPECT_EQ(bar->Buttons()[1].id, kZoomInCommand);
     EXPECT_EQ(bar->Buttons()[2].id, kReferenceExitCommand);
     EXPECT_TRUE(bar->Menus().empty());
 
@@ -105,7 +105,7 @@ TEST(ReferenceMapTest, OpensAtNaturalSizeWithItsBarsAndToolbar) {
     EXPECT_EQ(ScrollRange(ScrollOrientation::kHorizontal), std::make_pair(0, 3));
     EXPECT_EQ(ScrollRange(ScrollOrientation::kVertical), std::make_pair(0, 1));
     EXPECT_EQ(Current(), std::make_pair(240, 173));
-    EXPECT_FALSE(screen.View().zoomed);
+    EXPECT_FALSE(screen.View().Zoomed());
     ExpectMapShown(4, 1, 1, {0, 0});
     // Below the map the window is white.
     EXPECT_EQ(screen.GetScreenCanvas().GetPixel({100, 200}), (Color{248, 252, 248}));
@@ -125,18 +125,16 @@ TEST(ReferenceMapTest, OpensAtNaturalSizeWithItsBarsAndToolbar) {
 // and a refused step leaves the size alone.
 TEST(ReferenceMapTest, MiddleEastZoomSequenceAndRefusals) {
   ProgramRun run;
-  run.Step([] { Press(std::to_string(kReferenceZoomOutCommand)); });
+  run.Step([] { Press(std::to_string(kZoomOutCommand)); });
   run.Step([] {
     EXPECT_EQ(Current(), std::make_pair(120, 86));
-    EXPECT_TRUE(Screen().View().zoomed);
-    EXPECT_FALSE(Screen().View().zoom_pending);
-    EXPECT_TRUE(Screen().View().zoom_surface_exists);
+    EXPECT_TRUE(Screen().View().Zoomed());
     ExpectMapShown(4, 1, 2, {0, 0});
     // The half-size map fits: both bars at 0 to 1, and beside it white.
     EXPECT_EQ(ScrollRange(ScrollOrientation::kHorizontal), std::make_pair(0, 1));
     EXPECT_EQ(ScrollRange(ScrollOrientation::kVertical), std::make_pair(0, 1));
     EXPECT_EQ(Screen().GetScreenCanvas().GetPixel({121, 40}), (Color{248, 252, 248}));
-    Press(std::to_string(kReferenceZoomOutCommand));
+    Press(std::to_string(kZoomOutCommand));
   });
   run.Step([] {
     EXPECT_EQ(MessageText(), u"Cannot Zoom Out anymore");
@@ -145,11 +143,11 @@ TEST(ReferenceMapTest, MiddleEastZoomSequenceAndRefusals) {
   run.Step([] {
     EXPECT_EQ(Current(), std::make_pair(120, 86));
     ExpectMapShown(4, 1, 2, {0, 0});
-    Press(std::to_string(kReferenceZoomInCommand));
+    Press(std::to_string(kZoomInCommand));
   });
   run.Step([] {
     EXPECT_EQ(Current(), std::make_pair(240, 172));
-    Press(std::to_string(kReferenceZoomInCommand));
+    Press(std::to_string(kZoomInCommand));
   });
   run.Step([] {
     EXPECT_EQ(Current(), std::make_pair(480, 344));
@@ -157,7 +155,7 @@ TEST(ReferenceMapTest, MiddleEastZoomSequenceAndRefusals) {
     // Zoomed ranges have no margin: 480 - 227 and 344 - 255.
     EXPECT_EQ(ScrollRange(ScrollOrientation::kHorizontal), std::make_pair(0, 253));
     EXPECT_EQ(ScrollRange(ScrollOrientation::kVertical), std::make_pair(0, 89));
-    Press(std::to_string(kReferenceZoomInCommand));
+    Press(std::to_string(kZoomInCommand));
   });
   run.Step([] {
     EXPECT_EQ(MessageText(), u"Cannot Zoom In anymore");
@@ -185,57 +183,56 @@ TEST(ReferenceMapTest, ScrollingFollowsTheBarsAndZoomResetsIt) {
     PressKey(Key::kEnd);
   });
   run.Step([] {
-    EXPECT_EQ(Screen().View().scroll_y, 0);
+    EXPECT_EQ(Screen().View().ScrollOffset().y, 0);
     EXPECT_EQ(Screen().GetScrollInfo(ScrollOrientation::kVertical).pos, 0);
     PressKey(Key::kRight);
     PressKey(Key::kRight);
   });
   run.Step([] {
-    EXPECT_EQ(Screen().View().scroll_x, 2);
-    EXPECT_FALSE(Screen().View().scrolled);  // the paint that followed cleared it
+    EXPECT_EQ(Screen().View().ScrollOffset().x, 2);
     ExpectMapShown(0, 1, 1, {2, 0});
     for (int i = 0; i < 5; ++i) PressKey(Key::kRight);
   });
   run.Step([] {
-    EXPECT_EQ(Screen().View().scroll_x, 3);
+    EXPECT_EQ(Screen().View().ScrollOffset().x, 3);
     ExpectMapShown(0, 1, 1, {3, 0});
-    Press(std::to_string(kReferenceZoomInCommand));
+    Press(std::to_string(kZoomInCommand));
   });
   // Doubled to 480 x 480: 253 across and 225 down.
   run.Step([] {
-    EXPECT_EQ(Screen().View().scroll_x, 0);
+    EXPECT_EQ(Screen().View().ScrollOffset().x, 0);
     EXPECT_EQ(ScrollRange(ScrollOrientation::kVertical), std::make_pair(0, 225));
     PressKey(Key::kEnd);
   });
   run.Step([] {
-    EXPECT_EQ(Screen().View().scroll_y, 225);
+    EXPECT_EQ(Screen().View().ScrollOffset().y, 225);
     EXPECT_EQ(Screen().GetScrollInfo(ScrollOrientation::kVertical).pos, 225);
     ExpectMapShown(0, 2, 1, {0, 225});
     PressKey(Key::kUp);
   });
   run.Step([] {
-    EXPECT_EQ(Screen().View().scroll_y, 224);
+    EXPECT_EQ(Screen().View().ScrollOffset().y, 224);
     ExpectMapShown(0, 2, 1, {0, 224});
     PressKey(Key::kHome);
   });
   run.Step([] {
-    EXPECT_EQ(Screen().View().scroll_y, 0);
+    EXPECT_EQ(Screen().View().ScrollOffset().y, 0);
     ExpectMapShown(0, 2, 1, {0, 0});
     PressKey(Key::kEnd);
     PressKey(Key::kRight);
   });
   run.Step([] {
-    EXPECT_EQ(Screen().View().scroll_x, 1);
-    EXPECT_EQ(Screen().View().scroll_y, 225);
-    Press(std::to_string(kReferenceZoomInCommand));
+    EXPECT_EQ(Screen().View().ScrollOffset().x, 1);
+    EXPECT_EQ(Screen().View().ScrollOffset().y, 225);
+    Press(std::to_string(kZoomInCommand));
   });
   run.Step([] {
     EXPECT_EQ(MessageText(), u"Cannot Zoom In anymore");
     Press("ok");
   });
   run.Step([] {
-    EXPECT_EQ(Screen().View().scroll_x, 0);
-    EXPECT_EQ(Screen().View().scroll_y, 0);
+    EXPECT_EQ(Screen().View().ScrollOffset().x, 0);
+    EXPECT_EQ(Screen().View().ScrollOffset().y, 0);
     EXPECT_EQ(Screen().GetScrollInfo(ScrollOrientation::kVertical).pos, 0);
     ExpectMapShown(0, 2, 1, {0, 0});
   });
@@ -257,29 +254,22 @@ TEST(ReferenceMapTest, NoMapGivesTheContextErrorAndCloses) {
   }
 }
 
-// What the screens above do not reach: the limits of every region map, the
-// page steps at the ends, and a margin larger than the overhang.
-TEST(ReferenceMapViewTest, LevelsLimitsAndSteps) {
+// What the screens above do not reach: the limits of every region map.
+TEST(ReferenceMapViewTest, EveryRegionHasThreeLevels) {
   for (int region = 0; region < 7; ++region) {
     const RegionMap& map = RegionMapOf(region);
-    ReferenceMapView view;
-    view.Reset(map.width, map.height);
+    tv::ui::Window window;
+    MapView view(window, ZoomSteps{});
+    view.Open(std::make_unique<tv::gfx::Bitmap>(map.width, map.height, PixelFormat::kRgb888),
+              map.width, map.height);
     int ins = 0;
     while (view.ZoomIn()) ++ins;
     int outs = 0;
     while (view.ZoomOut()) ++outs;
     EXPECT_EQ(ins, 1) << region;
     EXPECT_EQ(outs, 2) << region;
-    EXPECT_EQ(view.current_width, map.width / 2) << region;
-    EXPECT_EQ(view.current_height, map.height / 2) << region;
+    EXPECT_EQ(view.Current(), (tv::gfx::Size{map.width / 2, map.height / 2})) << region;
   }
-  using tv::ui::ScrollCode;
-  EXPECT_EQ(NextScrollPosition(ScrollCode::kPageDown, 50, 0, 0, 100, 20), 70);
-  EXPECT_EQ(NextScrollPosition(ScrollCode::kPageDown, 90, 0, 0, 100, 20), 100);
-  EXPECT_EQ(NextScrollPosition(ScrollCode::kPageUp, 10, 0, 0, 100, 20), 0);
-  EXPECT_EQ(NextScrollPosition(ScrollCode::kThumbTrack, 10, 42, 0, 100, 20), 42);
-  EXPECT_EQ(NextScrollPosition(ScrollCode::kEndScroll, 60, 0, 0, 100, 20), 60);
-  EXPECT_EQ(ScrollRangeMax(232, 227, 10), 0);
 }
 
 }  // namespace

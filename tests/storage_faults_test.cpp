@@ -650,7 +650,7 @@ TEST_F(MapFaultTest, MapsThatCannotBeReadAreReportedAndTheScreenCloses) {
   ASSERT_EQ(mkfifo((maps_ / "france.prj").c_str(), 0644), 0);
   run_.Step([] {
     ASSERT_NE(Map(), nullptr) << TopKind();
-    EXPECT_EQ(Map()->View().natural_width, kMapSide);
+    EXPECT_EQ(Map()->View().Natural().width, kMapSide);
     EXPECT_FALSE(Map()->HasGeoreference());
     Press(kMapExitCommand);
   });
@@ -664,14 +664,14 @@ TEST_F(MapFaultTest, UnitChosenOnAFullDiskHoldsForTheOpeningAndTheStoredOneIsKep
   const std::string before = ReadBytes(tv::settings::RegistryPath());
   run_.Step([] {
     ASSERT_NE(Map(), nullptr) << TopKind();
-    EXPECT_TRUE(Map()->View().kilometres);
+    EXPECT_TRUE(Map()->Distance().kilometres);
     DiskFullAfter full(0);
     Press(kMilesCommand);
   });
   run_.Step([] {
     // No message: the screen goes on in miles.
     ASSERT_NE(Map(), nullptr) << TopKind();
-    EXPECT_FALSE(Map()->View().kilometres);
+    EXPECT_FALSE(Map()->Distance().kilometres);
     tv::ui::CommandBar& bar = *Map()->GetCommandBar();
     bar.OpenMenu(0);
     EXPECT_TRUE(bar.IsMenuItemChecked(kMilesCommand));
@@ -692,7 +692,7 @@ TEST_F(MapFaultTest, UnitChosenOnAFullDiskHoldsForTheOpeningAndTheStoredOneIsKep
   });
   run_.Step([] {
     ASSERT_NE(Map(), nullptr) << TopKind();
-    EXPECT_TRUE(Map()->View().kilometres);
+    EXPECT_TRUE(Map()->Distance().kilometres);
     Press(kMapExitCommand);
   });
   EXPECT_EQ(RunMap(maps_), tv::ui::kIdOk);

@@ -285,12 +285,6 @@ void CommandBar::Choose(int id) {
 
 bool CommandBar::RunCommand(int id) {
   if (!HasCommand(id)) return false;
-  for (ToolButton& button : buttons_) {
-    if (button.id == id && button.check_button) {
-      button.checked = !button.checked;
-      Changed();
-    }
-  }
   owner_.OnCommand(id, notify::kClicked);
   return true;
 }

@@ -31,14 +31,15 @@ struct Menu {
 struct ToolButton {
   int id = 0;
   int image = 0;              // index into the button image strip
-  bool check_button = false;  // stays pressed while checked
+  bool check_button = false;  // shows pressed while checked
   bool checked = false;
 };
 
 // The screen's command bar in the bottom bar of the display: menus whose
 // lists open upward, followed by a toolbar of image buttons. A chosen item
 // or a released button reaches the owner's OnCommand as (id,
-// notify::kClicked); a check button changes its state first.
+// notify::kClicked). A check button shows pressed while checked; its owner
+// alone sets that, with SetButtonChecked.
 class CommandBar {
  public:
   static constexpr int kButtonWidth = 23;

@@ -9,6 +9,7 @@
 #include "places/places.h"
 #include "info/categories.h"
 #include "platform/base/utf.h"
+#include "tools/countrydata/final_edition.h"
 #include "tools/countrydata/text.h"
 
 namespace terravue::countrydata {
@@ -30,7 +31,7 @@ std::vector<std::string> Split(std::string_view text, char separator) {
 }
 
 // Places whose table name differs from the Factbook's conventional short or
-// long form, by the Factbook's name.
+// long form, by the Factbook's names, tried in order.
 struct NameAlias {
   std::string_view place;
   std::string_view factbook_name;
@@ -49,6 +50,11 @@ constexpr NameAlias kNameAliases[] = {
     {"Man, Isle of", "Isle of Man"},
     {"Bahamas, The", "The Bahamas"},
     {"South Georgia and the South Sandwich Islands", "South Georgia and South Sandwich Islands"},
+    // Names the final edition gives.
+    {"Cote d'Ivoire", "Côte d'Ivoire"},
+    {"Swaziland", "Eswatini"},
+    {"Macedonia, The Former Yugoslav Republic of", "North Macedonia"},
+    {"Gaza Strip", "Gaza, Gaza Strip"},
 };
 
 // Places found by the profile's GEC file code: the oceans and the world,
@@ -73,12 +79,13 @@ constexpr PartRule kPartRules[] = {
     {"Saint Helena", "", "sh", "", "", true, true},
     // Metropolitan France where the profile splits a field by its parts.
     {"France", "", "fr", "metropolitan France", "", true, true},
-    // France's overseas regions of the time, described within France.
-    {"French Guiana", "", "fr", "French Guiana", "overseas departments|overseas regions", false},
-    {"Guadeloupe", "", "fr", "Guadeloupe", "overseas departments|overseas regions", false},
-    {"Martinique", "", "fr", "Martinique", "overseas departments|overseas regions", false},
-    {"Mayotte", "", "fr", "Mayotte", "overseas departments|overseas regions", false},
-    {"Reunion", "", "fr", "Reunion", "overseas departments|overseas regions", false},
+    // France's overseas regions of the time, described within France: only
+    // what names the region itself, never what France says of all five.
+    {"French Guiana", "", "fr", "French Guiana", "", false},
+    {"Guadeloupe", "", "fr", "Guadeloupe", "", false},
+    {"Martinique", "", "fr", "Martinique", "", false},
+    {"Mayotte", "", "fr", "Mayotte", "", false},
+    {"Reunion", "", "fr", "Reunion", "", false},
     // The Iles Eparses, described within the French Southern and Antarctic Lands.
     {"Bassas da India", "", "fs", "Bassas da India", "Iles Eparses", true},
     {"Europa Island", "", "fs", "Europa", "Iles Eparses", true},
@@ -105,13 +112,17 @@ struct CurrencyOverride {
   std::string_view place;
   std::string_view currency;
   std::string_view code;
+  int edition = 0;  // the edition whose entry it corrects; 0 for both
 };
 constexpr CurrencyOverride kCurrencyOverrides[] = {
     // The US profile lists other currencies per US dollar, not its own.
     {"United States", "US dollars", "USD"},
-    // The Zimbabwe profile notes that the US dollar became legal currency in
-    // 2009 and that the Zimbabwean dollar is essentially worthless since.
-    {"Zimbabwe", "US dollars", "USD"},
+    // The 2015 Zimbabwe profile notes that the US dollar became legal currency
+    // in 2009 and that the Zimbabwean dollar is essentially worthless since.
+    {"Zimbabwe", "US dollars", "USD", 2015},
+    // The final edition still rates the withdrawn Zimbabwean dollar (ZWD) and
+    // notes Zimbabwe Gold (ZiG) as the currency since April 2024.
+    {"Zimbabwe", "Zimbabwe Gold", "ZWG", 2026},
 };
 
 // Codes the Factbook's exchange-rate entries still give although the currency
@@ -141,6 +152,20 @@ constexpr CodeOverride kCodeOverrides[] = {
 
 // ISO codes valid in 2015 and withdrawn since, so absent from today's list.
 constexpr std::string_view kWithdrawnCodes[] = {"MRO", "STD", "SLL", "HRK", "VEF", "BYR"};
+
+// The codes that replaced them. The final edition's exchange-rate entries
+// still name the withdrawn ones, which no longer buy anything in 2026.
+struct SuccessorCode {
+  std::string_view withdrawn;
+  std::string_view code;
+};
+constexpr SuccessorCode kSuccessorCodes[] = {
+    {"MRO", "MRU"},  // Mauritania: redenominated ouguiya, 2018
+    {"STD", "STN"},  // Sao Tome and Principe: redenominated dobra, 2018
+    {"SLL", "SLE"},  // Sierra Leone: redenominated leone, 2022
+    {"VEF", "VES"},  // Venezuela: bolivar soberano, 2018 (digital bolivar, same code, 2021)
+    {"BYR", "BYN"},  // Belarus: redenominated ruble, 2016
+};
 
 // International call prefixes other than "00", as the national numbering
 // plans of the time set them. Places of the North American Numbering Plan
@@ -179,7 +204,7 @@ constexpr IddException kIddExceptions[] = {
 // Fields that hold for a part of a country the Factbook describes within the
 // country's own profile even where the profile does not split them.
 bool InheritsFromParent(std::string_view field) {
-  return field == "currency" || field == "currency code" || field == "fiscal year";
+  return field == "currency" || field == "currency code";
 }
 
 bool Contains(std::string_view text, std::string_view token) {
@@ -260,6 +285,7 @@ constexpr CurrencyName kCurrencyNames[] = {
     {"baht", "THB"},            // Thailand
     {"emalangeni", "SZL"},      // Swaziland: plural of lilangeni
     {"Kuwaiti dinars", "KWD"},  // Kuwait: "KD" is the local abbreviation
+    {"Guernsey pound", "GBP"},  // Guernsey: a local issue of the pound sterling
 };
 
 // Reads "<name> (<code>) per US dollar", "<name> (<code>) per dollar" and
@@ -405,14 +431,14 @@ std::string FindCallingCode(std::string_view text) {
   return {};
 }
 
-std::optional<std::vector<SourcePart>> FactsBuilder::Resolve(std::string_view place,
-                                                             std::string& error) const {
+std::optional<std::vector<SourcePart>> FactsBuilder::ResolveIn(const Factbook& factbook, std::string_view place,
+                                                               bool final_edition, std::string& error) const {
   std::vector<SourcePart> parts;
   for (const PartRule& rule : kPartRules) {
     if (rule.place != place) continue;
     SourcePart part;
     part.label = rule.label;
-    part.profile = factbook_.ByCode(rule.code);
+    part.profile = factbook.ByCode(rule.code);
     if (part.profile == nullptr) {
       error = "no profile " + std::string(rule.code) + " for " + std::string(place);
       return std::nullopt;
@@ -428,19 +454,40 @@ std::optional<std::vector<SourcePart>> FactsBuilder::Resolve(std::string_view pl
     part.own_profile = rule.own_profile;
     parts.push_back(std::move(part));
   }
-  if (!parts.empty()) return parts;
-  std::string_view name = place;
-  for (const NameAlias& alias : kNameAliases) {
-    if (alias.place == place) name = alias.factbook_name;
+  if (final_edition && !parts.empty()) {
+    // The final edition is read only for a place with a profile of its own,
+    // and then whole: it describes France with its overseas regions.
+    if (parts.size() != 1 || !parts.front().own_profile) {
+      error = std::string(place) + " has no profile of its own in the final edition";
+      return std::nullopt;
+    }
+    parts.front().tokens.clear();
+    parts.front().sibling_tokens.clear();
   }
+  if (!parts.empty()) return parts;
   SourcePart part;
-  part.profile = factbook_.ByName(name);
+  for (const NameAlias& alias : kNameAliases) {
+    if (part.profile == nullptr && alias.place == place) part.profile = factbook.ByName(alias.factbook_name);
+  }
+  if (part.profile == nullptr) part.profile = factbook.ByName(place);
   if (part.profile == nullptr) {
-    error = "no Factbook profile named \"" + std::string(name) + "\"";
+    error = "no Factbook profile named \"" + std::string(place) + "\" or an alias of it";
     return std::nullopt;
   }
   parts.push_back(std::move(part));
   return parts;
+}
+
+std::optional<std::vector<SourcePart>> FactsBuilder::Resolve(std::string_view place,
+                                                             std::string& error) const {
+  auto earlier = ResolveIn(factbook_, place, false, error);
+  if (final_edition_ == nullptr) return earlier;
+  std::string not_final;
+  auto final_parts = ResolveIn(*final_edition_, place, true, not_final);
+  if (!final_parts) return earlier;
+  final_parts->front().edition = 2026;
+  if (earlier) final_parts->front().earlier = std::move(*earlier);
+  return final_parts;
 }
 
 std::string FactsBuilder::FieldValue(std::string_view place, std::string_view category,
@@ -511,39 +558,7 @@ std::string FactsBuilder::FieldValue(std::string_view place, std::string_view ca
   }
   if (category == "economy") {
     if (field == "currency" || field == "currency code") {
-      for (const CurrencyOverride& entry : kCurrencyOverrides) {
-        if (entry.place == place) {
-          return std::string(field == "currency" ? entry.currency : entry.code);
-        }
-      }
-      std::string rates = select("Economy", "Exchange rates");
-      // The Gaza Strip's entry refers to the West Bank's.
-      static const std::regex kSeeEntry(R"(^see entry for (.+)$)");
-      std::smatch see;
-      if (std::regex_match(rates, see, kSeeEntry)) {
-        const Json* other = Path(factbook_.ByName(see[1].str()), "Economy", "Exchange rates");
-        rates = other == nullptr ? std::string() : RenderNode(*other);
-      }
-      const Currency currency = ParseCurrency(rates);
-      std::string code = currency.code;
-      std::string name = currency.name;
-      for (const CodeOverride& entry : kCodeOverrides) {
-        if (entry.factbook_code != code) continue;
-        code = entry.code;
-        if (!entry.name.empty()) name = entry.name;
-        break;
-      }
-      if (field == "currency") return name;
-      const bool withdrawn = std::find(std::begin(kWithdrawnCodes), std::end(kWithdrawnCodes),
-                                       code) != std::end(kWithdrawnCodes);
-      if (code.empty() || (iso_codes_.count(code) == 0 && !withdrawn)) {
-        if (!code.empty()) {
-          notes_.push_back(std::string(place) + ": currency code " + code +
-                           " is not an ISO 4217 code; left N/A");
-        }
-        return {};
-      }
-      return code;
+      return CurrencyField(place, field, select("Economy", "Exchange rates"), factbook_, 2015);
     }
     if (field == "imports" || field == "exports") {
       const std::string entry = field == "imports" ? "Imports" : "Exports";
@@ -582,13 +597,7 @@ std::string FactsBuilder::FieldValue(std::string_view place, std::string_view ca
           if (code.empty() && part.unsplit_applies) code = FindCallingCode(whole);
         }
       }
-      if (field == "country code") return code;
-      for (const IddException& entry : kIddExceptions) {
-        if (entry.place == place) return std::string(entry.prefix);
-      }
-      if (code == "1" || code.rfind("1-", 0) == 0) return "011";
-      // Without a calling code the place has no public telephone service.
-      return code.empty() ? std::string() : "00";
+      return field == "country code" ? code : IddFor(place, code);
     }
     if (field == "internet country code") return select("Communications", "Internet country code");
     if (field == "internet users") return select("Communications", "Internet users");
@@ -604,6 +613,56 @@ std::string FactsBuilder::FieldValue(std::string_view place, std::string_view ca
   return {};
 }
 
+std::string FactsBuilder::CurrencyField(std::string_view place, std::string_view field, std::string rates,
+                                        const Factbook& factbook, int edition) {
+  for (const CurrencyOverride& entry : kCurrencyOverrides) {
+    if (entry.place == place && (entry.edition == 0 || entry.edition == edition)) {
+      return std::string(field == "currency" ? entry.currency : entry.code);
+    }
+  }
+  // The Gaza Strip's entry refers to the West Bank's.
+  static const std::regex kSeeEntry(R"(^see entry for (?:the )?(.+)$)");
+  std::smatch see;
+  if (std::regex_match(rates, see, kSeeEntry)) {
+    const Json* other = Path(factbook.ByName(see[1].str()), "Economy", "Exchange rates");
+    const Json* currency = Child(other, "Currency");
+    rates = currency != nullptr ? RenderNode(*currency) : other != nullptr ? RenderNode(*other) : std::string();
+  }
+  const Currency currency = ParseCurrency(rates);
+  std::string code = currency.code;
+  std::string name = currency.name;
+  for (const CodeOverride& entry : kCodeOverrides) {
+    if (entry.factbook_code != code) continue;
+    code = entry.code;
+    if (!entry.name.empty()) name = entry.name;
+    break;
+  }
+  if (edition == 2026) {
+    for (const SuccessorCode& entry : kSuccessorCodes) {
+      if (entry.withdrawn == code) code = entry.code;
+    }
+  }
+  if (field == "currency") return name;
+  const bool withdrawn = edition == 2015 &&
+      std::find(std::begin(kWithdrawnCodes), std::end(kWithdrawnCodes), code) != std::end(kWithdrawnCodes);
+  if (code.empty() || (iso_codes_.count(code) == 0 && !withdrawn)) {
+    if (!code.empty()) {
+      notes_.push_back(std::string(place) + ": currency code " + code + " is not an ISO 4217 code; left N/A");
+    }
+    return {};
+  }
+  return code;
+}
+
+std::string FactsBuilder::IddFor(std::string_view place, const std::string& calling_code) {
+  for (const IddException& entry : kIddExceptions) {
+    if (entry.place == place) return std::string(entry.prefix);
+  }
+  if (calling_code == "1" || calling_code.rfind("1-", 0) == 0) return "011";
+  // Without a calling code the place has no public telephone service.
+  return calling_code.empty() ? std::string() : "00";
+}
+
 std::string FactsBuilder::FlagDescription(const std::vector<SourcePart>& sources) const {
   if (sources.size() != 1) return {};
   const Json* node = Path(sources.front().profile, "Government", "Flag description");
@@ -617,6 +676,7 @@ PlaceBlock FactsBuilder::Build(std::string_view place, const std::vector<SourceP
     std::vector<std::pair<std::string, std::string>> fields;
     for (std::string_view field : category.fields) {
       std::string value;
+      Origin origin = Origin::kOther;
       if (category.name == "geography" && field == "Timezone") {
         const auto it = zones_.find(std::string(place));
         if (it != zones_.end()) value = it->second;
@@ -626,8 +686,24 @@ PlaceBlock FactsBuilder::Build(std::string_view place, const std::vector<SourceP
       } else if (category.name == "geography" && (field == "map" || field == "scale")) {
         const auto it = maps_.find(std::string(place));
         if (it != maps_.end()) value = field == "map" ? it->second.first : it->second.second;
+      } else if (sources.size() == 1 && sources.front().edition == 2026) {
+        const SourcePart& part = sources.front();
+        const FieldSource& source = *FindFieldSource(category.name, field);
+        value = CleanText(FinalEditionValue(place, source, part));
+        const bool second_source = source.reading == Reading::kCallingCode || source.reading == Reading::kIdd;
+        origin = second_source ? Origin::kOther : Origin::kFinalEdition;
+        if (value.empty() && part.earlier.size() == 1) {
+          // A value of the 2015 edition stands in only when it says how old
+          // it is, and always whole.
+          std::string earlier = CleanText(FieldValue(place, category.name, field, part.earlier.front()));
+          if (CarriesItsYear(earlier)) {
+            value = std::move(earlier);
+            origin = Origin::kDated2015;
+          }
+        }
       } else if (sources.size() == 1) {
         value = FieldValue(place, category.name, field, sources.front());
+        origin = Origin::kEdition2015;
       } else {
         // Successors side by side: "Serbia: ...; Montenegro: ...".
         bool any = false;
@@ -638,16 +714,27 @@ PlaceBlock FactsBuilder::Build(std::string_view place, const std::vector<SourceP
           value += part.label + ": " + (one.empty() ? std::string(kNotAvailable) : one);
         }
         if (!any) value.clear();
+        origin = Origin::kEdition2015;
       }
       // The whole line "<field>value" must fit the reader's 1023 characters.
       value = CutAtWord(CleanText(value),
                         std::min(kMaxValueBytes, 1023 - field.size() - 2));
-      if (value.empty()) value = kNotAvailable;
+      if (value.empty()) {
+        value = kNotAvailable;
+        origin = Origin::kNotAvailable;
+      }
+      origins_[{block.name, category.name, std::string(field)}] = origin;
       fields.emplace_back(std::string(field), std::move(value));
     }
     block.categories.emplace_back(std::string(category.name), std::move(fields));
   }
   return block;
+}
+
+Origin FactsBuilder::OriginOf(const std::string& place, const std::string& category,
+                              const std::string& field) const {
+  const auto it = origins_.find({place, category, field});
+  return it == origins_.end() ? Origin::kOther : it->second;
 }
 
 std::string FormatBlocks(const std::vector<PlaceBlock>& blocks) {

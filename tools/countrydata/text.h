@@ -10,8 +10,9 @@ namespace terravue::countrydata {
 // characters, and a field line also carries "<field name>" before the value.
 inline constexpr size_t kMaxValueBytes = 1000;
 
-// Makes one line of plain text from a Factbook text: drops HTML tags and
-// decodes the few entities the source uses, turns the " ++ " line separators
+// Makes one line of plain text from a Factbook text: drops inline HTML tags
+// (<em>, <strong>) and turns line and paragraph tags into "; ", decodes HTML
+// entities ("&eacute;" to "é", "&#39;", "&nbsp;" to a space), turns the " ++ " line separators
 // of the JSON conversion into "; ", turns control characters into spaces,
 // drops U+FFFD (characters the conversion lost), collapses whitespace and
 // trims stray separators at both ends. "NA" (the Factbook's "not available")

@@ -25,7 +25,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using tv::maps::LonLat;
+using terravue::LonLat;
 using namespace terravue::mapbuilder;
 
 struct Options {
@@ -235,8 +235,8 @@ int main(int argc, char** argv) {
 
     // The check reads the georeference back from the text written beside
     // the map, so it tests what a reader of the files gets.
-    const auto world_file = tv::maps::ParseWorldFile(frame.georef.FormatWorldFile());
-    const auto georef = world_file ? tv::maps::ParsePrj(frame.georef.FormatPrj(place), *world_file)
+    const auto world_file = terravue::ParseWorldFile(frame.georef.FormatWorldFile());
+    const auto georef = world_file ? terravue::ParsePrj(frame.georef.FormatPrj(place), *world_file)
                                    : std::nullopt;
     if (!georef) {
       std::fprintf(stderr, "error: %s: the georeference does not read back\n", place.c_str());
@@ -296,8 +296,8 @@ int main(int argc, char** argv) {
     const Frame frame = WorldFrame();
     const Classes classes = Classify(atlas, frame);
     tv::gfx::Bitmap bitmap = PaintClasses(classes, -1);
-    const auto georef = tv::maps::ParsePrj(frame.georef.FormatPrj("World"),
-                                           *tv::maps::ParseWorldFile(frame.georef.FormatWorldFile()));
+    const auto georef = terravue::ParsePrj(frame.georef.FormatPrj("World"),
+                                          *terravue::ParseWorldFile(frame.georef.FormatWorldFile()));
     int checked = 0;
     for (const char* place : kWorldCheckPlaces) {
       const auto index = std::find(names.begin(), names.end(), place) - names.begin();

@@ -16,7 +16,7 @@ namespace terravue::mapbuilder {
 namespace {
 
 namespace fs = std::filesystem;
-using tv::maps::LonLat;
+using terravue::LonLat;
 
 TEST(MapBuilderTest, ReadsFactbookCoordinatesAndNamesFiles) {
   const auto reunion = ParseFactbookCoordinates("21 06 S, 55 36 E");
@@ -242,10 +242,10 @@ TEST(CommittedMapsTest, EveryPlaceHasAGeoreferencedMapOfItsScale) {
     EXPECT_LE(std::max(image->width, image->height), kLongSide);
     EXPECT_GE(std::min(image->width, image->height), kLongSide / 2 - 1);
     EXPECT_LE(image->colours, 16);
-    const auto georef = tv::maps::ReadGeoref(gif);
+    const auto georef = terravue::ReadGeoref(gif);
     ASSERT_TRUE(georef.has_value());
-    EXPECT_EQ(georef->GetProjection(), name == "World" ? tv::maps::Projection::kPlateCarree
-                                                       : tv::maps::Projection::kAzimuthalEquidistant);
+    EXPECT_EQ(georef->GetProjection(), name == "World" ? terravue::Projection::kPlateCarree
+                                                       : terravue::Projection::kAzimuthalEquidistant);
     const double scale = std::strtod(map.second.c_str(), nullptr);
     EXPECT_NEAR(scale, georef->KmPerPixelAtCentre(image->width, image->height), 0.0006);
     bytes += fs::file_size(gif);

@@ -27,8 +27,8 @@ namespace terravue::mapbuilder {
 namespace {
 
 using artbuilder::Polygon;
-using tv::maps::LonLat;
-using tv::maps::PixelPos;
+using terravue::LonLat;
+using terravue::PixelPos;
 
 constexpr double kMetresPerDegree = 111320;
 // Polygons holding at least this share of a place's area decide its frame.
@@ -99,7 +99,7 @@ struct GeoBox {
 
 GeoBox FrameBox(const Frame& frame) {
   GeoBox box;
-  const double lon0 = frame.georef.GetProjection() == tv::maps::Projection::kPlateCarree
+  const double lon0 = frame.georef.GetProjection() == terravue::Projection::kPlateCarree
                           ? 0
                           : frame.georef.Centre().lon;
   auto add = [&](double x, double y) {
@@ -214,7 +214,7 @@ Frame WorldFrame() {
   frame.width = kLongSide;
   frame.height = kLongSide / 2;
   const double step = 360.0 / frame.width;
-  frame.georef = tv::maps::Georef::PlateCarree({step, 0, 0, -step, -180 + step / 2, 90 - step / 2});
+  frame.georef = terravue::Georef::PlateCarree({step, 0, 0, -step, -180 + step / 2, 90 - step / 2});
   return frame;
 }
 
@@ -224,7 +224,7 @@ Frame AzimuthalFrame(LonLat centre, double half_width, double half_height) {
   frame.width = std::clamp(static_cast<int>(std::lround(2 * half_width / metres)), 1, kLongSide);
   frame.height = std::clamp(static_cast<int>(std::lround(2 * half_height / metres)), 1, kLongSide);
   // The projection's centre sits in the middle of the frame.
-  frame.georef = tv::maps::Georef::AzimuthalEquidistant(
+  frame.georef = terravue::Georef::AzimuthalEquidistant(
       centre, {metres, 0, 0, -metres, -(frame.width - 1) / 2.0 * metres,
                (frame.height - 1) / 2.0 * metres});
   return frame;
@@ -285,7 +285,7 @@ Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) 
 Classes Classify(const Atlas& atlas, const Frame& frame) {
   const GeoBox box = FrameBox(frame);
   double pixel_degrees = 0;
-  if (frame.georef.GetProjection() == tv::maps::Projection::kPlateCarree) {
+  if (frame.georef.GetProjection() == terravue::Projection::kPlateCarree) {
     pixel_degrees = std::abs(frame.georef.World().a);
   } else {
     pixel_degrees = std::abs(frame.georef.World().a) / kMetresPerDegree;
@@ -374,7 +374,7 @@ tv::gfx::Bitmap PaintClasses(const Classes& classes, int place) {
   return bitmap;
 }
 
-std::optional<int> DistanceToClass(const Classes& classes, const tv::maps::Georef& georef, LonLat point,
+std::optional<int> DistanceToClass(const Classes& classes, const terravue::Georef& georef, LonLat point,
                                    int code, int radius) {
   const auto pixel = georef.LonLatToPixel(point);
   if (!pixel) return std::nullopt;
@@ -412,7 +412,7 @@ void DrawHaloText(tv::gfx::Canvas& canvas, tv::gfx::Point p, const std::u16strin
 
 }  // namespace
 
-std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
+std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef,
                                      const std::vector<Marker>& markers) {
   std::vector<std::string> drawn;
   const std::vector<tv::gfx::Color> palette = MapPalette();
@@ -477,7 +477,7 @@ void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name) {
                palette[kCoast], palette[kHalo]);
 }
 
-void DrawRing(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef, LonLat point) {
+void DrawRing(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef, LonLat point) {
   const auto pixel = georef.LonLatToPixel(point);
   if (!pixel) return;
   const tv::gfx::Point c = Rounded(*pixel);

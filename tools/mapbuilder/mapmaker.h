@@ -19,7 +19,7 @@ inline constexpr double kMinHalfExtentMetres = 250000;
 
 // The first "DD MM H, DDD MM H" pair of a Factbook coordinates text
 // ("21 06 S, 55 36 E"), or nothing when the text holds none.
-std::optional<tv::maps::LonLat> ParseFactbookCoordinates(std::string_view text);
+std::optional<terravue::LonLat> ParseFactbookCoordinates(std::string_view text);
 
 // The file stem of a place's map: ASCII letters and digits, every other run
 // of characters one underscore ("Korea, South" -> "Korea_South").
@@ -61,7 +61,7 @@ Atlas BuildAtlas(const std::vector<artbuilder::Feature>& countries, const std::v
 
 // The area and position a map shows.
 struct Frame {
-  tv::maps::Georef georef;
+  terravue::Georef georef;
   int width = 0;
   int height = 0;
 };
@@ -71,13 +71,13 @@ Frame WorldFrame();
 
 // An azimuthal equidistant frame about `centre`, `half_width` and
 // `half_height` metres to either side, at most kLongSide pixels long.
-Frame AzimuthalFrame(tv::maps::LonLat centre, double half_width, double half_height);
+Frame AzimuthalFrame(terravue::LonLat centre, double half_width, double half_height);
 
 // The frame of a place: about the centre of its main polygons (those holding
 // at least a few percent of its area, and the others among them), wide
 // enough to hold them and its Factbook point with a margin, never narrower
 // than half its length nor smaller than kMinHalfExtentMetres to a side.
-Frame PlaceFrame(const Atlas& atlas, int place, std::optional<tv::maps::LonLat> factbook);
+Frame PlaceFrame(const Atlas& atlas, int place, std::optional<terravue::LonLat> factbook);
 
 // What each pixel of a frame shows.
 inline constexpr int kSeaCode = -1;
@@ -99,12 +99,12 @@ tv::gfx::Bitmap PaintClasses(const Classes& classes, int place);
 
 // How far, in pixels up to `radius`, the pixel holding `point` lies from a
 // pixel of class `code`: 0 when on it, nothing when farther or off the map.
-std::optional<int> DistanceToClass(const Classes& classes, const tv::maps::Georef& georef,
-                                   tv::maps::LonLat point, int code, int radius);
+std::optional<int> DistanceToClass(const Classes& classes, const terravue::Georef& georef,
+                                   terravue::LonLat point, int code, int radius);
 
 // A point to mark and label on a map.
 struct Marker {
-  tv::maps::LonLat where;
+  terravue::LonLat where;
   std::string label;  // UTF-8; may be empty
   bool capital = false;
 };
@@ -112,14 +112,14 @@ struct Marker {
 // Draws the markers in order, each with its label beside it where it fits
 // without covering an earlier one; a city whose marker would fall on an
 // earlier label is left out. Returns the labels drawn.
-std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef,
+std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef,
                                      const std::vector<Marker>& markers);
 
 // Writes a name across the middle of the map, for the oceans.
 void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name);
 
 // Rings a point, for places too small to show as land.
-void DrawRing(tv::gfx::Bitmap& bitmap, const tv::maps::Georef& georef, tv::maps::LonLat point);
+void DrawRing(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef, terravue::LonLat point);
 
 // Writes a palette bitmap as a GIF and reads it back; false when either
 // fails or the pixels differ.
