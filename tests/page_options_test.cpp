@@ -2,6 +2,7 @@
 // page is checked by the same option parser as the program.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -64,22 +65,14 @@ TEST(PageOptionsTest, OnlyTheDisplaysOptionsAndWellFormedOnes) {
 }
 
 TEST(PageOptionsTest, FitScaleIsTheLargestWholeScaleThatFits) {
-  struct Case {
-    int width, height, frame_width, frame_height, scale;
-  };
-  for (const Case& c : std::vector<Case>{
-           {1366, 728, 0, 0, 2},    // a 768-pixel screen less its panel
-           {1366, 728, 2, 60, 2},   // and a title bar: 640 + 60 still fits
-           {1920, 1040, 0, 0, 3},   // 960 high
-           {1920, 1040, 0, 81, 2},  // 960 + 81 does not
-           {3840, 2120, 0, 0, 6},   // a 4K screen: 1920 high
-           {960, 1280, 0, 0, 4},    // exactly 4 times the display
-           {959, 1280, 0, 0, 3},    // one pixel short in width
-           {7680, 4320, 0, 0, 8},   // never above --scale's range
-           {200, 300, 0, 0, 1},     // never below 1, even where nothing fits
-           {0, 0, 0, 0, 1}}) {
-    EXPECT_EQ(FitScale(c.width, c.height, c.frame_width, c.frame_height), c.scale)
-        << c.width << "x" << c.height << " less " << c.frame_width << "x" << c.frame_height;
+  // Usable width and height, the frame's, and the scale: a 768-pixel screen
+  // less its panel, with a title bar; 1080 pixels; 4K; exact and one short;
+  // never outside --scale's range.
+  for (const auto& [w, h, fw, fh, scale] : std::vector<std::array<int, 5>>{
+           {1366, 728, 2, 60, 2}, {1920, 1040, 0, 0, 3}, {1920, 1040, 0, 81, 2},
+           {3840, 2120, 0, 0, 6}, {960, 1280, 0, 0, 4}, {959, 1280, 0, 0, 3},
+           {7680, 4320, 0, 0, 8}, {200, 300, 0, 0, 1}}) {
+    EXPECT_EQ(FitScale(w, h, fw, fh), scale) << w << "x" << h << " less " << fw << "x" << fh;
   }
 }
 
