@@ -15,49 +15,50 @@
 #include "platform/ui/message_box.h"
 
 namespace terravue {
-void AppNavigator::OpenContinentMap(int region) {
-  ContinentMapScreen screen;
-  screen.region = region;
+
+template <typename Screen, typename SetInput>
+void AppNavigator::Run(const SetInput& set_input) {
+  if (open_screens_ >= kMaxOpenScreens) {
+    tv::ui::MessageBox(u"Error creating Dialog", u"Terravue");
+    return;
+  }
+  ++open_screens_;
+  Screen screen;
+  set_input(screen);
   screen.RunModal();
+  --open_screens_;
+}
+
+void AppNavigator::OpenContinentMap(int region) {
+  Run<ContinentMapScreen>([region](ContinentMapScreen& screen) { screen.region = region; });
 }
 
 void AppNavigator::OpenReferenceMap(int region) {
-  ReferenceMapScreen screen;
-  screen.region = region;
-  screen.RunModal();
+  Run<ReferenceMapScreen>([region](ReferenceMapScreen& screen) { screen.region = region; });
 }
 
 void AppNavigator::OpenCountryMap(std::u16string_view country) {
-  CountryMapScreen screen;
-  screen.country = country;
-  screen.RunModal();
+  Run<CountryMapScreen>([country](CountryMapScreen& screen) { screen.country = country; });
 }
 
 void AppNavigator::OpenCountryInfo(std::u16string_view country) {
-  CountryInfoScreen screen;
-  screen.country_name = country;
-  screen.RunModal();
+  Run<CountryInfoScreen>([country](CountryInfoScreen& screen) { screen.country_name = country; });
 }
 
 void AppNavigator::OpenDayNight() {
-  DayNightScreen screen;
-  screen.RunModal();
+  Run<DayNightScreen>([](DayNightScreen&) {});
 }
 
 void AppNavigator::OpenCompare() {
-  CompareScreen screen;
-  screen.RunModal();
+  Run<CompareScreen>([](CompareScreen&) {});
 }
 
 void AppNavigator::OpenQuickFacts() {
-  WorldFactsScreen screen;
-  screen.RunModal();
+  Run<WorldFactsScreen>([](WorldFactsScreen&) {});
 }
 
 void AppNavigator::OpenHelp(std::u16string_view text) {
-  HelpScreen screen;
-  screen.help_text = text;
-  screen.RunModal();
+  Run<HelpScreen>([text](HelpScreen& screen) { screen.help_text = text; });
 }
 
 std::unique_ptr<tv::ui::Dialog> AppNavigator::ShowInstallScreen() {
@@ -68,7 +69,7 @@ std::unique_ptr<tv::ui::Dialog> AppNavigator::ShowInstallScreen() {
     tv::ui::MessageBox(u"Error Creating Dialog Object", u"Terravue");
     return nullptr;
   }
-  if (!screen->CreateModeless()) tv::ui::MessageBox(u"Error creating Dialog", u"Terravue");
+  screen->CreateModeless();
   screen->Show(true);
   return screen;
 }

@@ -9,10 +9,7 @@ int main(int argc, char** argv) {
       argc, argv,
       {"terravue", "Terravue", "A world geography reference for a 240x320 handheld screen.",
        TERRAVUE_VERSION, RegisterTerravueResources,
-       [] {
-         terravue::TerravueApp app;
-         app.InitInstance();
-       },
+       terravue::RunTerravue,
        [](std::string_view screen, const std::optional<std::u16string>& input,
           std::string& error) {
          return terravue::OpenScreenByName(terravue::GetNavigator(), screen, input, error);

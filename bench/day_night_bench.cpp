@@ -86,7 +86,9 @@ void BM_OpenToFirstPaint(benchmark::State& state) {
     screen->Show(true);
     desktop.PaintPending();
     state.PauseTiming();
-    if (screen->LastPaintTexts().size() != 3) state.SkipWithError("the clocks were not drawn");
+    if (screen->StateForDump()[0].second.find("Time Database Error!") != std::string::npos) {
+      state.SkipWithError("a clock found no zone");
+    }
     screen.reset();
     desktop.PaintPending();
     tv::store::ObjectStore::EndSharedReadTransactions();

@@ -104,8 +104,7 @@ void RunInProgram(std::function<void()> body) {
   tv::files::SetDeviceRoot(std::filesystem::path("bench_device_root"));
   BenchRun run({std::move(body)});
   tv::ui::Desktop desktop(run, tv::gfx::PixelFormat::kRgb565);
-  terravue::TerravueApp app;
-  app.InitInstance();
+  terravue::RunTerravue();
 }
 
 void BM_MainScreenFullRepaint(benchmark::State& state) {

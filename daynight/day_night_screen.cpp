@@ -43,11 +43,6 @@ constexpr std::u16string_view kNoZoneRecord = u"Time Database Error!";
 
 }  // namespace
 
-DayNightPlotState& DayNightState() {
-  static DayNightPlotState state;
-  return state;
-}
-
 std::optional<Color> NightColor(Color displayed) {
   struct Row {
     Color full;
@@ -96,16 +91,17 @@ bool DayNightScreen::OnInitDialog() {
   // Sorted, these are "Afghanistan", "Albania" and "Algeria".
   for (int i = 0; i < kClockCount; ++i) Control<tv::ui::ComboBox>(kClockSelectors[i]).SetCurSel(i);
   for (int i = 0; i < kClockCount; ++i) ReadClock(i);
-  DayNightState().plot_on_paint = true;
+  plot_on_paint_ = true;
   return true;
 }
 
 void DayNightScreen::ReadClock(int index) {
   const auto& selector = Control<tv::ui::ComboBox>(kClockSelectors[index]);
-  std::u16string& clock = DayNightState().clock_text[index];
+  std::u16string& clock = clock_text_[index];
   clock.clear();
   const std::u16string country = selector.GetText(selector.GetCurSel());
   ZoneRecordStore::FormatCountryLocalTime(country, DaylightChangeOf(country), clock);
+  if (clock.empty()) clock = kNoZoneRecord;
 }
 
 void DayNightScreen::OnPaint(tv::gfx::Canvas& canvas) {
@@ -120,17 +116,12 @@ void DayNightScreen::OnPaint(tv::gfx::Canvas& canvas) {
   // shading alone. Should the same paint also redraw part of the map (a
   // drop-down list that covered it has closed), that part is shaded again,
   // lest it show day where it is night.
-  DayNightPlotState& state = DayNightState();
   const bool map_redrawn = !canvas.ClipBox().Intersect(kMapRect).IsEmpty();
-  if (state.plot_on_paint || map_redrawn) ShadeNight();
-  state.plot_on_paint = true;
+  if (plot_on_paint_ || map_redrawn) ShadeNight();
+  plot_on_paint_ = true;
 
   canvas.SetTextColor(tv::gfx::kBlack);
-  for (int i = 0; i < kClockCount; ++i) {
-    std::u16string& clock = state.clock_text[i];
-    if (clock.empty()) clock = kNoZoneRecord;
-    canvas.DrawText(kClockPositions[i], clock);
-  }
+  for (int i = 0; i < kClockCount; ++i) canvas.DrawText(kClockPositions[i], clock_text_[i]);
 }
 
 bool DayNightScreen::ShadeNight() {
@@ -160,14 +151,13 @@ bool DayNightScreen::ShadeNight() {
 }
 
 std::vector<std::pair<std::string, std::string>> DayNightScreen::StateForDump() const {
-  const DayNightPlotState& state = DayNightState();
   std::string clocks = "[";
   for (int i = 0; i < kClockCount; ++i) {
     if (i > 0) clocks += ',';
-    clocks += tv::ui::JsonQuote(state.clock_text[i]);
+    clocks += tv::ui::JsonQuote(clock_text_[i]);
   }
   clocks += ']';
-  return {{"clocks", clocks}, {"plot_on_paint", state.plot_on_paint ? "true" : "false"}};
+  return {{"clocks", clocks}, {"plot_on_paint", plot_on_paint_ ? "true" : "false"}};
 }
 
 void DayNightScreen::OnCommand(int id, int notification) {
@@ -176,7 +166,7 @@ void DayNightScreen::OnCommand(int id, int notification) {
     if (id != kClockSelectors[i]) continue;
     if (notification != notify::kSelEndOk) return;
     ReadClock(i);
-    DayNightState().plot_on_paint = false;
+    plot_on_paint_ = false;
     tv::gfx::Rect below_map = ClientRect();
     below_map.top += kMapRect.bottom;
     Invalidate(below_map, true);

@@ -26,15 +26,6 @@ inline constexpr int kClockCount = 3;
 inline constexpr std::array<int, kClockCount> kClockSelectors = {kClock1Selector, kClock2Selector,
                                                                  kClock3Selector};
 
-// What the Day/Night Plot keeps for the whole run of the program, between
-// openings of its screen: the three clock texts and whether the next paint
-// shades the night side.
-struct DayNightPlotState {
-  std::array<std::u16string, kClockCount> clock_text;
-  bool plot_on_paint = true;
-};
-DayNightPlotState& DayNightState();
-
 // The colour a displayed map colour takes at night, or nothing for a colour
 // the night leaves as it is (black, the grey and silver shadow, and the night
 // colours themselves, so shading twice changes nothing). Colours read back
@@ -73,6 +64,12 @@ class DayNightScreen : public tv::ui::Dialog {
   void ReadClock(int index);
 
   ScreenButtonBar buttons_;
+  // Each screen keeps its own clocks, so that a second Day/Night Plot opened
+  // above this one (through Compare) leaves them alone.
+  std::array<std::u16string, kClockCount> clock_text_;
+  // Whether the next paint shades the night side; a clock change repaints
+  // below the map only and leaves its shading.
+  bool plot_on_paint_ = true;
   // The user has been told of an unreadable pixel since the last whole plot.
   bool unreadable_told_ = false;
 };

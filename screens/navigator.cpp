@@ -39,21 +39,33 @@ bool OpenScreenByName(Navigator& navigator, std::string_view screen,
   struct Entry {
     std::string_view name;
     Input input;
+    // Opens the screen with its text or its region, whichever it takes.
+    void (*open)(Navigator& navigator, const std::u16string& text, int region);
   };
   static constexpr Entry kScreens[] = {
-      {"country-info", Input::kText},    {"country-map", Input::kText},
-      {"continent-map", Input::kRegion}, {"reference-map", Input::kRegion},
-      {"compare", Input::kNone},         {"world-facts", Input::kNone},
-      {"day-night", Input::kNone},       {"help", Input::kText},
+      {"country-info", Input::kText,
+       [](Navigator& n, const std::u16string& text, int) { n.OpenCountryInfo(text); }},
+      {"country-map", Input::kText,
+       [](Navigator& n, const std::u16string& text, int) { n.OpenCountryMap(text); }},
+      {"continent-map", Input::kRegion,
+       [](Navigator& n, const std::u16string&, int region) { n.OpenContinentMap(region); }},
+      {"reference-map", Input::kRegion,
+       [](Navigator& n, const std::u16string&, int region) { n.OpenReferenceMap(region); }},
+      {"compare", Input::kNone, [](Navigator& n, const std::u16string&, int) { n.OpenCompare(); }},
+      {"world-facts", Input::kNone,
+       [](Navigator& n, const std::u16string&, int) { n.OpenQuickFacts(); }},
+      {"day-night", Input::kNone, [](Navigator& n, const std::u16string&, int) { n.OpenDayNight(); }},
+      {"help", Input::kText,
+       [](Navigator& n, const std::u16string& text, int) { n.OpenHelp(text); }},
   };
   const Entry* entry = nullptr;
+  std::string names;
   for (const Entry& e : kScreens) {
     if (e.name == screen) entry = &e;
+    names += (names.empty() ? "" : ", ") + std::string(e.name);
   }
   if (entry == nullptr) {
-    error = "unknown screen " + std::string(screen) +
-            " (country-info, country-map, continent-map, reference-map, compare, world-facts, "
-            "day-night, help)";
+    error = "unknown screen " + std::string(screen) + " (" + names + ")";
     return false;
   }
   if (entry->input == Input::kNone && input) {
@@ -66,22 +78,16 @@ bool OpenScreenByName(Navigator& navigator, std::string_view screen,
                                             : " needs a quoted text");
     return false;
   }
-  std::optional<int> region;
+  int region = 0;
   if (entry->input == Input::kRegion) {
-    region = ParseRegion(*input);
-    if (!region) {
+    const std::optional<int> parsed = ParseRegion(*input);
+    if (!parsed) {
       error = std::string(screen) + " needs a region number 0 to 6";
       return false;
     }
+    region = *parsed;
   }
-  if (screen == "country-info") navigator.OpenCountryInfo(*input);
-  if (screen == "country-map") navigator.OpenCountryMap(*input);
-  if (screen == "continent-map") navigator.OpenContinentMap(*region);
-  if (screen == "reference-map") navigator.OpenReferenceMap(*region);
-  if (screen == "compare") navigator.OpenCompare();
-  if (screen == "world-facts") navigator.OpenQuickFacts();
-  if (screen == "day-night") navigator.OpenDayNight();
-  if (screen == "help") navigator.OpenHelp(*input);
+  entry->open(navigator, input.value_or(std::u16string()), region);
   return true;
 }
 

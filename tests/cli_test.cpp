@@ -44,16 +44,31 @@ TEST(CliTest, HelpAndBadOptions) {
     EXPECT_EQ(r.status, 2) << bad;
     EXPECT_NE(r.out.find("terravue: "), std::string::npos) << bad << ": " << r.out;
   }
-  Result missing = RunTerravue("--headless --script no-such-file.script");
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_NE(missing.out.find("no-such-file.script"), std::string::npos);
+  // A script that is no file, and a device root that is a file, are refused.
+  std::ofstream("cli_test_file_root") << "x";
+  const std::pair<const char*, const char*> refused[] = {
+      {"--headless --script no-such-file.script", "cannot read script no-such-file.script"},
+      {"--headless --script .", "cannot read script ."},
+      {"--device-root cli_test_file_root --headless --script SCRIPT", "is not a folder"}};
+  for (const auto& [args, message] : refused) {
+    Result r = RunTerravue(args, "dump\n");
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_NE(r.out.find(message), std::string::npos) << args << " gave: " << r.out;
+  }
+  // With no display the windowed program says so rather than run unseen.
+  Result headless = RunShell("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 20 " +
+                             std::string(TERRAVUE_BINARY) + " --device-root cli_test_nodisplay 2>&1");
+  EXPECT_EQ(headless.status, 1) << headless.out;
+  EXPECT_NE(headless.out.find("no display found"), std::string::npos) << headless.out;
 }
 
 TEST(CliTest, ScriptRunsAndDumps) {
   Result r = RunTerravue("--headless --script SCRIPT",
-                         "# a comment line, then an empty one\n"
-                         "\n"
-                         "choose 1009 \"Europe\"\n"
+                         // A byte-order mark and CR LF line ends, as other
+                         // systems' editors write them.
+                         "\xEF\xBB\xBF# a comment line, then an empty one\r\n"
+                         "\r\n"
+                         "choose 1009 \"Europe\"\r\n"
                          "key Tab   # a comment after a command\n"
                          "screenshot cli_test_main.png\n"
                          "dump\n");
@@ -82,6 +97,7 @@ TEST(CliTest, BadScriptLinesStopWithStatusTwo) {
   const std::pair<const char*, const char*> cases[] = {
       {"dump\nfrobnicate\n", ":2: unknown command frobnicate"},
       {"dump\ntap 1\n", ":2: usage: tap X Y"},
+      {"dump\ntap 2147483647 2147483647\n", ":2: coordinates must be whole numbers from -10000"},
       {"dump\n\nchoose 1009 99\n", ":3: item 99 is out of range"},
       {"dump\nchoose 4242 0\n", ":2: no control 4242"},
       {"dump\nchoose 1009 \"Atlantis\"\n", ":2: control 1009 has no item"},
@@ -127,6 +143,16 @@ TEST(CliTest, OpenRunsAScreenAndTheScriptGoesOnInsideIt) {
                        "\"current\":[480,346]"),
             std::string::npos)
       << r.out;
+}
+
+// Screens opened inside each other stop at a bound, with the message a
+// handheld out of memory gives, instead of exhausting the stack.
+TEST(CliTest, ScreensNestOnlySoDeep) {
+  std::string script;
+  for (int i = 0; i < 41; ++i) script += "open help \"deep\"\n";
+  Result r = RunTerravue("--headless --script SCRIPT", script + "dump\n");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("Error creating Dialog"), std::string::npos) << r.out;
 }
 
 TEST(CliTest, NoPlaceForTheDeviceRootIsAnErrorNotTheCurrentFolder) {

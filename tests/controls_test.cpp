@@ -58,6 +58,7 @@ class Host : public Window {
 class ControlsTest : public ::testing::Test {
  protected:
   ControlsTest() : desktop_(backend_, gfx::PixelFormat::kRgb888) {
+    desktop_.RecordTexts(true);
     desktop_.AddTopLevel(&host_);
   }
 

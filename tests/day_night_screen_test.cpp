@@ -121,6 +121,10 @@ DayNightScreen& Screen() {
   return *screen;
 }
 
+// The screen's three clocks and its shading flag, as the dump reports them.
+std::string Clocks() { return Screen().StateForDump()[0].second; }
+bool PlotsOnPaint() { return Screen().StateForDump()[1].second == "true"; }
+
 void Choose(int id, std::u16string_view text) {
   std::string error;
   ASSERT_TRUE(tv::ui::automation::Choose(id, text, error)) << error;
@@ -204,8 +208,6 @@ int DarkenedIn(int from, int to) {
 
 TEST(DayNightScreenTest, OpensWithTheThreeDefaultClocks) {
   DayNightRun run;
-  DayNightState().clock_text = {u"stale", u"stale", u"stale"};
-  DayNightState().plot_on_paint = false;
   run.Step([] {
     DayNightScreen& screen = Screen();
     EXPECT_EQ(screen.Text(), u"Day/Night Plot");
@@ -226,9 +228,7 @@ TEST(DayNightScreenTest, OpensWithTheThreeDefaultClocks) {
       EXPECT_EQ(screen.LastPaintTexts()[i].text, clocks[i]);
       EXPECT_EQ(screen.LastPaintTexts()[i].position, positions[i]);
       EXPECT_EQ(screen.LastPaintTexts()[i].color, tv::gfx::kBlack);
-      EXPECT_EQ(DayNightState().clock_text[i], clocks[i]);
     }
-    EXPECT_TRUE(DayNightState().plot_on_paint);
     EXPECT_NE(tv::ui::automation::Dump().find(
                   R"("state":{"clocks":["Mon 6/21 4:30 PM","N/A","Time Database Error!"],)"
                   R"("plot_on_paint":true})"),
@@ -313,12 +313,12 @@ TEST(DayNightScreenTest, ClockChangeRepaintsOnlyBelowTheMap) {
     *opening_map = MapPixels();
     SetClock("2027-06-21T18:05:00Z");
     Choose(kClock2Selector, u"France");
-    EXPECT_FALSE(DayNightState().plot_on_paint);
+    EXPECT_FALSE(PlotsOnPaint());
     EXPECT_GE(Screen().InvalidRect().top, kMapHeight);
-    EXPECT_EQ(DayNightState().clock_text[1], u"Mon 6/21 7:05 PM");
+    EXPECT_EQ(Clocks(), R"(["Mon 6/21 4:30 PM","Mon 6/21 7:05 PM","Time Database Error!"])");
   });
   run.Step([opening_map] {
-    EXPECT_TRUE(DayNightState().plot_on_paint);
+    EXPECT_TRUE(PlotsOnPaint());
     EXPECT_EQ(MapPixels(), *opening_map);
     const auto& texts = Screen().LastPaintTexts();
     ASSERT_EQ(texts.size(), 3u);
@@ -356,8 +356,8 @@ TEST(DayNightScreenTest, MapUnderAClosedListIsShadedAgain) {
   run.Step([] {
     EXPECT_EQ(TopTemplate(), 396);
     EXPECT_NE(Screen().Control<tv::ui::ComboBox>(kClock3Selector).GetCurSel(), 2);
-    EXPECT_NE(DayNightState().clock_text[2], u"Time Database Error!");
-    EXPECT_TRUE(DayNightState().plot_on_paint);
+    EXPECT_EQ(Clocks().find("Time Database Error!"), std::string::npos);
+    EXPECT_TRUE(PlotsOnPaint());
     ExpectShadedAsTheModelSays("after a choice from the list over the map");
   });
   EXPECT_EQ(run.RunScreen(), 0);
@@ -478,27 +478,32 @@ TEST(DayNightScreenTest, ButtonsAskForTheirScreensAndExitCloses) {
             (std::vector<std::string>{"world-facts", "compare", "help " + help}));
 }
 
-// In the program: the main screen's button opens the screen, Escape returns,
-// and the clocks kept from the last opening are recomputed at the next.
-TEST(DayNightScreenTest, OpensFromTheMainScreenAndKeepsItsClocksBetweenOpenings) {
+// In the program: the main screen's button opens the screen, and each
+// opening has clocks of its own: a second plot opened above the first
+// (through Compare) starts from the default clocks and leaves the first
+// one's alone.
+TEST(DayNightScreenTest, OpensFromTheMainScreenWithClocksOfItsOwn) {
   DayNightRun run;
   run.Step([] { Press("1002"); });
   run.Step([] {
     ASSERT_EQ(TopTemplate(), 396);
     Choose(kClock2Selector, u"France");
+    Press(std::to_string(kDayNightCompareButton));
   });
-  run.Step([] { testing::PressKey(tv::ui::Key::kEscape); });
-  run.Step([] {
-    EXPECT_EQ(TopTemplate(), 102);
-    EXPECT_EQ(DayNightState().clock_text[1], u"Mon 6/21 1:00 PM");
-    std::string error;
-    EXPECT_TRUE(OpenScreenByName(GetNavigator(), "day-night", std::nullopt, error)) << error;
-  });
+  run.Step([] { Press("1031"); });
   run.Step([] {
     ASSERT_EQ(TopTemplate(), 396);
     EXPECT_EQ(Screen().Control<tv::ui::ComboBox>(kClock2Selector).Text(), u"Albania");
-    EXPECT_EQ(DayNightState().clock_text[1], u"N/A");
+    EXPECT_EQ(Clocks(), R"(["Mon 6/21 4:30 PM","N/A","Time Database Error!"])");
     ExpectShadedAsTheModelSays("second opening");
+    testing::PressKey(tv::ui::Key::kEscape);
+  });
+  run.Step([] { testing::PressKey(tv::ui::Key::kEscape); });
+  run.Step([] {
+    ASSERT_EQ(TopTemplate(), 396);
+    EXPECT_EQ(Clocks(), R"(["Mon 6/21 4:30 PM","Mon 6/21 1:00 PM","Time Database Error!"])");
+    ASSERT_EQ(Screen().LastPaintTexts().size(), 3u);
+    EXPECT_EQ(Screen().LastPaintTexts()[1].text, u"Mon 6/21 1:00 PM");
     Press("1053");
   });
   run.Step([] { EXPECT_EQ(TopTemplate(), 102); });

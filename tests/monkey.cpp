@@ -740,8 +740,7 @@ int main(int argc, char** argv) {
       while (!desktop.Quitting()) {
         const long before = monkey.EventsDone();
         monkey.StartedProgram();
-        terravue::TerravueApp app;
-        app.InitInstance();
+        terravue::RunTerravue();
         if (monkey.Closing()) break;
         if (monkey.EventsDone() == before) {
           monkey.Fail("the program ended without asking for input");

@@ -58,17 +58,13 @@ class ProgramRun : public tv::ui::Backend {
 
   // Runs the program to its end and returns its exit status.
   int Run(tv::gfx::PixelFormat format = tv::gfx::PixelFormat::kRgb565) {
-    return RunWith(
-        [] {
-          TerravueApp app;
-          app.InitInstance();
-        },
-        format);
+    return RunWith(RunTerravue, format);
   }
   // Runs another start hook (another program's) the same way.
   int RunWith(const std::function<void()>& start,
               tv::gfx::PixelFormat format = tv::gfx::PixelFormat::kRgb565) {
     tv::ui::Desktop desktop(*this, format);
+    desktop.RecordTexts(true);
     desktop.AddIdleHook([] { tv::store::ObjectStore::EndSharedReadTransactions(); });
     start();
     steps_left_ = static_cast<int>(steps_.size());

@@ -39,7 +39,6 @@ constexpr tv::ui::DialogTemplate kTemplate{1, u"Faces", 144, 155, 0, kButtons};
 class Screen : public tv::ui::Dialog {
  public:
   Screen() : tv::ui::Dialog(kTemplate) {}
-  bool Init() { return CreateModeless(); }
 };
 
 TEST(ScreenButtonBarTest, LoadingStopsSilentlyAtTheFirstMissingFace) {
@@ -55,7 +54,7 @@ TEST(ScreenButtonBarTest, LoadingStopsSilentlyAtTheFirstMissingFace) {
   NoInput input;
   tv::ui::Desktop desktop(input, tv::gfx::PixelFormat::kRgb565);
   Screen screen;
-  ASSERT_TRUE(screen.Init());
+  screen.CreateModeless();
 
   const ScreenButtonBar bar({"Exit", "Help", "Facts"});
   EXPECT_EQ(bar.LoadedCount(), 1);

@@ -2,53 +2,36 @@
 
 #include "tests/test_env.h"
 
-#include <stdlib.h>
-
 #include <cstdlib>
-#include <filesystem>
-#include <deque>
-#include <functional>
 
-#include "app/terravue_app.h"
 #include "platform/backend/sdl_backend.h"
-#include "platform/files/files.h"
-#include "platform/store/object_store.h"
 #include "platform/gfx/image_io.h"
-#include "platform/ui/automation.h"
 #include "platform/ui/desktop.h"
-
-void RegisterTerravueResources();
+#include "tests/program_run.h"
 
 namespace {
 
-// Feeds the program test steps while a real SDL window presents its frames.
-class WindowRun : public tv::ui::Backend {
+// Runs the program with its steps while a real SDL window presents its
+// frames. Like every program run, steps the program never reached fail the
+// test.
+class WindowRun : public terravue::testing::ProgramRun {
  public:
   explicit WindowRun(tv::backend::SdlBackend& sdl) : sdl_(sdl) {}
-  void Step(std::function<void()> step) { steps_.push_back(std::move(step)); }
   tv::ui::Event WaitEvent() override {
     tv::ui::Event ignored;
     while (sdl_.PollEvent(ignored)) {
     }
-    if (steps_.empty()) return tv::ui::Event::Quit();
-    auto step = std::move(steps_.front());
-    steps_.pop_front();
-    return tv::ui::Event::Task(std::move(step));
+    return ProgramRun::WaitEvent();
   }
   void Present(const tv::gfx::Bitmap& frame) override { sdl_.Present(frame); }
   void SetIcon(const tv::gfx::Bitmap& icon) override { sdl_.SetIcon(icon); }
 
  private:
   tv::backend::SdlBackend& sdl_;
-  std::deque<std::function<void()>> steps_;
 };
 
 TEST(SdlSmokeTest, RealWindowShowsTheMainScreen) {
   if (std::getenv("DISPLAY") == nullptr) TV_SKIP_UNLESS_CI("no X display (run under xvfb-run)");
-  RegisterTerravueResources();
-  char root[] = "/tmp/terravue-smoke-XXXXXX";
-  ASSERT_NE(mkdtemp(root), nullptr);
-  tv::files::SetDeviceRoot(std::filesystem::path(root));
   std::string error;
   // No scale asked for: the largest whose window fits the 640x800 screen.
   auto sdl = tv::backend::SdlBackend::Create("Terravue", 0, error);
@@ -74,12 +57,7 @@ TEST(SdlSmokeTest, RealWindowShowsTheMainScreen) {
     sdl->StepScale(-10);
     EXPECT_EQ(sdl->CaptureWindow()->Height(), 320);
   });
-  tv::ui::Desktop desktop(run, tv::gfx::PixelFormat::kRgb565);
-  terravue::TerravueApp app;
-  app.InitInstance();
-  EXPECT_EQ(desktop.ExitCode(), 0);
-  tv::store::ObjectStore::CloseShared();
-  std::filesystem::remove_all(root);
+  EXPECT_EQ(run.Run(), 0);
 }
 
 }  // namespace

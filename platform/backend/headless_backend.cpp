@@ -48,6 +48,10 @@ std::optional<ScriptCommand> HeadlessBackend::NextCommand(std::string& error) {
   std::string text;
   while (std::getline(*script_, text)) {
     ++line_;
+    // Scripts written on other systems: a byte-order mark before the first
+    // line, CR LF line ends.
+    if (line_ == 1 && text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+    if (!text.empty() && text.back() == '\r') text.pop_back();
     std::optional<ScriptCommand> parsed = ParseScriptLine(text, line_, error);
     if (parsed || !error.empty()) return parsed;
   }

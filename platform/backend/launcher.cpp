@@ -1,19 +1,18 @@
 #include "platform/backend/launcher.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/backend/headless_backend.h"
 #include "platform/backend/options.h"
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
-
-#include <filesystem>
-#include <system_error>
 
 #include "platform/backend/html5_backend.h"
 #else
@@ -91,6 +90,14 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
                  name.c_str());
     return 1;
   }
+  // A file where the device's folder should be would leave the program
+  // running without its databases and unable to make them.
+  if (std::error_code ignored; std::filesystem::exists(files::DeviceRoot(), ignored) &&
+                               !std::filesystem::is_directory(files::DeviceRoot(), ignored)) {
+    std::fprintf(stderr, "%s: the device root %s is not a folder\n", name.c_str(),
+                 files::DeviceRoot().c_str());
+    return options->device_root.empty() ? 1 : 2;
+  }
   if (!options->clock.empty()) clock::SetFixedUtc(clock::ParseIsoUtc(options->clock));
   if (program.register_resources != nullptr) program.register_resources();
 
@@ -102,7 +109,8 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
       script = std::make_unique<std::istream>(std::cin.rdbuf());
     } else {
       auto file = std::make_unique<std::ifstream>(options->script);
-      if (!*file) {
+      // A folder opens like a file on Linux but reads as nothing.
+      if (!*file || std::filesystem::is_directory(options->script)) {
         std::fprintf(stderr, "%s: cannot read script %s\n", name.c_str(),
                      options->script.c_str());
         return 2;
@@ -132,6 +140,8 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
   }
   ui::Desktop desktop(*backend, options->display_depth == 24 ? gfx::PixelFormat::kRgb888
                                                              : gfx::PixelFormat::kRgb565);
+  // Only a script can ask for the texts drawn (dump); a window keeps none.
+  desktop.RecordTexts(headless != nullptr);
   // Between events the record stores let go of their file, so that another
   // program (the uninstaller) can write while this one waits for input.
   desktop.AddIdleHook([] { store::ObjectStore::EndSharedReadTransactions(); });

@@ -198,7 +198,8 @@ std::string UsageText(std::string_view name, std::string_view description,
       "                         frame lines at the head of a script are taken before\n"
       "                         the program starts (the first start's installation)\n"
       "\n"
-      "Exit status: 0 when the program or script ends normally, 2 for a bad option or\n"
+      "Exit status: 0 when the program or script ends normally, 1 when it cannot\n"
+      "start (no display, no place for the device's files), 2 for a bad option or\n"
       "a script line that is malformed or cannot apply.\n";
   return text;
 }

@@ -88,10 +88,16 @@ std::optional<ScriptCommand> ParseScriptLine(const std::string& text, int line,
   };
   if (verb == "tap" || verb == "down" || verb == "move" || verb == "up") {
     if (!expect(2, (verb + " X Y").c_str())) return std::nullopt;
+    // Far beyond the screen either way, yet far from overflowing when a
+    // window's origin is added.
+    constexpr int kMaxCoordinate = 10000;
     const auto x = ParseInt(words[1]);
     const auto y = ParseInt(words[2]);
-    if (!x || !y) {
-      error = "coordinates must be whole numbers";
+    auto sane = [](std::optional<int> v) {
+      return v && *v >= -kMaxCoordinate && *v <= kMaxCoordinate;
+    };
+    if (!sane(x) || !sane(y)) {
+      error = "coordinates must be whole numbers from -10000 to 10000";
       return std::nullopt;
     }
     command.type = verb == "tap"    ? ScriptCommand::Type::kTap

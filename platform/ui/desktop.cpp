@@ -396,7 +396,7 @@ void Desktop::PaintTree(Window* window, gfx::Region& painted) {
       }
       window->last_texts_.clear();
       window->screen_texts_.clear();
-      canvas.SetTextLog(&window->last_texts_);
+      if (record_texts_) canvas.SetTextLog(&window->last_texts_);
       window->OnPaint(canvas);
       dirty_ = true;
     }

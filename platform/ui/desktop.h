@@ -84,6 +84,11 @@ class Desktop {
   // How many event loops are running inside each other.
   int RunDepth() const { return run_depth_; }
   void InvalidateBars() { bars_dirty_ = true; }
+  // Whether windows keep the texts they draw (LastPaintTexts, ScreenTexts)
+  // for automation to report. Off unless a script or test turns it on, so
+  // that painting in a real window keeps no record.
+  void RecordTexts(bool on) { record_texts_ = on; }
+  bool RecordsTexts() const { return record_texts_; }
 
   // A window holding the capture receives every pen event, also outside
   // itself (an open drop-down list), until it releases it.
@@ -146,6 +151,7 @@ class Desktop {
   int exit_code_ = 0;
   bool dirty_ = true;
   bool bars_dirty_ = true;
+  bool record_texts_ = false;
   Window* bars_screen_ = nullptr;
   int present_count_ = 0;
   int paint_depth_ = 0;

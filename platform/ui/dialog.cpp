@@ -19,8 +19,8 @@ CommandBar& Dialog::GetOrCreateCommandBar() {
   return *command_bar_;
 }
 
-bool Dialog::Create() {
-  if (created_) return true;
+void Dialog::Create() {
+  if (created_) return;
   SetFrame(kScreenArea);
   ShowScrollBar(ScrollOrientation::kHorizontal, (template_.style & dialog_style::kHScroll) != 0);
   ShowScrollBar(ScrollOrientation::kVertical, (template_.style & dialog_style::kVScroll) != 0);
@@ -47,7 +47,6 @@ bool Dialog::Create() {
       }
     }
   }
-  return true;
 }
 
 void Dialog::Destroy() {
@@ -61,7 +60,7 @@ void Dialog::Destroy() {
 int Dialog::RunModal() {
   modal_ = true;
   result_ = kIdCancel;
-  if (!Create()) return -1;
+  Create();
   Show(true);
   Desktop::Get().RunUntil([this] { return ended_; });
   Destroy();
@@ -69,9 +68,9 @@ int Dialog::RunModal() {
   return result_;
 }
 
-bool Dialog::CreateModeless() {
+void Dialog::CreateModeless() {
   modal_ = false;
-  return Create();
+  Create();
 }
 
 void Dialog::EndDialog(int result) {

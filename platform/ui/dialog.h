@@ -28,7 +28,7 @@ class Dialog : public Window {
   int RunModal();
   // Creates the window and its controls and initialises it, hidden; Show
   // puts it on screen above the windows already there.
-  bool CreateModeless();
+  void CreateModeless();
   // Ends the modal run with `result` (a modeless dialog closes instead).
   void EndDialog(int result);
   // Removes a modeless dialog from the screen after the current event.
@@ -83,7 +83,7 @@ class Dialog : public Window {
   bool OnKey(Key key) override;
 
  private:
-  bool Create();
+  void Create();
   void Destroy();
 
   const DialogTemplate& template_;

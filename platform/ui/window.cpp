@@ -203,7 +203,7 @@ gfx::Canvas Window::GetScreenCanvas() {
   // Only when something lies above is a region worked out.
   if (IsCoveredByTopLevels()) canvas.SetClipRegion(UncoveredRegion());
   canvas.SetFont(gfx::Font::Get(gfx::SystemFontSpec()));
-  canvas.SetTextLog(&screen_texts_);
+  if (desktop.RecordsTexts()) canvas.SetTextLog(&screen_texts_);
   return canvas;
 }
 

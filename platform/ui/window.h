@@ -102,7 +102,8 @@ class Window {
   // screen and copying to the window (and back) with Blit and StretchBlit.
   static gfx::Bitmap CreateCompatibleSurface(int width, int height);
 
-  // The texts drawn by the last paint of this window, client coordinates.
+  // The texts drawn by the last paint of this window, client coordinates,
+  // while the desktop records texts.
   const std::vector<gfx::TextRecord>& LastPaintTexts() const { return last_texts_; }
   // The texts drawn through GetScreenCanvas since the last paint.
   const std::vector<gfx::TextRecord>& ScreenTexts() const { return screen_texts_; }
