@@ -4,7 +4,7 @@
 #include <string>
 
 #include "daynight/day_night_screen.h"
-#include "db/install_screen.h"
+#include "screens/install_screen.h"
 #include "info/compare_screen.h"
 #include "info/country_info_screen.h"
 #include "info/help_screen.h"

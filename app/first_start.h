@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 namespace terravue {
@@ -27,8 +28,8 @@ enum class Placement {
 // Puts the installed copy of `file` (from `data_folder`) into the device's
 // windows folder when its database is missing and no file waits there, so
 // that the installation screen imports it as on the handheld after its
-// installer ran. Never replaces a file that is there, and does nothing when
-// the object store exists but cannot be read.
+// installer ran. Never replaces a file that is there, does nothing when the
+// object store exists but cannot be read, and creates no store.
 Placement PlaceInstallationFile(const InstallationFile& file,
                                 const std::filesystem::path& data_folder);
 
@@ -36,5 +37,16 @@ Placement PlaceInstallationFile(const InstallationFile& file,
 // runs from an installation; a program run from its build tree has none and
 // places nothing.
 void PlaceInstalledFiles();
+
+// Where --stage-data takes the installation files from: the installed data
+// folder, or else the program's own folder, where the build tree keeps a
+// copy of them.
+std::optional<std::filesystem::path> FindInstallationFilesFolder();
+
+// `terravue --stage-data DEVICE_ROOT`: plays the installer's part for a
+// device root, as the program's first start does for an installed program,
+// placing each file whose database is missing. Says on standard error what
+// went wrong; returns the exit status (0 when every needed file is there).
+int StageData(const std::filesystem::path& device_root);
 
 }  // namespace terravue

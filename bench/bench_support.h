@@ -36,7 +36,7 @@ class InstalledDevice {
     }
     tv::store::ObjectStore::CloseShared();
     tv::files::SetDeviceRoot(root_);
-    ok_ = ZoneRecordStore::ImportZoneData() && ImportCountryData({});
+    ok_ = ZoneRecordStore::ImportZoneData() && ImportCountryData();
   }
   ~InstalledDevice() {
     tv::store::ObjectStore::CloseShared();

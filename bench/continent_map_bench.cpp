@@ -104,7 +104,7 @@ bool PrepareCountryStore() {
                 root / "windows" / "QuorvelCountriesTerravue.txt");
   tv::store::ObjectStore::CloseShared();
   tv::files::SetDeviceRoot(root);
-  return terravue::ImportCountryData([](std::u16string_view) {});
+  return terravue::ImportCountryData();
 }
 
 // A tap on a mapped place of a region map to the Country Map of that place

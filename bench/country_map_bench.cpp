@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -45,12 +46,19 @@ void PrepareDevice() {
   fs::create_directories(kDeviceRoot);
   tv::store::ObjectStore::CloseShared();
   tv::files::SetDeviceRoot(kDeviceRoot);
-  tv::store::RecordDatabase store;
-  terravue::CountryRecordStore::OpenOrCreateCountryStore(store);
-  terravue::CountryRecordStore::AppendCountryField(store, u"France", u"geography", u"scale", u"2.9");
-  terravue::CountryRecordStore::AppendCountryField(store, u"France", u"geography", u"map", u"France");
-  terravue::CountryRecordStore::AppendCountryField(store, u"Square", u"geography", u"scale", u"3");
-  terravue::CountryRecordStore::AppendCountryField(store, u"Square", u"geography", u"map", u"square");
+  std::optional<tv::store::RecordDatabase> store =
+      terravue::CountryRecordStore::OpenOrCreateCountryStore();
+  const bool filled =
+      store &&
+      terravue::CountryRecordStore::AppendCountryField(*store, u"France", u"geography", u"scale",
+                                                       u"2.9") &&
+      terravue::CountryRecordStore::AppendCountryField(*store, u"France", u"geography", u"map",
+                                                       u"France") &&
+      terravue::CountryRecordStore::AppendCountryField(*store, u"Square", u"geography", u"scale",
+                                                       u"3") &&
+      terravue::CountryRecordStore::AppendCountryField(*store, u"Square", u"geography", u"map",
+                                                       u"square");
+  if (!filled) std::fputs("the benchmark's country store could not be made\n", stderr);
 
   // A 480 x 480 map of 16 colours in bands.
   fs::create_directories(kBenchMaps);

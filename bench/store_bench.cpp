@@ -56,30 +56,21 @@ bool Fill(ObjectStore& store) {
   return txn.Commit();
 }
 
-// The country store's lookup: find the position with a keyed seek and a walk
-// over the country's records, then open again and read the value there.
+// The country store's lookup: a keyed seek and a walk over the country's
+// records, reading the value from the one that matches.
 bool GetField(ObjectStore& store, const std::u16string& country, std::u16string_view category,
               std::u16string_view field, std::u16string& value) {
-  int32_t found = -1;
-  {
-    auto db = store.OpenByName(kCountries);
-    if (!db) return false;
-    for (int32_t pos = db->SeekFirstEqual(country); pos >= 0; pos = db->SeekNextEqual()) {
-      auto r = db->ReadRecord();
-      if (r && r->Text(202) && *r->Text(202) == category && r->Text(203) &&
-          *r->Text(203) == field) {
-        found = pos;
-        break;
-      }
+  auto db = store.OpenByName(kCountries);
+  if (!db) return false;
+  for (bool found = db->SeekFirstEqual(country); found; found = db->SeekNextEqual()) {
+    auto r = db->ReadRecord();
+    if (r && r->Text(202) && *r->Text(202) == category && r->Text(203) &&
+        *r->Text(203) == field && r->Text(204)) {
+      value = *r->Text(204);
+      return true;
     }
   }
-  if (found < 0) return false;
-  auto db = store.OpenByName(kCountries);
-  if (!db || db->SeekToPosition(found) != found) return false;
-  auto r = db->ReadRecord();
-  if (!r || !r->Text(204)) return false;
-  value = *r->Text(204);
-  return true;
+  return false;
 }
 
 void BM_ImportElevenThousandRecords(benchmark::State& state) {

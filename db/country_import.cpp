@@ -3,21 +3,14 @@
 #include <optional>
 
 #include "db/country_store.h"
-#include "db/device_store.h"
+#include "db/installation_import.h"
 #include "db/line_reader.h"
-#include "platform/files/files.h"
-#include "platform/ui/desktop.h"
-#include "platform/ui/window.h"
 
 namespace terravue {
 namespace {
 
 constexpr std::string_view kCountryFile = "\\windows\\QuorvelCountriesTerravue.txt";
 constexpr int kCategoriesPerCountry = 7;
-constexpr tv::gfx::Point kProgressAt{20, 150};
-// Drawn in white over the last progress line to wipe it before the next.
-constexpr std::u16string_view kProgressEraser =
-    u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
 
 // Reads one country block and appends its records. Returns false when a
 // record cannot be written or the file ends inside the block.
@@ -76,50 +69,16 @@ std::pair<std::u16string, std::u16string> FieldOfLine(std::u16string_view line) 
           std::u16string(line.substr(close + 1))};
 }
 
-bool ImportCountryData(const std::function<void(std::u16string_view)>& progress) {
-  tv::store::ObjectStore* store = DeviceStore();
-  if (store == nullptr) return false;
-  if (store->Exists(CountryRecordStore::kName)) return true;
-  const std::optional<std::filesystem::path> path = tv::files::MapDevicePath(kCountryFile);
-  if (!path) return true;
-  LineReader reader(*path);
-  if (!reader.IsOpen()) {
-    // Nothing to do when there is no file; one that is there but cannot be
-    // read (a folder or a pipe in its place) is a failure, and stays.
-    std::error_code ec;
-    return std::filesystem::symlink_status(*path, ec).type() ==
-           std::filesystem::file_type::not_found;
-  }
-
-  tv::store::Transaction transaction(*store);
-  if (!transaction.Active()) return false;
-  tv::store::RecordDatabase db;
-  if (!CountryRecordStore::OpenOrCreateCountryStore(db)) return false;
-  while (const std::optional<std::u16string> country_line = reader.ReadLine()) {
-    const std::u16string country = CountryNameOfLine(*country_line);
-    if (!ImportCountryBlock(reader, country, db)) return false;
-    if (progress) progress(country);
-  }
-  // A file that could not be read to its end is not imported in part: it
-  // stays for the next start.
-  if (reader.Failed()) return false;
-  reader.Close();
-  db.Close();
-  if (!transaction.Commit()) return false;
-  std::error_code ignored;
-  std::filesystem::remove(*path, ignored);
-  return true;
-}
-
-bool ImportCountryData(tv::ui::Window& screen) {
-  return ImportCountryData([&screen](std::u16string_view country) {
-    tv::gfx::Canvas canvas = screen.GetScreenCanvas();
-    canvas.SetTextColor(tv::gfx::kWhite);
-    canvas.DrawText(kProgressAt, kProgressEraser);
-    canvas.SetTextColor(tv::gfx::kBlack);
-    canvas.DrawText(kProgressAt, u"Loading " + std::u16string(country));
-    // Long work: show the line now and keep the window alive.
-    tv::ui::Desktop::Get().Pump();
+bool ImportCountryData(ImportProgress* progress) {
+  return ImportInstallationFile(kCountryFile, CountryRecordStore::kName, [progress](LineReader& reader) {
+    std::optional<tv::store::RecordDatabase> db = CountryRecordStore::OpenOrCreateCountryStore();
+    if (!db) return false;
+    while (const std::optional<std::u16string> country_line = reader.ReadLine()) {
+      const std::u16string country = CountryNameOfLine(*country_line);
+      if (!ImportCountryBlock(reader, country, *db)) return false;
+      if (progress != nullptr) progress->CountryLoaded(country);
+    }
+    return true;
   });
 }
 

@@ -1,12 +1,8 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
-
-namespace tv::ui {
-class Window;
-}
+#include <utility>
 
 namespace terravue {
 
@@ -20,16 +16,21 @@ std::u16string CategoryNameOfLine(std::u16string_view line);
 // The field name and its value; the value may hold "<" and ">" itself.
 std::pair<std::u16string, std::u16string> FieldOfLine(std::u16string_view line);
 
-// Builds "Countries List" from "\windows\QuorvelCountriesTerravue.txt" when
-// it does not exist yet, showing "Loading <country>" on `screen` after each
-// country. The database and all its records are written in one transaction,
-// and the text file is deleted only once they are committed: a failed write,
-// a file that ends inside a country, or a crash leaves no database, so the
-// next start imports again. Returns true when there was nothing to do or the
-// import completed.
-bool ImportCountryData(tv::ui::Window& screen);
+// What the country import tells while it runs; the installation screen
+// shows it.
+class ImportProgress {
+ public:
+  // Called after each country's records are written.
+  virtual void CountryLoaded(std::u16string_view country) = 0;
 
-// The same without a screen; `progress` receives each country's name.
-bool ImportCountryData(const std::function<void(std::u16string_view)>& progress);
+ protected:
+  ~ImportProgress() = default;
+};
+
+// Builds "Countries List" from "\windows\QuorvelCountriesTerravue.txt" as
+// ImportInstallationFile describes, telling `progress` (if any) each country
+// it has loaded. A file that ends inside a country is damaged. Returns true
+// when there was nothing to do or the import completed.
+[[nodiscard]] bool ImportCountryData(ImportProgress* progress = nullptr);
 
 }  // namespace terravue

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "db/device_store.h"
 #include "platform/store/record_database.h"
 
 namespace terravue {
@@ -22,23 +23,20 @@ class CountryRecordStore {
   static constexpr uint16_t kFieldProp = 203;
   static constexpr uint16_t kValueProp = 204;
 
-  // The position of the first record, in sort order, of `country` (any letter
-  // case) whose category and field equal the given ones exactly; -1 when
-  // there is none or the database cannot be opened.
-  static int32_t FindCountryField(std::u16string_view country, std::u16string_view category,
-                                  std::u16string_view field);
-  // Copies the value of that record into `value` (at most 1023 characters);
-  // on false `value` is left as it was.
+  // Finds the first record, in sort order, of `country` (any letter case)
+  // whose category and field equal the given ones exactly, and copies its
+  // value into `value` (at most 1023 characters); on false (no such record,
+  // or no database) `value` is left as it was, as the screens' fallbacks
+  // expect.
   static bool GetCountryField(std::u16string_view country, std::u16string_view category,
                               std::u16string_view field, std::u16string& value);
   // Writes one record into an open database, never replacing one.
-  static bool AppendCountryField(tv::store::RecordDatabase& store, std::u16string_view country,
+  [[nodiscard]] static bool AppendCountryField(tv::store::RecordDatabase& store, std::u16string_view country,
                                  std::u16string_view category, std::u16string_view field,
                                  std::u16string_view value);
   // Opens "Countries List", creating it first when it does not exist.
-  static bool OpenOrCreateCountryStore(tv::store::RecordDatabase& store);
-  // Deletes the database; true only when it existed and is gone.
-  static bool DeleteCountryStore();
+  [[nodiscard]] static std::optional<tv::store::RecordDatabase> OpenOrCreateCountryStore();
+  [[nodiscard]] static Deletion DeleteCountryStore();
 };
 
 }  // namespace terravue

@@ -14,19 +14,27 @@ tv::store::ObjectStore* DeviceStore() {
   return tv::store::ObjectStore::Shared(path);
 }
 
-std::optional<tv::store::Record> ReadDeviceRecord(std::u16string_view database,
-                                                 int32_t position) {
-  tv::store::ObjectStore* store = DeviceStore();
-  if (store == nullptr) return std::nullopt;
-  std::optional<tv::store::RecordDatabase> db = store->OpenByName(database);
-  if (!db || db->SeekToPosition(position) < 0) return std::nullopt;
-  return db->ReadRecord();
+bool DeviceStoreFileExists() {
+  const std::filesystem::path path = tv::files::ObjectStorePath();
+  std::error_code ec;
+  return !path.empty() &&
+         std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found;
 }
 
-bool DeleteDeviceDatabase(std::u16string_view name) {
-  tv::store::ObjectStore* store = DeviceStore();
-  if (store == nullptr || !store->OpenByName(name)) return false;
-  return store->DeleteDatabase(name) && !store->Exists(name);
+tv::store::ObjectStore* ExistingDeviceStore() {
+  if (!DeviceStoreFileExists()) return nullptr;
+  return tv::store::ObjectStore::Shared(tv::files::ObjectStorePath());
+}
+
+Deletion DeleteDeviceDatabase(std::u16string_view name) {
+  if (!DeviceStoreFileExists()) return Deletion::kAbsent;
+  tv::store::ObjectStore* store = ExistingDeviceStore();
+  if (store == nullptr) return Deletion::kFailed;
+  const std::optional<bool> exists = store->FindDatabase(name);
+  if (!exists) return Deletion::kFailed;
+  if (!*exists) return Deletion::kAbsent;
+  if (!store->DeleteDatabase(name) || store->Exists(name)) return Deletion::kFailed;
+  return Deletion::kDeleted;
 }
 
 }  // namespace terravue

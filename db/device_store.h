@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string_view>
 
 #include "platform/store/object_store.h"
@@ -9,16 +7,23 @@
 namespace terravue {
 
 // The object store of the device root, shared by every store operation of
-// the process; null while it cannot be opened (the operations then fail
-// quietly).
+// the process; created when the device has none yet. Null while it cannot be
+// opened (the operations then fail quietly).
 tv::store::ObjectStore* DeviceStore();
+// The same, but only when the device has a store file already: a device
+// without one gets none made. Null also when the file cannot be read.
+tv::store::ObjectStore* ExistingDeviceStore();
+// Whether the device has a store file at all (readable or not).
+bool DeviceStoreFileExists();
 
-// Opens `database` of the device store, reads the record at `position` and
-// closes it again; nothing when any step fails.
-std::optional<tv::store::Record> ReadDeviceRecord(std::u16string_view database, int32_t position);
-
-// Deletes a database of the device store with all its records; true only
-// when it could be opened and is gone afterwards.
-bool DeleteDeviceDatabase(std::u16string_view name);
+// What the deletion of a database found.
+enum class Deletion {
+  kAbsent,   // there was no such database (or no store at all)
+  kDeleted,  // it existed and is gone
+  kFailed,   // it could not be deleted, or the store could not be read
+};
+// Deletes a database of the device store with all its records. A device
+// without a store file keeps having none.
+[[nodiscard]] Deletion DeleteDeviceDatabase(std::u16string_view name);
 
 }  // namespace terravue

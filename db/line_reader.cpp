@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 
 #include "db/text_bounds.h"
@@ -68,7 +67,6 @@ std::string Ascii(std::u16string_view text) {
 
 long ParseLong(std::u16string_view text) {
   const std::string ascii = Ascii(text);
-  errno = 0;
   return std::strtol(ascii.c_str(), nullptr, 10);
 }
 

@@ -7,6 +7,7 @@
 
 #include "db/country_store.h"
 #include "db/device_store.h"
+#include "db/installation_import.h"
 #include "db/line_reader.h"
 #include "db/text_bounds.h"
 #include "platform/base/utf.h"
@@ -58,36 +59,24 @@ std::u16string FormatNumber(const char* format, double value) {
 
 }  // namespace
 
-int32_t ZoneRecordStore::FindZone(int16_t zone) {
+std::optional<ZoneRecord> ZoneRecordStore::GetZone(int16_t zone) {
   tv::store::ObjectStore* store = DeviceStore();
-  if (store == nullptr) return -1;
+  if (store == nullptr) return std::nullopt;
   std::optional<tv::store::RecordDatabase> db = store->OpenByName(kName);
-  if (!db) return -1;
-  return db->SeekFirstEqual(zone);
-}
-
-bool ZoneRecordStore::GetZone(int16_t zone, std::u16string& offset,
-                              std::u16string& standard_name, std::u16string& daylight_name,
-                              ZoneRule& end, ZoneRule& start) {
-  const int32_t position = FindZone(zone);
-  if (position < 0) return false;
-  const std::optional<tv::store::Record> record = ReadDeviceRecord(kName, position);
-  if (!record) return false;
+  if (!db || !db->SeekFirstEqual(zone)) return std::nullopt;
+  const std::optional<tv::store::Record> record = db->ReadRecord();
+  if (!record) return std::nullopt;
   const std::u16string* offset_text = record->Text(kOffsetProp);
   const std::u16string* standard = record->Text(kStandardNameProp);
   const std::u16string* daylight = record->Text(kDaylightNameProp);
   const std::optional<ZoneRule> end_rule = ParseRuleText(record->Text(kEndRuleProp));
   const std::optional<ZoneRule> start_rule = ParseRuleText(record->Text(kStartRuleProp));
-  if (!offset_text || !standard || !daylight || !end_rule || !start_rule) return false;
+  if (!offset_text || !standard || !daylight || !end_rule || !start_rule) return std::nullopt;
   // An offset that no arithmetic can use is no zone: converting it to hours
   // and whole numbers would be undefined.
-  if (!IsUsableOffsetText(*offset_text)) return false;
-  offset = BoundedText(*offset_text);
-  standard_name = BoundedText(*standard);
-  daylight_name = BoundedText(*daylight);
-  end = *end_rule;
-  start = *start_rule;
-  return true;
+  if (!IsUsableOffsetText(*offset_text)) return std::nullopt;
+  return ZoneRecord{BoundedText(*offset_text), BoundedText(*standard), BoundedText(*daylight),
+                    *end_rule, *start_rule};
 }
 
 bool ZoneRecordStore::IsUsableOffsetText(std::u16string_view text) {
@@ -112,35 +101,36 @@ bool ZoneRecordStore::IsUsableOffsetText(std::u16string_view text) {
 }
 
 bool ZoneRecordStore::IsZoneInDaylightTime(int16_t zone, DaylightChange change) {
-  std::u16string offset, standard_name, daylight_name;
-  ZoneRule end, start;
-  if (!GetZone(zone, offset, standard_name, daylight_name, end, start)) return false;
-  return IsDaylightTimeAt(start, end, StandardHours(offset), change, tv::clock::Now());
+  const std::optional<ZoneRecord> record = GetZone(zone);
+  return record && IsZoneInDaylightTime(*record, change);
+}
+
+bool ZoneRecordStore::IsZoneInDaylightTime(const ZoneRecord& zone, DaylightChange change) {
+  return IsDaylightTimeAt(zone.start, zone.end, StandardHours(zone.offset), change,
+                          tv::clock::Now());
 }
 
 double ZoneRecordStore::GetZoneUtcOffset(int16_t zone, DaylightChange change) {
-  std::u16string offset, standard_name, daylight_name;
-  ZoneRule end, start;
-  if (!GetZone(zone, offset, standard_name, daylight_name, end, start)) return kUnknownOffset;
+  const std::optional<ZoneRecord> record = GetZone(zone);
+  if (!record) return kUnknownOffset;
   const double k = 1.0 / 60.0;
-  const double v = ParseDouble(offset);
-  if (end.month == 0 || !IsZoneInDaylightTime(zone, change)) return (v * k) * -1.0;
+  const double v = ParseDouble(record->offset);
+  if (record->end.month == 0 || !IsZoneInDaylightTime(*record, change)) return (v * k) * -1.0;
   return ((v - 60.0) * k) * -1.0;
 }
 
 void ZoneRecordStore::FormatZoneOffset(int16_t zone, DaylightChange change,
                                        std::u16string& text) {
-  std::u16string offset, standard_name, daylight_name;
-  ZoneRule end, start;
-  if (!GetZone(zone, offset, standard_name, daylight_name, end, start)) {
+  const std::optional<ZoneRecord> record = GetZone(zone);
+  if (!record) {
     text = u"N/A";
     return;
   }
-  double hours = StandardHours(offset);
-  std::u16string name = standard_name;
-  if (IsZoneInDaylightTime(zone, change)) {
+  double hours = StandardHours(record->offset);
+  std::u16string name = record->standard_name;
+  if (IsZoneInDaylightTime(*record, change)) {
     hours += 1.0;
-    name = daylight_name;
+    name = record->daylight_name;
   }
   // Greenwich shows "0.0": a negative zero would print as "-0.0".
   if (hours == 0.0) hours = 0.0;
@@ -206,70 +196,62 @@ tv::clock::SystemTime SubtractOneDay(const tv::clock::SystemTime& time) {
   return tv::clock::AddDays(time, -1).value_or(time);
 }
 
-bool ZoneRecordStore::DeleteZoneStore() { return DeleteDeviceDatabase(kName); }
+Deletion ZoneRecordStore::DeleteZoneStore() { return DeleteDeviceDatabase(kName); }
+
+namespace {
+
+bool IsBlank(std::u16string_view line) {
+  return line.find_first_not_of(u" \t\r") == std::u16string_view::npos;
+}
+
+// One zone line's record; nothing when the line is not a zone: fewer than
+// ten fields, a number outside 16 bits, an offset that is no number of
+// minutes.
+std::optional<tv::store::Record> ZoneOfLine(std::u16string_view line) {
+  std::vector<std::u16string_view> fields;
+  std::u16string_view rest = line;
+  while (fields.size() < 9) {
+    const size_t comma = rest.find(u',');
+    if (comma == std::u16string_view::npos) return std::nullopt;
+    fields.push_back(rest.substr(0, comma));
+    rest.remove_prefix(comma + 1);
+  }
+  fields.push_back(rest);
+  const long number = ParseLong(fields[0]);
+  if (number < INT16_MIN || number > INT16_MAX) return std::nullopt;
+  if (!ZoneRecordStore::IsUsableOffsetText(fields[3])) return std::nullopt;
+  const ZoneRule start{ClampToInt(ParseLong(fields[6])), ClampToInt(ParseLong(fields[5])),
+                       ClampToInt(ParseLong(fields[4]))};
+  const ZoneRule end{ClampToInt(ParseLong(fields[9])), ClampToInt(ParseLong(fields[8])),
+                     ClampToInt(ParseLong(fields[7]))};
+  tv::store::Record record;
+  record.AddInt16(ZoneRecordStore::kNumberProp, static_cast<int16_t>(number));
+  record.AddText(ZoneRecordStore::kStandardNameProp, fields[1]);
+  record.AddText(ZoneRecordStore::kDaylightNameProp, fields[2]);
+  record.AddText(ZoneRecordStore::kOffsetProp, fields[3]);
+  record.AddText(ZoneRecordStore::kStartRuleProp, RuleText(start));
+  record.AddText(ZoneRecordStore::kEndRuleProp, RuleText(end));
+  return record;
+}
+
+}  // namespace
 
 bool ZoneRecordStore::ImportZoneData() {
-  tv::store::ObjectStore* store = DeviceStore();
-  if (store == nullptr) return false;
-  if (store->Exists(kName)) return true;
-  const std::optional<std::filesystem::path> path = tv::files::MapDevicePath(kZonesFile);
-  // The database and its records appear together or not at all.
-  tv::store::Transaction transaction(*store);
-  if (!transaction.Active()) return false;
-  const std::optional<uint32_t> id =
-      store->Create(kName, kType, {kNumberProp, tv::store::SortKind::kInt16});
-  if (!id) return false;
-  std::optional<tv::store::RecordDatabase> db = store->OpenById(*id);
-  if (!db) return false;
-  if (path) {
-    LineReader reader(*path);
-    // A file that is there but cannot be read is kept for a later start
-    // rather than deleted behind an empty database; only a missing file
-    // leaves the database empty.
-    std::error_code ec;
-    if (!reader.IsOpen() && std::filesystem::symlink_status(*path, ec).type() !=
-                                std::filesystem::file_type::not_found) {
-      return false;
+  return ImportInstallationFile(kZonesFile, kName, [](LineReader& reader) {
+    tv::store::ObjectStore* store = DeviceStore();
+    const std::optional<uint32_t> id =
+        store ? store->Create(kName, kType, {kNumberProp, tv::store::SortKind::kInt16})
+              : std::nullopt;
+    std::optional<tv::store::RecordDatabase> db;
+    if (id) db = store->OpenById(*id);
+    if (!db) return false;
+    while (const std::optional<std::u16string> line = reader.ReadLine()) {
+      if (IsBlank(*line)) continue;
+      const std::optional<tv::store::Record> record = ZoneOfLine(*line);
+      if (!record || !db->AppendRecord(*record)) return false;
     }
-    while (std::optional<std::u16string> line = reader.ReadLine()) {
-      if (line->find(u',') == std::u16string::npos) break;
-      std::vector<std::u16string_view> fields;
-      std::u16string_view rest = *line;
-      while (fields.size() < 9) {
-        const size_t comma = rest.find(u',');
-        if (comma == std::u16string_view::npos) break;
-        fields.push_back(rest.substr(0, comma));
-        rest.remove_prefix(comma + 1);
-      }
-      fields.push_back(rest);
-      // A line with fewer than ten fields is not a zone: the file is
-      // malformed, and nothing of it is kept.
-      if (fields.size() != 10) return false;
-      const long number = ParseLong(fields[0]);
-      if (number < INT16_MIN || number > INT16_MAX) return false;
-      if (!IsUsableOffsetText(fields[3])) return false;
-      const ZoneRule start{ClampToInt(ParseLong(fields[6])), ClampToInt(ParseLong(fields[5])),
-                           ClampToInt(ParseLong(fields[4]))};
-      const ZoneRule end{ClampToInt(ParseLong(fields[9])), ClampToInt(ParseLong(fields[8])),
-                         ClampToInt(ParseLong(fields[7]))};
-      tv::store::Record record;
-      record.AddInt16(kNumberProp, static_cast<int16_t>(number));
-      record.AddText(kStandardNameProp, fields[1]);
-      record.AddText(kDaylightNameProp, fields[2]);
-      record.AddText(kOffsetProp, fields[3]);
-      record.AddText(kStartRuleProp, RuleText(start));
-      record.AddText(kEndRuleProp, RuleText(end));
-      if (!db->AppendRecord(record)) return false;
-    }
-    if (reader.Failed()) return false;
-  }
-  db->Close();
-  if (!transaction.Commit()) return false;
-  if (path) {
-    std::error_code ignored;
-    std::filesystem::remove(*path, ignored);
-  }
-  return true;
+    return true;
+  });
 }
 
 }  // namespace terravue

@@ -6,9 +6,19 @@
 #include <string_view>
 
 #include "db/daylight_rule.h"
+#include "db/device_store.h"
 #include "platform/clock/clock.h"
 
 namespace terravue {
+
+// One zone as its record holds it.
+struct ZoneRecord {
+  std::u16string offset;  // minutes by which UTC is ahead of standard time
+  std::u16string standard_name;
+  std::u16string daylight_name;
+  ZoneRule end;
+  ZoneRule start;
+};
 
 // The time zones: one record per zone number in "Timezones List", with the
 // zone's standard offset, its standard and daylight names and its rules, and
@@ -27,15 +37,14 @@ class ZoneRecordStore {
   static constexpr double kUnknownOffset = 16.0;
   static constexpr double kMinutesPerDay = 1440.0;
 
-  // The zone's position in the sort order, or -1.
-  static int32_t FindZone(int16_t zone);
-  // Reads a zone: its offset text (minutes behind UTC), names and rules.
-  static bool GetZone(int16_t zone, std::u16string& offset, std::u16string& standard_name,
-                      std::u16string& daylight_name, ZoneRule& end, ZoneRule& start);
+  // Reads a zone with one keyed seek; nothing when it has no usable record.
+  static std::optional<ZoneRecord> GetZone(int16_t zone);
   // Whether the zone keeps daylight time now, for a place whose changes
   // happen at `change` (DaylightChangeOf in places/): the moment of change is
   // the place's, whatever the device's own zone.
   static bool IsZoneInDaylightTime(int16_t zone, DaylightChange change);
+  // The same for a zone already read.
+  static bool IsZoneInDaylightTime(const ZoneRecord& zone, DaylightChange change);
   // Hours east of UTC with daylight saving applied, or kUnknownOffset.
   static double GetZoneUtcOffset(int16_t zone, DaylightChange change);
   // "+5.5 India Standard Time", "-4.0 Eastern Daylight Time", "0.0 ...";
@@ -45,11 +54,11 @@ class ZoneRecordStore {
   // country has no zone, empty when its zone cannot be read.
   static void FormatCountryLocalTime(std::u16string_view country, DaylightChange change,
                                      std::u16string& text);
-  // Builds "Timezones List" from "\windows\QuorvelZones.txt" when it does not
-  // exist, in one transaction, and then deletes the text file.
-  static bool ImportZoneData();
-  // Deletes the database; true only when it existed and is gone.
-  static bool DeleteZoneStore();
+  // Builds "Timezones List" from "\windows\QuorvelZones.txt" as
+  // ImportInstallationFile describes. Blank lines are skipped; a line that is
+  // not a zone of ten fields makes the file damaged.
+  [[nodiscard]] static bool ImportZoneData();
+  [[nodiscard]] static Deletion DeleteZoneStore();
 
   // Whether an offset text reads as a finite decimal number of minutes within
   // a day either way; a zone whose offset does not is treated as missing, and

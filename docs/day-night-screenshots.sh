@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
-scripts/stage-data.sh "$root"
+TERRAVUE_PROGRAM="$build/app/terravue" scripts/stage-data.sh "$root"
 shot() {  # NAME CLOCK DEPTH
   printf 'open day-night\nscreenshot docs/%s\n' "$1" |
     "$build/app/terravue" --device-root "$root" --clock "$2" --display-depth "$3" \

@@ -22,7 +22,7 @@ done
 
 root="$(mktemp -d)"
 trap 'rm -rf "$root"' EXIT
-scripts/stage-data.sh "$root"
+TERRAVUE_PROGRAM="$terravue" scripts/stage-data.sh "$root"
 mkdir -p "$out"
 cd "$out"
 export TZ=UTC LC_ALL=C.UTF-8

@@ -74,6 +74,11 @@ std::optional<std::string> Write(const ScriptCommand& c) {
     case Type::kFrame:
       if (!bare(c.path)) return std::nullopt;
       return "frame " + std::to_string(c.frame) + " " + c.path;
+    case Type::kWait: {
+      const long long ms = c.wait.count();
+      std::string fraction = std::to_string(1000 + ms % 1000).substr(1);
+      return "wait " + std::to_string(ms / 1000) + "." + fraction;
+    }
     case Type::kOpen:
       if (!bare(c.screen)) return std::nullopt;
       return "open " + c.screen + (c.input ? " " + Quote(tv::Utf16ToUtf8(*c.input)) : "");
@@ -84,7 +89,8 @@ std::optional<std::string> Write(const ScriptCommand& c) {
 bool Same(const ScriptCommand& a, const ScriptCommand& b) {
   return a.type == b.type && a.point.x == b.point.x && a.point.y == b.point.y &&
          a.target == b.target && a.control == b.control && a.item == b.item && a.key == b.key &&
-         a.path == b.path && a.frame == b.frame && a.screen == b.screen && a.input == b.input;
+         a.path == b.path && a.frame == b.frame && a.screen == b.screen && a.input == b.input &&
+         a.wait == b.wait;
 }
 
 }  // namespace

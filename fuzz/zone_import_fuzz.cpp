@@ -16,15 +16,16 @@ namespace {
 
 constexpr int kFieldsPerZone = 10;
 
-// How many zones the import writes for the file: lines up to the first one
-// without a comma, each of ten comma-separated fields (the last takes the
-// rest of the line) with a 16-bit zone number and a usable offset; nothing
-// when a line is not.
+// How many zones the import writes for the file: every line that is not
+// blank, each of ten comma-separated fields (the last takes the rest of the
+// line) with a 16-bit zone number and a usable offset; nothing when a line
+// is not, or when there is no zone at all.
 std::optional<int32_t> ExpectedRecords(const std::filesystem::path& path) {
   terravue::LineReader reader(path);
   int32_t records = 0;
   while (std::optional<std::u16string> line = reader.ReadLine()) {
-    if (line->find(u',') == std::u16string::npos) break;
+    if (line->find_first_not_of(u" \t\r") == std::u16string::npos) continue;
+    if (line->find(u',') == std::u16string::npos) return std::nullopt;
     int fields = 1;
     size_t first_comma = line->find(u',');
     for (size_t at = first_comma; at != std::u16string::npos && fields < kFieldsPerZone;
@@ -44,6 +45,7 @@ std::optional<int32_t> ExpectedRecords(const std::filesystem::path& path) {
     if (number < INT16_MIN || number > INT16_MAX) return std::nullopt;
     ++records;
   }
+  if (records == 0) return std::nullopt;
   return records;
 }
 

@@ -45,8 +45,6 @@ constexpr std::u16string_view kNotAvailable = u"N/A";
 constexpr std::u16string_view kProgramName = u"Terravue";
 
 constexpr int kImageSide = 16;
-constexpr int kInitialImages = 0;
-constexpr int kImageGrowth = 6;
 
 std::u16string Field(std::u16string_view country, std::u16string_view category,
                      std::u16string_view field) {
@@ -97,7 +95,7 @@ std::vector<std::pair<std::string, std::string>> CountryInfoScreen::InputForDump
 }
 
 bool CountryInfoScreen::CreateRowImages(tv::ui::ImageList& images) {
-  return images.Create(kImageSide, kImageSide, true, kInitialImages, kImageGrowth);
+  return images.Create(kImageSide, kImageSide, true);
 }
 
 bool CountryInfoScreen::OnInitDialog() {

@@ -30,7 +30,6 @@ std::vector<std::pair<std::string, std::string>> HelpScreen::InputForDump() cons
 bool HelpScreen::OnInitDialog() {
   buttons_.Attach(*this, "Exit", kHelpExitButton);
   auto& box = Control<tv::ui::EditBox>(kHelpTextBox);
-  box.Clear();
   box.SetText(help_text);
   return true;
 }

@@ -29,7 +29,7 @@ class Navigator {
   virtual void OpenQuickFacts() = 0;
   virtual void OpenHelp(std::u16string_view text) = 0;
   // Creates and shows the modeless installation screen, which imports the
-  // databases at its first paint and then closes itself. The caller keeps it
+  // databases once its first frame is shown and then closes itself. The caller keeps it
   // until the caller goes; null when it could not be made (the user has been
   // told).
   virtual std::unique_ptr<tv::ui::Dialog> ShowInstallScreen() = 0;

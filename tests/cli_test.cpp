@@ -82,6 +82,7 @@ TEST(CliTest, ScriptRunsAndDumps) {
                          "\xEF\xBB\xBF# a comment line, then an empty one\r\n"
                          "\r\n"
                          "choose 1009 \"Europe\"\r\n"
+                         "down 220 230\r\nwait 0.5\r\nup 220 230\n"
                          "key Tab   # a comment after a command\n"
                          "screenshot cli_test_main.png\n"
                          "dump\n");
@@ -98,6 +99,11 @@ TEST(CliTest, ScriptRunsAndDumps) {
                        "\"visible\":false}"),
             std::string::npos);
   EXPECT_NE(r.out.find("\"commandbar\":null"), std::string::npos);
+  // The country list's own bar: its down arrow, held for half a second,
+  // stepped once at once and again at 400, 450 and 500 ms.
+  const size_t bar = r.out.find("\"vertical\":", r.out.find("{\"id\":1001,"));
+  ASSERT_NE(bar, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.compare(r.out.find("\"pos\":", bar), 8, "\"pos\":4,"), 0) << r.out;
   const auto shot = tv::gfx::ReadBmpFile("cli_test_main.png");  // not a BMP: must be refused
   EXPECT_FALSE(shot);
   std::ifstream png("cli_test_main.png", std::ios::binary);
@@ -123,6 +129,7 @@ TEST(CliTest, BadScriptLinesStopWithStatusTwo) {
       {"open continent-map 7\n", ":1: continent-map needs a region number 0 to 6"},
       {"open compare \"x\"\n", ":1: compare takes no input"},
       {"open\n", ":1: usage: open SCREEN [INPUT]"},
+      {"wait -1\n", ":1: wait needs a number of seconds"},
       // The program ends at Escape; the commands after it are not silently
       // dropped.
       {"dump\nkey Escape\n\n# done?\ndump\ntap 5 5\n", ":5: not run: the program ended"},

@@ -64,13 +64,13 @@ class MapScreenTest : public ::testing::Test {
   }
 
   void AddPlace(std::u16string_view name, std::u16string_view scale, std::u16string_view map) {
-    tv::store::RecordDatabase store;
-    ASSERT_TRUE(CountryRecordStore::OpenOrCreateCountryStore(store));
+    std::optional<tv::store::RecordDatabase> store = CountryRecordStore::OpenOrCreateCountryStore();
+    ASSERT_TRUE(store);
     if (!scale.empty()) {
-      ASSERT_TRUE(CountryRecordStore::AppendCountryField(store, name, u"geography", u"scale", scale));
+      ASSERT_TRUE(CountryRecordStore::AppendCountryField(*store, name, u"geography", u"scale", scale));
     }
     if (!map.empty()) {
-      ASSERT_TRUE(CountryRecordStore::AppendCountryField(store, name, u"geography", u"map", map));
+      ASSERT_TRUE(CountryRecordStore::AppendCountryField(*store, name, u"geography", u"map", map));
     }
   }
 
@@ -380,8 +380,8 @@ TEST_F(MapScreenTest, UnitSurvivesARestart) {
     // The menu's check marks follow the unit when it opens.
     tv::ui::CommandBar& bar = *Map().GetCommandBar();
     bar.OpenMenu(0);
-    EXPECT_EQ(bar.IsMenuItemChecked(kKmsCommand), first_unit);
-    EXPECT_EQ(bar.IsMenuItemChecked(kMilesCommand), !first_unit);
+    EXPECT_EQ(bar.Menus()[0].items[0].checked, first_unit);
+    EXPECT_EQ(bar.Menus()[0].items[1].checked, !first_unit);
     bar.CloseMenu();
   });
   run_.Step([&first_unit] { Press(first_unit ? kMilesCommand : kKmsCommand); });
@@ -392,7 +392,7 @@ TEST_F(MapScreenTest, UnitSurvivesARestart) {
     EXPECT_EQ(Map().Distance().kilometres, !first_unit);
     tv::ui::CommandBar& bar = *Map().GetCommandBar();
     bar.OpenMenu(0);
-    EXPECT_EQ(bar.IsMenuItemChecked(kMilesCommand), first_unit);
+    EXPECT_EQ(bar.Menus()[0].items[1].checked, first_unit);
     bar.CloseMenu();
   });
   run_.Step([] { Press(kMapExitCommand); });

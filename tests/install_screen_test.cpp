@@ -1,4 +1,4 @@
-#include "db/install_screen.h"
+#include "screens/install_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -68,15 +68,32 @@ TEST(InstallScreenTest, FirstStartImportsBothFilesThenTheMainScreenShows) {
   EXPECT_EQ(first.Run(), 0);
   EXPECT_GE(first.Presents(), 2) << "the progress was shown while the import ran";
 
-  // The next start finds both databases and closes the screen at once.
+  // The next start finds both databases and closes the screen at once; a
+  // zones file found beside them is a leftover of a finished import.
   ProgramRun second(first.DeviceRoot());
   std::ofstream(first.DeviceRoot() / "windows" / "QuorvelZones.txt") << "2,X,Y,0,0,0,0,0,0,0\n";
   second.Step([&first] {
     EXPECT_EQ(TopTemplate(), 102);
-    EXPECT_EQ(ZoneRecordStore::FindZone(2), -1);
-    EXPECT_TRUE(std::filesystem::exists(first.DeviceRoot() / "windows" / "QuorvelZones.txt"));
+    EXPECT_FALSE(ZoneRecordStore::GetZone(2));
+    EXPECT_FALSE(std::filesystem::exists(first.DeviceRoot() / "windows" / "QuorvelZones.txt"));
   });
   EXPECT_EQ(second.Run(), 0);
+}
+
+TEST(InstallScreenTest, AFailedImportIsToldOnceTheScreenHasClosed) {
+  ProgramRun run;
+  Stage(run.DeviceRoot());
+  std::ofstream(run.DeviceRoot() / "windows" / "QuorvelZones.txt") << "not a zone\n";
+  run.Step([] {
+    EXPECT_EQ(tv::ui::Desktop::Get().TopLevels().size(), 2u) << "the main screen and the message";
+    EXPECT_EQ(testing::MessageText(),
+              u"The time zones could not be installed. Terravue will try again at its next start.");
+    std::u16string value;
+    EXPECT_TRUE(CountryRecordStore::GetCountryField(u"Gamma", u"tourism", u"f0", value));
+    tv::ui::Desktop::Get().Quit(0);
+  });
+  EXPECT_EQ(run.Run(), 0);
+  EXPECT_TRUE(std::filesystem::exists(run.DeviceRoot() / "windows" / "QuorvelZones.txt"));
 }
 
 // Records what each presented frame showed where the progress line goes.
@@ -102,7 +119,8 @@ TEST(InstallScreenTest, ProgressLineIsDrawnAndPresentedPerCountry) {
   screen.CreateModeless();
   screen.Show(true);
   desktop.PaintPending();
-  ASSERT_TRUE(ImportCountryData(screen));
+  desktop.Present();
+  ASSERT_TRUE(ImportCountryData(&screen));
   // The first frame is the screen before the import; the next one shows the
   // first country.
   ASSERT_GE(recorder.dark_pixels.size(), 2u);
@@ -160,14 +178,14 @@ TEST(InstallScreenTest, TheScreenIsShownBeforeTheImportReadsAnything) {
     InstallScreen screen;
     screen.CreateModeless();
     screen.Show(true);
-    desktop.PaintPending();
+    desktop.ProcessOneEvent();  // the posted installation
   }
   ASSERT_TRUE(opened) << "the import never opened the store";
   ASSERT_FALSE(seen_while_waiting.empty()) << "nothing was presented before the import";
   EXPECT_TRUE(seen_while_waiting.back().white_corner);
   EXPECT_GT(seen_while_waiting.back().dark_at_message, 40)
       << "\"Initializing Database...Please Wait\" at (20, 124)";
-  EXPECT_EQ(ZoneRecordStore::FindZone(1), 0);
+  EXPECT_TRUE(ZoneRecordStore::GetZone(1));
 }
 
 }  // namespace

@@ -36,28 +36,22 @@ gfx::Bitmap TestImage(int width = 16, int height = 16) {
 
 TEST(ImageListTest, CreationFailsForUnusableSizesAndOnlyOnce) {
   ImageList list;
-  EXPECT_FALSE(list.Create(0, 16, true, 0, 6));
-  EXPECT_FALSE(list.Create(16, -1, true, 0, 6));
-  EXPECT_FALSE(list.Create(16, 16, true, -1, 6));
-  EXPECT_FALSE(list.Create(16, 16, true, 0, -6));
-  EXPECT_FALSE(list.Create(ImageList::kMaxImageSide + 1, 16, true, 0, 6));
+  EXPECT_FALSE(list.Create(0, 16, true));
+  EXPECT_FALSE(list.Create(16, -1, true));
+  EXPECT_FALSE(list.Create(ImageList::kMaxImageSide + 1, 16, true));
   EXPECT_FALSE(list.IsCreated());
   const gfx::Bitmap image = TestImage();
   EXPECT_EQ(list.AddMasked(&image, kMaskWhite), -1) << "not created yet";
-  EXPECT_TRUE(list.Create(16, 16, true, 0, 6));
-  EXPECT_FALSE(list.Create(16, 16, true, 0, 6));
+  EXPECT_TRUE(list.Create(16, 16, true));
+  EXPECT_FALSE(list.Create(16, 16, true));
 }
 
-TEST(ImageListTest, MaskedImagesKeepTheirShapeAndTheListGrowsInSteps) {
+TEST(ImageListTest, MaskedImagesKeepTheirShape) {
   ImageList list;
-  ASSERT_TRUE(list.Create(16, 16, true, 0, 6));
-  EXPECT_EQ(list.Capacity(), 0);
+  ASSERT_TRUE(list.Create(16, 16, true));
   EXPECT_EQ(list.AddMasked(nullptr, kMaskWhite), -1);
   const gfx::Bitmap image = TestImage();
-  EXPECT_EQ(list.AddMasked(&image, kMaskWhite), 0);
-  EXPECT_EQ(list.Capacity(), 6);
-  for (int i = 1; i < 7; ++i) EXPECT_EQ(list.AddMasked(&image, kMaskWhite), i);
-  EXPECT_EQ(list.Capacity(), 12);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(list.AddMasked(&image, kMaskWhite), i);
   EXPECT_TRUE(list.IsOpaque(0, 0, 0));
   EXPECT_TRUE(list.IsOpaque(0, 4, 11));
   EXPECT_FALSE(list.IsOpaque(0, 12, 4));
@@ -80,7 +74,7 @@ TEST(ImageListTest, MaskedImagesKeepTheirShapeAndTheListGrowsInSteps) {
 
 TEST(ImageListTest, SmallerBitmapsAreTransparentWhereTheyDoNotReach) {
   ImageList unmasked;
-  ASSERT_TRUE(unmasked.Create(16, 16, false, 2, 2));
+  ASSERT_TRUE(unmasked.Create(16, 16, false));
   const gfx::Bitmap small = TestImage(8, 8);
   ASSERT_EQ(unmasked.AddMasked(&small, kMaskWhite), 0);
   EXPECT_TRUE(unmasked.IsOpaque(0, 1, 1)) << "an unmasked list draws white too";
@@ -121,7 +115,7 @@ class ListViewTest : public ::testing::Test {
     desktop_.AddTopLevel(&host_);
     list_ = dynamic_cast<ListView*>(host_.AddChild(CreateWidget(kFieldList)));
     EXPECT_NE(list_, nullptr);
-    EXPECT_TRUE(images_.Create(16, 16, true, 0, 6));
+    EXPECT_TRUE(images_.Create(16, 16, true));
     const gfx::Bitmap image = TestImage();
     images_.AddMasked(&image, kMaskWhite);
     list_->SetImageList(&images_);
@@ -149,8 +143,7 @@ TEST_F(ListViewTest, RowsKeepInsertionOrderAndShowTheirImages) {
   EXPECT_EQ(list_->InsertItem(99, u"mid", 0), 2);
   EXPECT_EQ(list_->Items(), (std::vector<std::u16string>{u"zeta", u"alpha", u"mid"}));
   EXPECT_EQ(list_->ItemImage(1), -1);
-  EXPECT_EQ(list_->VerticalBar(), nullptr);
-  EXPECT_EQ(list_->HorizontalBar(), nullptr);
+  EXPECT_FALSE(list_->FindScroller()->HasVisibleBars());
 
   // Row 0's image sits one pixel inside the border; its white is the list's
   // own white, its red square shows.
@@ -175,14 +168,14 @@ TEST_F(ListViewTest, RowsKeepInsertionOrderAndShowTheirImages) {
 TEST_F(ListViewTest, ScrollBarsAppearOnlyWhenRowsOverflow) {
   const int fit = list_->VisibleRows();
   for (int i = 0; i < fit; ++i) list_->InsertItem(i, u"row", 1);
-  EXPECT_EQ(list_->VerticalBar(), nullptr);
+  EXPECT_FALSE(list_->FindScroller()->HasVisibleBars());
   list_->InsertItem(fit, u"one more", 1);
-  ASSERT_NE(list_->VerticalBar(), nullptr);
-  EXPECT_EQ(list_->VerticalBar()->Max(), fit + 1);
+  ASSERT_TRUE(list_->GetScrollInfo(ScrollOrientation::kVertical).visible);
+  EXPECT_EQ(list_->GetScrollInfo(ScrollOrientation::kVertical).max, fit);
 
-  EXPECT_EQ(list_->HorizontalBar(), nullptr);
+  EXPECT_FALSE(list_->GetScrollInfo(ScrollOrientation::kHorizontal).visible);
   list_->InsertItem(0, std::u16string(80, u'W'), 1);
-  ASSERT_NE(list_->HorizontalBar(), nullptr);
+  ASSERT_TRUE(list_->GetScrollInfo(ScrollOrientation::kHorizontal).visible);
   EXPECT_GT(list_->ContentWidth(), list_->RowsArea().Width());
   desktop_.SetFocus(list_);
   Send(Event::KeyPress(Key::kRight));
@@ -190,7 +183,7 @@ TEST_F(ListViewTest, ScrollBarsAppearOnlyWhenRowsOverflow) {
   list_->ScrollTo(0, 1 << 20);
   EXPECT_EQ(list_->HorizontalOffset(), list_->ContentWidth() - list_->RowsArea().Width());
   // Dragging the vertical bar's thumb to the bottom shows the last row.
-  const gfx::Rect thumb = list_->VerticalBar()->ThumbRect();
+  const gfx::Rect thumb = list_->FindScroller()->VisibleBar(ScrollOrientation::kVertical)->ThumbRect();
   const Point grab = list_->ScreenOrigin() + Point{thumb.left + 2, thumb.top + 2};
   Send(Event::Pen(Event::Type::kPenDown, grab));
   Send(Event::Pen(Event::Type::kPenMove, grab + Point{0, 300}));

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   }
   tv::files::SetDeviceRoot(root);
   int status = 0;
-  if (!terravue::ZoneRecordStore::ImportZoneData() || !terravue::ImportCountryData({})) {
+  if (!terravue::ZoneRecordStore::ImportZoneData() || !terravue::ImportCountryData()) {
     std::fprintf(stderr, "the installation data did not import\n");
     status = 1;
   }

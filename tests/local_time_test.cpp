@@ -80,7 +80,7 @@ TEST(LocalTimeTest, EveryPlaceAgreesWithTheLibraryThroughTheYear) {
   device.StageDataFile("QuorvelZones.txt");
   device.StageDataFile("QuorvelCountriesTerravue.txt");
   ASSERT_TRUE(ZoneRecordStore::ImportZoneData());
-  ASSERT_TRUE(ImportCountryData({}));
+  ASSERT_TRUE(ImportCountryData());
 
   constexpr time_t kSixHours = 6 * 3600;
   const std::vector<PlaceZone> places = ReadPlaceZones();

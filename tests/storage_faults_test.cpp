@@ -106,7 +106,7 @@ bool TextFilesKept() {
 void InstallDatabases() {
   StageTextFiles();
   ASSERT_TRUE(ZoneRecordStore::ImportZoneData());
-  ASSERT_TRUE(ImportCountryData(std::function<void(std::u16string_view)>()));
+  ASSERT_TRUE(ImportCountryData());
   ASSERT_FALSE(fs::exists(WindowsFile(kCountryFile)));
 }
 
@@ -140,10 +140,19 @@ void Press(std::string_view target) {
 }
 void Press(int command) { Press(std::to_string(command)); }
 
+// What the first start says when neither import could store its file.
+constexpr std::u16string_view kNothingInstalled =
+    u"The country facts and the time zones could not be installed. Terravue will try again at "
+    u"its next start.";
+
 // Opens Country Info and the country map for "World" from the main screen
 // of a store that cannot be read, and checks that each says so and closes,
 // leaving the main screen.
 void OpenScreensOnAMissingStore(ProgramRun& run) {
+  run.Step([] {
+    EXPECT_EQ(MessageText(), kNothingInstalled);
+    Press("ok");
+  });
   run.Step([] {
     EXPECT_EQ(TopTemplate(), kMainTemplate);
     EXPECT_EQ(tv::ui::Desktop::Get().TopLevels().size(), 1u) << "the install screen is gone";
@@ -226,15 +235,15 @@ TEST_F(StoreFaultTest, ReadOnlyStoreIsReadAndRefusesEveryWrite) {
   EXPECT_NE(offset, u"N/A");
 
   // Every kind of write fails, and reading goes on after each.
-  tv::store::RecordDatabase db;
-  ASSERT_TRUE(CountryRecordStore::OpenOrCreateCountryStore(db));
-  EXPECT_FALSE(CountryRecordStore::AppendCountryField(db, u"Spain", u"government", u"capital",
+  std::optional<tv::store::RecordDatabase> db = CountryRecordStore::OpenOrCreateCountryStore();
+  ASSERT_TRUE(db);
+  EXPECT_FALSE(CountryRecordStore::AppendCountryField(*db, u"Spain", u"government", u"capital",
                                                       u"Madrid"));
-  db.Close();
+  db->Close();
   EXPECT_EQ(Capital(u"France"), u"France capital");
   EXPECT_FALSE(DeviceStore()->Create(u"Other", 1, {1, tv::store::SortKind::kInt16}));
-  EXPECT_FALSE(CountryRecordStore::DeleteCountryStore());
-  EXPECT_FALSE(ZoneRecordStore::DeleteZoneStore());
+  EXPECT_EQ(CountryRecordStore::DeleteCountryStore(), Deletion::kFailed);
+  EXPECT_EQ(ZoneRecordStore::DeleteZoneStore(), Deletion::kFailed);
   EXPECT_EQ(Capital(u"France"), u"France capital");
   EXPECT_GT(SqliteFaults::Injected(), 0);
 
@@ -252,7 +261,7 @@ TEST_F(StoreFaultTest, ReadOnlyStoreWithoutTheDatabasesKeepsTheTextFiles) {
   StageTextFiles();
   SqliteFaults::Set(Fault::kReadOnly);
   EXPECT_FALSE(ZoneRecordStore::ImportZoneData());
-  EXPECT_FALSE(ImportCountryData(std::function<void(std::u16string_view)>()));
+  EXPECT_FALSE(ImportCountryData());
   EXPECT_TRUE(TextFilesKept());
   EXPECT_FALSE(DeviceStore()->Exists(ZoneRecordStore::kName));
 
@@ -260,19 +269,19 @@ TEST_F(StoreFaultTest, ReadOnlyStoreWithoutTheDatabasesKeepsTheTextFiles) {
   SqliteFaults::Set(Fault::kNone);
   tv::store::ObjectStore::CloseShared();
   EXPECT_TRUE(ZoneRecordStore::ImportZoneData());
-  EXPECT_TRUE(ImportCountryData(std::function<void(std::u16string_view)>()));
+  EXPECT_TRUE(ImportCountryData());
   ExpectDatabasesWhole();
 }
 
 TEST_F(StoreFaultTest, FullDiskLosesNothingAndTheStoreWritesAgainOnceThereIsRoom) {
   InstallDatabases();
-  ASSERT_TRUE(CountryRecordStore::DeleteCountryStore());
+  ASSERT_EQ(CountryRecordStore::DeleteCountryStore(), Deletion::kDeleted);
   StageTextFiles();
   ASSERT_NE(DeviceStore(), nullptr);
 
   // The disk fills up under the open connection.
   SqliteFaults::Set(Fault::kFull);
-  EXPECT_FALSE(ImportCountryData(std::function<void(std::u16string_view)>()));
+  EXPECT_FALSE(ImportCountryData());
   EXPECT_TRUE(TextFilesKept());
   EXPECT_FALSE(DeviceStore()->Exists(CountryRecordStore::kName));
   {
@@ -292,13 +301,13 @@ TEST_F(StoreFaultTest, FullDiskLosesNothingAndTheStoreWritesAgainOnceThereIsRoom
     EXPECT_FALSE(transaction.Commit());
   }
   EXPECT_FALSE(DeviceStore()->Exists(u"Scratch"));
-  EXPECT_FALSE(ZoneRecordStore::DeleteZoneStore());
+  EXPECT_EQ(ZoneRecordStore::DeleteZoneStore(), Deletion::kFailed);
   EXPECT_EQ(RecordCount(ZoneRecordStore::kName), 1);
   EXPECT_GT(SqliteFaults::Injected(), 0);
 
   // Room again: the same connection imports, and nothing was lost.
   SqliteFaults::Set(Fault::kNone);
-  EXPECT_TRUE(ImportCountryData(std::function<void(std::u16string_view)>()));
+  EXPECT_TRUE(ImportCountryData());
   ExpectDatabasesWhole();
 }
 
@@ -306,19 +315,18 @@ TEST_F(StoreFaultTest, StoreThatCannotBeReadFailsQuietlyAndIsFoundAgainLater) {
   InstallDatabases();
   StageTextFiles();
   fs::remove(WindowsFile(kCountryFile));
-  ASSERT_TRUE(ZoneRecordStore::DeleteZoneStore());
+  ASSERT_EQ(ZoneRecordStore::DeleteZoneStore(), Deletion::kDeleted);
   ASSERT_NE(DeviceStore(), nullptr);
   tv::store::ObjectStore::EndSharedReadTransactions();
 
   // Reads fail under the open connection.
   SqliteFaults::Set(Fault::kReadError);
-  EXPECT_EQ(CountryRecordStore::FindCountryField(u"France", u"government", u"capital"), -1);
   EXPECT_EQ(Capital(u"France"), u"");
   std::u16string time;
   ZoneRecordStore::FormatCountryLocalTime(u"France", DaylightChange{}, time);
   EXPECT_EQ(time, u"N/A");
   EXPECT_FALSE(ZoneRecordStore::ImportZoneData());
-  EXPECT_FALSE(CountryRecordStore::DeleteCountryStore());
+  EXPECT_EQ(CountryRecordStore::DeleteCountryStore(), Deletion::kFailed);
   EXPECT_TRUE(fs::exists(WindowsFile(kZonesFile)));
   EXPECT_GT(SqliteFaults::Injected(), 0);
   SqliteFaults::Set(Fault::kNone);
@@ -330,7 +338,7 @@ TEST_F(StoreFaultTest, StoreThatCannotBeReadFailsQuietlyAndIsFoundAgainLater) {
   EXPECT_EQ(DeviceStore(), nullptr);
   EXPECT_EQ(Capital(u"France"), u"");
   EXPECT_FALSE(ZoneRecordStore::ImportZoneData());
-  EXPECT_FALSE(CountryRecordStore::DeleteCountryStore());
+  EXPECT_EQ(CountryRecordStore::DeleteCountryStore(), Deletion::kFailed);
   EXPECT_TRUE(fs::exists(WindowsFile(kZonesFile)));
   SqliteFaults::Set(Fault::kNone);
   EXPECT_EQ(Capital(u"France"), u"France capital") << "opened again at the next use";
@@ -357,7 +365,7 @@ TEST_F(StoreFaultTest, InstallationFilesThatCannotBeReadAreKept) {
   ASSERT_EQ(mkfifo(WindowsFile(kZonesFile).c_str(), 0644), 0);
   ASSERT_EQ(mkfifo(WindowsFile(kCountryFile).c_str(), 0644), 0);
   EXPECT_FALSE(ZoneRecordStore::ImportZoneData());
-  EXPECT_FALSE(ImportCountryData(std::function<void(std::u16string_view)>()));
+  EXPECT_FALSE(ImportCountryData());
   EXPECT_FALSE(DeviceStore()->Exists(ZoneRecordStore::kName));
   EXPECT_FALSE(DeviceStore()->Exists(CountryRecordStore::kName));
   EXPECT_EQ(fs::status(WindowsFile(kZonesFile)).type(), fs::file_type::fifo);
@@ -369,16 +377,16 @@ TEST_F(StoreFaultTest, InstallationFilesThatCannotBeReadAreKept) {
   fs::create_symlink("/proc/self/mem", WindowsFile(kZonesFile));
   fs::create_symlink("/proc/self/mem", WindowsFile(kCountryFile));
   EXPECT_FALSE(ZoneRecordStore::ImportZoneData());
-  EXPECT_FALSE(ImportCountryData(std::function<void(std::u16string_view)>()));
+  EXPECT_FALSE(ImportCountryData());
   EXPECT_FALSE(DeviceStore()->Exists(ZoneRecordStore::kName));
   EXPECT_FALSE(DeviceStore()->Exists(CountryRecordStore::kName));
   EXPECT_TRUE(fs::is_symlink(WindowsFile(kZonesFile)));
   EXPECT_TRUE(fs::is_symlink(WindowsFile(kCountryFile)));
 
-  // A missing zones file still leaves the empty zone database.
+  // A missing zones file makes no zone database either.
   fs::remove(WindowsFile(kZonesFile));
   EXPECT_TRUE(ZoneRecordStore::ImportZoneData());
-  EXPECT_EQ(RecordCount(ZoneRecordStore::kName), 0);
+  EXPECT_FALSE(DeviceStore()->Exists(ZoneRecordStore::kName));
 }
 
 // ---------------------------------------------------------------------------
@@ -456,6 +464,10 @@ TEST(StorageFaultProgramTest, FullDiskAtTheFirstStartAndAtUninstall) {
   ProgramRun first;
   StageTextFiles();
   SqliteFaults::Set(Fault::kFull);
+  first.Step([] {
+    EXPECT_EQ(MessageText(), kNothingInstalled);
+    Press("ok");
+  });
   first.Step([] {
     EXPECT_EQ(TopTemplate(), kMainTemplate);
     EXPECT_EQ(tv::ui::Desktop::Get().TopLevels().size(), 1u) << "the install screen is gone";
@@ -581,12 +593,12 @@ class MapFaultTest : public ::testing::Test {
   void SetUp() override {
     maps_ = run_.DeviceRoot() / "maps";
     fs::create_directories(maps_);
-    tv::store::RecordDatabase store;
-    ASSERT_TRUE(CountryRecordStore::OpenOrCreateCountryStore(store));
-    ASSERT_TRUE(CountryRecordStore::AppendCountryField(store, u"France", u"geography", u"scale",
+    std::optional<tv::store::RecordDatabase> store = CountryRecordStore::OpenOrCreateCountryStore();
+    ASSERT_TRUE(store);
+    ASSERT_TRUE(CountryRecordStore::AppendCountryField(*store, u"France", u"geography", u"scale",
                                                        u"2.5"));
     ASSERT_TRUE(
-        CountryRecordStore::AppendCountryField(store, u"France", u"geography", u"map", u"france"));
+        CountryRecordStore::AppendCountryField(*store, u"France", u"geography", u"map", u"france"));
   }
 
   int RunMap(const fs::path& folder) {
@@ -674,7 +686,7 @@ TEST_F(MapFaultTest, UnitChosenOnAFullDiskHoldsForTheOpeningAndTheStoredOneIsKep
     EXPECT_FALSE(Map()->Distance().kilometres);
     tv::ui::CommandBar& bar = *Map()->GetCommandBar();
     bar.OpenMenu(0);
-    EXPECT_TRUE(bar.IsMenuItemChecked(kMilesCommand));
+    EXPECT_TRUE(bar.Menus()[0].items[1].checked);
     bar.CloseMenu();
     Press(kMapExitCommand);
   });

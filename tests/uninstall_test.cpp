@@ -25,9 +25,9 @@ void MakeDatabases(bool countries, bool zones) {
   tv::store::ObjectStore* store = DeviceStore();
   ASSERT_NE(store, nullptr);
   if (countries) {
-    tv::store::RecordDatabase db;
-    ASSERT_TRUE(CountryRecordStore::OpenOrCreateCountryStore(db));
-    ASSERT_TRUE(CountryRecordStore::AppendCountryField(db, u"France", u"government", u"capital",
+    std::optional<tv::store::RecordDatabase> db = CountryRecordStore::OpenOrCreateCountryStore();
+    ASSERT_TRUE(db);
+    ASSERT_TRUE(CountryRecordStore::AppendCountryField(*db, u"France", u"government", u"capital",
                                                        u"Paris"));
   }
   if (zones) {
@@ -74,11 +74,15 @@ TEST(UninstallTest, YesDeletesBothDatabasesOnceAndReportsIt) {
   Answer(second, std::to_string(kYesButton), u"");
 }
 
-TEST(UninstallTest, OnlyTheZoneStoreLeftIsNotTouched) {
+TEST(UninstallTest, OnlyTheZoneStoreLeftIsDeletedAndNoStoreGetsNone) {
   ProgramRun run;
   MakeDatabases(false, true);
-  Answer(run, std::to_string(kYesButton), u"");
-  EXPECT_TRUE(Exists(ZoneRecordStore::kName));
+  Answer(run, std::to_string(kYesButton), u"Uninstall Successful");
+  EXPECT_FALSE(Exists(ZoneRecordStore::kName));
+
+  ProgramRun bare;
+  Answer(bare, std::to_string(kYesButton), u"");
+  EXPECT_TRUE(std::filesystem::is_empty(bare.DeviceRoot())) << "nothing is created";
 }
 
 TEST(UninstallTest, NoAndOkLeaveEverything) {

@@ -323,7 +323,7 @@ TEST_F(WindowTest, MessageBoxStaysOnTheScreenAndScrollsALongText) {
   EXPECT_LE(box.Frame().bottom, kScreenArea.bottom);
   EXPECT_LE(box.Frame().right, kDisplayWidth);
   EXPECT_LT(box.VisibleLines(), static_cast<int>(box.Lines().size()));
-  EXPECT_FALSE(box.TextBar().Bounds().IsEmpty());
+  EXPECT_TRUE(box.GetScrollInfo(ScrollOrientation::kVertical).visible);
   // The long word is broken so that no line is wider than the text box.
   for (const std::u16string& line : box.Lines()) {
     EXPECT_LE(DialogFont()->Measure(line).width, box.TextArea().Width());
@@ -337,15 +337,15 @@ TEST_F(WindowTest, MessageBoxStaysOnTheScreenAndScrollsALongText) {
   Send(Event::KeyPress(Key::kEnd));
   EXPECT_EQ(box.FirstLine(), static_cast<int>(box.Lines().size()) - box.VisibleLines());
   // A tap on the bar's upper arrow scrolls one line back.
-  const gfx::Point arrow = box.ScreenOrigin() + box.TextBar().DecrementArrowRect().TopLeft() +
-                           gfx::Point{2, 2};
+  const gfx::Point arrow = box.ScreenOrigin() + gfx::Point{2, 2} +
+      box.FindScroller()->VisibleBar(ScrollOrientation::kVertical)->DecrementArrowRect().TopLeft();
   const int before = box.FirstLine();
   Tap(arrow);
   EXPECT_EQ(box.FirstLine(), before - 1);
 
   // A short text still makes a small box without a bar.
   MessageBoxWindow small(u"Cannot Zoom In anymore", u"Terravue");
-  EXPECT_TRUE(small.TextBar().Bounds().IsEmpty());
+  EXPECT_FALSE(small.GetScrollInfo(ScrollOrientation::kVertical).visible);
   EXPECT_LT(small.Frame().Height(), 120);
 }
 
@@ -536,8 +536,7 @@ TEST_F(WindowTest, CommandBarMenusOpenUpwardAndCommandsReachTheScreen) {
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(screen.menus_opened, std::vector<int>{0});
   EXPECT_EQ(menu->Frame().bottom, kDisplayHeight - kBarHeight);
-  EXPECT_FALSE(bar.IsMenuItemChecked(32792));
-  EXPECT_TRUE(bar.IsMenuItemChecked(32793));
+  EXPECT_FALSE(bar.Menus()[0].items[0].checked);
   desktop_.PaintPending();
   const std::string dump = automation::Dump();
   EXPECT_NE(dump.find("{\"id\":32793,\"text\":\"Miles\",\"checked\":true}"), std::string::npos)

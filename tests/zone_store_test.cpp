@@ -37,15 +37,15 @@ class ZoneStoreTest : public ::testing::Test {
     device_.WriteWindowsFile("QuorvelZones.txt", kZones);
     ASSERT_TRUE(ZoneRecordStore::ImportZoneData());
     // Countries pointing at the zones, as the country import would leave them.
-    tv::store::RecordDatabase db;
-    ASSERT_TRUE(CountryRecordStore::OpenOrCreateCountryStore(db));
+    std::optional<tv::store::RecordDatabase> db = CountryRecordStore::OpenOrCreateCountryStore();
+    ASSERT_TRUE(db);
     const std::pair<std::u16string_view, std::u16string_view> countries[] = {
         {u"India", u"1"},    {u"Canada", u"2"},     {u"United Kingdom", u"3"},
         {u"Boston", u"4"},   {u"Australia", u"5"},  {u"Nepal", u"6"},
         {u"Nowhere", u"N/A"}, {u"Lost", u"999"},    {u"Ghana", u"8"},
     };
     for (const auto& [country, zone] : countries) {
-      ASSERT_TRUE(CountryRecordStore::AppendCountryField(db, country, u"geography", u"Timezone", zone));
+      ASSERT_TRUE(CountryRecordStore::AppendCountryField(*db, country, u"geography", u"Timezone", zone));
     }
   }
 
@@ -65,18 +65,15 @@ class ZoneStoreTest : public ::testing::Test {
 
 TEST_F(ZoneStoreTest, ImportKeepsEveryFieldAndDeletesTheFile) {
   EXPECT_FALSE(std::filesystem::exists(device_.Windows("QuorvelZones.txt")));
-  std::u16string offset, standard, daylight;
-  ZoneRule end, start;
-  ASSERT_TRUE(ZoneRecordStore::GetZone(4, offset, standard, daylight, end, start));
-  EXPECT_EQ(offset, u"300");
-  EXPECT_EQ(standard, u"Eastern Standard Time");
-  EXPECT_EQ(daylight, u"Eastern Daylight Time");
-  EXPECT_EQ(start, (ZoneRule{3, 0, 2}));
-  EXPECT_EQ(end, (ZoneRule{11, 0, 1}));
-  EXPECT_EQ(ZoneRecordStore::FindZone(1), 0);
-  EXPECT_EQ(ZoneRecordStore::FindZone(9), 8);
-  EXPECT_EQ(ZoneRecordStore::FindZone(10), -1);
-  EXPECT_FALSE(ZoneRecordStore::GetZone(10, offset, standard, daylight, end, start));
+  const std::optional<ZoneRecord> zone = ZoneRecordStore::GetZone(4);
+  ASSERT_TRUE(zone);
+  EXPECT_EQ(zone->offset, u"300");
+  EXPECT_EQ(zone->standard_name, u"Eastern Standard Time");
+  EXPECT_EQ(zone->daylight_name, u"Eastern Daylight Time");
+  EXPECT_EQ(zone->start, (ZoneRule{3, 0, 2}));
+  EXPECT_EQ(zone->end, (ZoneRule{11, 0, 1}));
+  EXPECT_EQ(ZoneRecordStore::GetZone(9).value().standard_name, u"Odd Rules");
+  EXPECT_FALSE(ZoneRecordStore::GetZone(10));
 }
 
 TEST_F(ZoneStoreTest, LocalTimeCarriesMinutesHoursAndDays) {
@@ -227,26 +224,30 @@ TEST_F(ZoneStoreTest, CountriesWithoutAReadableZone) {
   EXPECT_EQ(LocalTime(u"Lost"), u"");         // a zone with no line
 }
 
-TEST(ZoneImportTest, MissingFileLeavesAnEmptyStoreAndShortLinesKeepNothing) {
+TEST(ZoneImportTest, MissingFileCreatesNothingAndDamagedFilesKeepNothing) {
   ScratchDevice device;
   EXPECT_TRUE(ZoneRecordStore::ImportZoneData());
-  EXPECT_TRUE(DeviceStore()->Exists(ZoneRecordStore::kName));
-  EXPECT_EQ(ZoneRecordStore::FindZone(1), -1);
+  EXPECT_FALSE(DeviceStoreFileExists()) << "a missing file makes no store and no database";
 
-  ScratchDevice second;
-  second.WriteWindowsFile("QuorvelZones.txt", "1,A,B,0,0,0,0,0,0,0\n2,A,B,0,0,0\n");
-  EXPECT_FALSE(ZoneRecordStore::ImportZoneData());
-  EXPECT_FALSE(DeviceStore()->Exists(ZoneRecordStore::kName));
-  EXPECT_TRUE(std::filesystem::exists(second.Windows("QuorvelZones.txt")));
+  // Too few fields, a line that is no zone at all, no zone in the file.
+  for (const char* damaged : {"1,A,B,0,0,0,0,0,0,0\n2,A,B,0,0,0\n",
+                              "1,A,B,60,0,0,0,0,0,0\nno zone here\n3,C,D,0,0,0,0,0,0,0\n",
+                              "", "\n\r\n"}) {
+    ScratchDevice second;
+    second.WriteWindowsFile("QuorvelZones.txt", damaged);
+    EXPECT_FALSE(ZoneRecordStore::ImportZoneData()) << damaged;
+    EXPECT_FALSE(DeviceStore()->Exists(ZoneRecordStore::kName));
+    EXPECT_TRUE(std::filesystem::exists(second.Windows("QuorvelZones.txt")));
+  }
 }
 
-TEST(ZoneImportTest, ALineWithoutCommaEndsTheZones) {
+TEST(ZoneImportTest, BlankLinesAreSkipped) {
   ScratchDevice device;
   device.WriteWindowsFile("QuorvelZones.txt",
-                          "1,A,B,60,0,0,0,0,0,0\r\n\n3,C,D,0,0,0,0,0,0,0\n");
+                          "1,A,B,60,0,0,0,0,0,0\r\n\n3,C,D,0,0,0,0,0,0,0\n\n");
   EXPECT_TRUE(ZoneRecordStore::ImportZoneData());
-  EXPECT_EQ(ZoneRecordStore::FindZone(1), 0);
-  EXPECT_EQ(ZoneRecordStore::FindZone(3), -1);
+  EXPECT_TRUE(ZoneRecordStore::GetZone(1));
+  EXPECT_EQ(ZoneRecordStore::GetZone(3).value().standard_name, u"C");
   EXPECT_FALSE(std::filesystem::exists(device.Windows("QuorvelZones.txt")));
 }
 

@@ -42,11 +42,17 @@ void UninstallScreen::OnCommand(int id, int notification) {
     EndDialog(tv::ui::kIdCancel);
   } else if (id == kYesButton) {
     EndDialog(tv::ui::kIdOk);
-    // The zones go only once the countries are gone, and success is reported
-    // only when both databases really are.
-    if (CountryRecordStore::DeleteCountryStore() && ZoneRecordStore::DeleteZoneStore()) {
-      tv::ui::MessageBox(u"Uninstall Successful", u"Terravue Uninstall");
+    // Each database that exists goes, whichever of them is there; success is
+    // told only when something was deleted and nothing failed to be.
+    const Deletion deletions[] = {CountryRecordStore::DeleteCountryStore(),
+                                  ZoneRecordStore::DeleteZoneStore()};
+    bool deleted = false;
+    bool failed = false;
+    for (const Deletion deletion : deletions) {
+      deleted = deleted || deletion == Deletion::kDeleted;
+      failed = failed || deletion == Deletion::kFailed;
     }
+    if (deleted && !failed) tv::ui::MessageBox(u"Uninstall Successful", u"Terravue Uninstall");
   }
 }
 

@@ -12,8 +12,8 @@ inline constexpr int kNoButton = 1001;
 inline constexpr int kQuestionText = 65535;
 
 // Asks whether to remove Terravue's databases; "Yes" deletes "Countries
-// List" and then "Timezones List" and reports success only when both are
-// gone.
+// List" and "Timezones List", each that exists, and reports success when
+// every one that existed is gone. A device without a store keeps having none.
 class UninstallScreen : public tv::ui::Dialog {
  public:
   UninstallScreen();

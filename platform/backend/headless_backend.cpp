@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "platform/backend/script.h"
+#include "platform/clock/clock.h"
 #include "platform/gfx/image_io.h"
 #include "platform/ui/automation.h"
 #include "platform/ui/desktop.h"
@@ -87,8 +88,40 @@ ui::Event HeadlessBackend::Fail(int line, const std::string& message) {
   return ui::Event::Task([] { ui::Desktop::Get().Quit(2); });
 }
 
+std::chrono::milliseconds HeadlessBackend::Now() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(clock::Now().time_since_epoch());
+}
+
+void HeadlessBackend::AdvanceTo(std::chrono::milliseconds time) {
+  const std::chrono::milliseconds now = Now();
+  if (time > now) clock::Advance(time - now);
+}
+
+bool HeadlessBackend::Wait(std::optional<std::chrono::milliseconds> deadline) {
+  if (!wait_until_) return true;
+  if (deadline && *deadline <= *wait_until_) {
+    AdvanceTo(*deadline);
+    return false;
+  }
+  AdvanceTo(*wait_until_);
+  wait_until_.reset();
+  return true;
+}
+
+bool HeadlessBackend::WaitEventUntil(std::chrono::milliseconds deadline, ui::Event& event) {
+  if (!Wait(deadline) || Now() >= deadline) return false;
+  deadline_ = deadline;
+  timed_out_ = false;
+  ui::Event next = WaitEvent();
+  deadline_.reset();
+  if (timed_out_) return false;
+  event = std::move(next);
+  return true;
+}
+
 ui::Event HeadlessBackend::WaitEvent() {
   ReadAhead();
+  Wait(deadline_);
   while (!finished_) {
     if (!frame_error_.empty()) return Fail(frame_error_line_, frame_error_);
     std::string error;
@@ -108,6 +141,13 @@ ui::Event HeadlessBackend::WaitEvent() {
     switch (command.type) {
       case Type::kKey:
         return ui::Event::KeyPress(command.key);
+      case Type::kWait:
+        wait_until_ = Now() + command.wait;
+        if (!Wait(deadline_)) {
+          timed_out_ = true;
+          return ui::Event{};
+        }
+        continue;
       case Type::kTap:
       case Type::kDown:
       case Type::kMove:

@@ -22,6 +22,10 @@ namespace tv::backend {
 // the program shows anything, so they can catch the frames it presents while
 // busy (the installation screen's progress during a first start); a frame
 // already presented, or never presented before the script ends, fails the run.
+//
+// Timers follow the program's clock (the fixed one of --clock, if given);
+// `wait SECONDS` moves that clock on and delivers the ticks that fall due on
+// the way, each at its time.
 class HeadlessBackend : public ui::Backend {
  public:
   // `name` is how messages refer to the script; `open_screen` carries out
@@ -31,6 +35,8 @@ class HeadlessBackend : public ui::Backend {
   ~HeadlessBackend() override;
 
   ui::Event WaitEvent() override;
+  std::chrono::milliseconds Now() override;
+  bool WaitEventUntil(std::chrono::milliseconds deadline, ui::Event& event) override;
   void Present(const gfx::Bitmap& frame) override;
 
   // After the program has ended: reports the first command of the script
@@ -46,6 +52,11 @@ class HeadlessBackend : public ui::Backend {
   void ReadAhead();
   // Registers a frame command; false when that frame has been presented.
   bool AddFrameShot(const ScriptCommand& command);
+  // Moves the program's clock on to `time` (never back).
+  void AdvanceTo(std::chrono::milliseconds time);
+  // Goes on with a wait under way up to `deadline`, or to its end; returns
+  // false when the deadline comes first.
+  bool Wait(std::optional<std::chrono::milliseconds> deadline);
 
   std::unique_ptr<std::istream> script_;
   std::string name_;
@@ -60,6 +71,9 @@ class HeadlessBackend : public ui::Backend {
   std::map<int, ScriptCommand> frame_shots_;  // by frame number
   std::string frame_error_;             // a frame that could not be written
   int frame_error_line_ = 0;
+  std::optional<std::chrono::milliseconds> wait_until_;  // a wait under way
+  std::optional<std::chrono::milliseconds> deadline_;    // the next timer's tick
+  bool timed_out_ = false;
 };
 
 }  // namespace tv::backend

@@ -24,9 +24,23 @@ constexpr double kYieldIntervalMs = 100;
 // unless the browser woke it for another reason.
 // Module.terravueWake is set exactly while the program waits for input,
 // with everything handled and drawn: the page's tests wait for that.
-EM_ASYNC_JS(void, WaitForPageInput, (), {
+// With a timeout of zero or more milliseconds the wait also ends then (the
+// next tick of a timer).
+EM_ASYNC_JS(void, WaitForPageInput, (double timeout_ms), {
   Module.terravueWaits = (Module.terravueWaits || 0) + 1;
-  await new Promise(function(resolve) { Module.terravueWake = resolve; });
+  await new Promise(function(resolve) {
+    var timer = null;
+    Module.terravueWake = function() {
+      if (timer !== null) clearTimeout(timer);
+      resolve();
+    };
+    if (timeout_ms >= 0) {
+      timer = setTimeout(function() {
+        Module.terravueWake = null;
+        resolve();
+      }, timeout_ms);
+    }
+  });
 });
 
 EM_JS(void, WakeProgram, (), {
@@ -177,6 +191,16 @@ EM_BOOL OnTouch(int type, const EmscriptenTouchEvent* e, void* user_data) {
   }
 }
 
+// The wheel scrolls what lies under the pointer, a notch at a time.
+EM_BOOL OnWheel(int type, const EmscriptenWheelEvent* e, void* user_data) {
+  (void)type;
+  if (e->deltaY == 0) return EM_FALSE;
+  Html5Backend& self = *Self(user_data);
+  const gfx::Point at = self.ToStylus(e->mouse.clientX, e->mouse.clientY);
+  self.Push(ui::Event::Wheel(at, e->deltaY > 0 ? 1 : -1));
+  return EM_TRUE;  // the page itself must not scroll
+}
+
 // The same keys as the window's: the handheld's buttons and navigation.
 ui::Key KeyFor(const EmscriptenKeyboardEvent& e) {
   const std::string_view key = e.key;
@@ -219,6 +243,7 @@ Html5Backend::Html5Backend(std::string canvas, int scale)
   emscripten_set_touchend_callback(target, this, EM_TRUE, OnTouch);
   emscripten_set_touchcancel_callback(target, this, EM_TRUE, OnTouch);
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, EM_TRUE, OnKey);
+  emscripten_set_wheel_callback(target, this, EM_TRUE, OnWheel);
 }
 
 Html5Backend::~Html5Backend() {
@@ -231,6 +256,7 @@ Html5Backend::~Html5Backend() {
   emscripten_set_touchend_callback(target, nullptr, EM_TRUE, nullptr);
   emscripten_set_touchcancel_callback(target, nullptr, EM_TRUE, nullptr);
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, nullptr);
+  emscripten_set_wheel_callback(target, nullptr, EM_TRUE, nullptr);
 }
 
 void Html5Backend::Push(ui::Event event) {
@@ -248,11 +274,25 @@ gfx::Point Html5Backend::ToStylus(double client_x, double client_y) const {
 
 ui::Event Html5Backend::WaitEvent() {
   ShowFrame();
-  while (queue_.empty()) WaitForPageInput();
+  while (queue_.empty()) WaitForPageInput(-1);
   last_yield_ms_ = emscripten_get_now();
   ui::Event event = std::move(queue_.front());
   queue_.pop_front();
   return event;
+}
+
+bool Html5Backend::WaitEventUntil(std::chrono::milliseconds deadline, ui::Event& event) {
+  ShowFrame();
+  for (;;) {
+    if (!queue_.empty()) break;
+    const auto left = (deadline - Now()).count();
+    if (left <= 0) return false;
+    WaitForPageInput(static_cast<double>(left));
+  }
+  last_yield_ms_ = emscripten_get_now();
+  event = std::move(queue_.front());
+  queue_.pop_front();
+  return true;
 }
 
 bool Html5Backend::PollEvent(ui::Event& event) {

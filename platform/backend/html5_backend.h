@@ -23,6 +23,7 @@ class Html5Backend : public ui::Backend {
   Html5Backend& operator=(const Html5Backend&) = delete;
 
   ui::Event WaitEvent() override;
+  bool WaitEventUntil(std::chrono::milliseconds deadline, ui::Event& event) override;
   bool PollEvent(ui::Event& event) override;
   void Present(const gfx::Bitmap& frame) override;
 

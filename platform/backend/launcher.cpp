@@ -105,7 +105,8 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
     return 2;
   }
   if (options->help) {
-    std::fputs(UsageText(program.name, program.description, program.open_screens_help).c_str(), stdout);
+    std::fputs(UsageText(program.name, program.description, program.open_screens_help,
+                         program.own_options_help).c_str(), stdout);
     return 0;
   }
   if (options->version) {

@@ -21,6 +21,8 @@ struct ProgramInfo {
   OpenScreenHandler open_screen;
   // The screens open_screen accepts, for --help: one indented line each.
   std::string_view open_screens_help = {};
+  // Options of the program's own that main() handles, for --help.
+  std::string_view own_options_help = {};
 };
 
 // Parses the command line, sets up the device root, the clock, the display

@@ -148,7 +148,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
 }
 
 std::string UsageText(std::string_view name, std::string_view description,
-                      std::string_view screens) {
+                      std::string_view screens, std::string_view own_options) {
   const std::string n(name);
   std::string text =
       "Usage: " + n + " [OPTIONS]\n" + std::string(description) + "\n" +
@@ -164,7 +164,8 @@ std::string UsageText(std::string_view name, std::string_view description,
       "  --headless             run without a window; needs --script\n"
       "  --script FILE          read script commands from FILE ('-' for standard input)\n"
       "  --version              print the version and exit\n"
-      "  -h, --help             print this help and exit\n"
+      "  -h, --help             print this help and exit\n" +
+      std::string(own_options) +
       "\n"
       "Script commands, one a line ('#' starts a comment); X Y are pixels of the top\n"
       "window's client area:\n"

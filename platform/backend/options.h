@@ -33,8 +33,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
 // The text --help prints for program `name` with its one-line description:
 // the options and the script commands. `screens` lists what the script's open
 // command accepts, one indented line each; empty for a program that opens no
-// screens by name, whose help then leaves that command out.
+// screens by name, whose help then leaves that command out. `own_options`
+// lists options of the program's own, laid out as the others.
 std::string UsageText(std::string_view name, std::string_view description,
-                      std::string_view screens = {});
+                      std::string_view screens = {}, std::string_view own_options = {});
 
 }  // namespace tv::backend

@@ -1,7 +1,9 @@
 #include "platform/backend/script.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstddef>
+#include <cstdlib>
 
 #include "platform/base/utf.h"
 
@@ -173,6 +175,20 @@ std::optional<ScriptCommand> ParseScriptLine(const std::string& text, int line,
     command.type = ScriptCommand::Type::kOpen;
     command.screen = words[1];
     if (args == 2) command.input = Utf8ToUtf16(words[2]);
+    return command;
+  }
+  if (verb == "wait") {
+    if (!expect(1, "wait SECONDS")) return std::nullopt;
+    // Seconds may have a fraction; the clock moves in whole milliseconds.
+    char* end = nullptr;
+    const double seconds = std::strtod(words[1].c_str(), &end);
+    if (words[1].empty() || *end != '\0' || !std::isfinite(seconds) || seconds < 0 ||
+        seconds > 86400.0 * 366) {
+      error = "wait needs a number of seconds from 0 to a year";
+      return std::nullopt;
+    }
+    command.type = ScriptCommand::Type::kWait;
+    command.wait = std::chrono::milliseconds(std::llround(seconds * 1000));
     return command;
   }
   if (verb == "dump") {

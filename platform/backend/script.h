@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,7 +14,9 @@ namespace tv::backend {
 
 // One parsed line of an automation script.
 struct ScriptCommand {
-  enum class Type { kTap, kDown, kMove, kUp, kPress, kChoose, kKey, kScreenshot, kDump, kOpen, kFrame };
+  enum class Type {
+    kTap, kDown, kMove, kUp, kPress, kChoose, kKey, kScreenshot, kDump, kOpen, kFrame, kWait
+  };
   Type type;
   int line = 0;
   gfx::Point point;                       // tap, down, move, up
@@ -25,6 +28,7 @@ struct ScriptCommand {
   int frame = 0;                          // frame: which presented frame, from 1
   std::string screen;                     // open: the screen's name
   std::optional<std::u16string> input;    // open: its input, if given
+  std::chrono::milliseconds wait{0};      // wait: how long
 };
 
 // Opens a screen by the name a script gives it, with its input; returns

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -46,6 +47,16 @@ struct SdlBackend::Impl {
         if (!pen_down) return false;
         out = ui::Event::Pen(ui::Event::Type::kPenMove, ToStylus(e.motion.x, e.motion.y));
         return true;
+      case SDL_MOUSEWHEEL: {
+        // SDL counts away from the user; the program counts towards.
+        const int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? e.wheel.y : -e.wheel.y;
+        if (notches == 0) return false;
+        int x = 0;
+        int y = 0;
+        SDL_GetMouseState(&x, &y);
+        out = ui::Event::Wheel(ToStylus(x, y), notches);
+        return true;
+      }
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
             e.window.event == SDL_WINDOWEVENT_RESTORED) {
@@ -132,6 +143,16 @@ ui::Event SdlBackend::WaitEvent() {
     if (impl_->Translate(e, out)) return out;
   }
   return ui::Event::Quit();
+}
+
+bool SdlBackend::WaitEventUntil(std::chrono::milliseconds deadline, ui::Event& event) {
+  SDL_Event e;
+  for (;;) {
+    const auto left = (deadline - Now()).count();
+    if (left <= 0) return false;
+    const int timeout = static_cast<int>(std::min<long long>(left, 1 << 30));
+    if (SDL_WaitEventTimeout(&e, timeout) != 0 && impl_->Translate(e, event)) return true;
+  }
 }
 
 bool SdlBackend::PollEvent(ui::Event& event) {

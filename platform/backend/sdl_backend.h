@@ -19,6 +19,7 @@ class SdlBackend : public ui::Backend {
   ~SdlBackend() override;
 
   ui::Event WaitEvent() override;
+  bool WaitEventUntil(std::chrono::milliseconds deadline, ui::Event& event) override;
   bool PollEvent(ui::Event& event) override;
   void Present(const gfx::Bitmap& frame) override;
   void SetIcon(const gfx::Bitmap& icon) override;

@@ -67,12 +67,30 @@ bool ParseDigits(std::string_view text, size_t pos, size_t count, int& out) {
 
 }  // namespace
 
+namespace {
+
+// How far Advance has moved the real clock.
+std::chrono::milliseconds& Advanced() {
+  static std::chrono::milliseconds advanced{0};
+  return advanced;
+}
+
+}  // namespace
+
 TimePoint Now() {
   if (FixedInstant()) return *FixedInstant();
-  return std::chrono::system_clock::now();
+  return std::chrono::system_clock::now() + Advanced();
 }
 
 void SetFixedUtc(std::optional<TimePoint> instant) { FixedInstant() = instant; }
+
+void Advance(std::chrono::milliseconds by) {
+  if (FixedInstant()) {
+    *FixedInstant() += by;
+  } else {
+    Advanced() += by;
+  }
+}
 
 SystemTime UtcNow() { return ToUtc(Now()); }
 

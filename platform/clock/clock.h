@@ -28,6 +28,9 @@ TimePoint Now();
 // Fixes the clock at an instant (scripts and tests); nothing restores the
 // real clock.
 void SetFixedUtc(std::optional<TimePoint> instant);
+// Moves the clock on by `by`: the fixed instant, or else the real clock as
+// the program sees it (a script's wait).
+void Advance(std::chrono::milliseconds by);
 
 // The current date and time in UTC. Nothing the program shows depends on
 // the process's own time zone (TZ).

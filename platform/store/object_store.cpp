@@ -19,7 +19,6 @@ namespace {
 // "TvOS" marks a file as ours; a SQLite file with another id is left alone.
 constexpr int32_t kApplicationId = 0x54764f53;
 constexpr int32_t kSchemaVersion = 1;
-constexpr int kBusyTimeoutMs = 2000;
 // Page cache of the connection, in KiB (SQLite's default is 2000). The
 // country database alone is a few megabytes; pages that do not fit are read
 // from the file again on every look-up.
@@ -126,20 +125,6 @@ void BindKey(sqlite3_stmt* stmt, int index, SortKind kind, const std::string& ke
   }
 }
 
-std::optional<std::string> ColumnKey(sqlite3_stmt* stmt, int column, SortKind kind) {
-  const int type = sqlite3_column_type(stmt, column);
-  if (kind == SortKind::kInt16) {
-    if (type != SQLITE_INTEGER) return std::nullopt;
-    const int64_t v = sqlite3_column_int64(stmt, column);
-    if (v < -32768 || v > 32767) return std::nullopt;
-    return EncodeIntKey(static_cast<int16_t>(v));
-  }
-  if (type != SQLITE_BLOB) return std::nullopt;
-  const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, column));
-  const int size = sqlite3_column_bytes(stmt, column);
-  return std::string(data ? data : "", static_cast<size_t>(size));
-}
-
 ObjectStore::ObjectStore(sqlite3* db) : db_(db), stmts_(std::make_unique<Statements>()) {}
 
 ObjectStore::~ObjectStore() {
@@ -151,7 +136,7 @@ ObjectStore::~ObjectStore() {
     for (sqlite3_stmt* stmt :
          {stmts_->exists, stmts_->create, stmts_->open_by_name, stmts_->open_by_id,
           stmts_->delete_records, stmts_->delete_database, stmts_->next_seq, stmts_->insert,
-          stmts_->read, stmts_->delete_record, stmts_->order, stmts_->count,
+          stmts_->read, stmts_->delete_record, stmts_->count,
           stmts_->data_version, stmts_->begin, stmts_->begin_read, stmts_->commit,
           stmts_->rollback}) {
       sqlite3_finalize(stmt);
@@ -174,7 +159,7 @@ std::unique_ptr<ObjectStore> ObjectStore::Open(const std::filesystem::path& path
     return nullptr;
   }
   std::unique_ptr<ObjectStore> store(new ObjectStore(db));
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  sqlite3_busy_timeout(db, static_cast<int>(kBusyTimeout.count()));
   sqlite3_extended_result_codes(db, 1);
 
   // Reading the header is the first access to the file; garbage fails here
@@ -193,8 +178,6 @@ std::unique_ptr<ObjectStore> ObjectStore::Open(const std::filesystem::path& path
   // Only the connection's memory: nothing is written to the file.
   const std::string cache = "PRAGMA cache_size = -" + std::to_string(kCacheKib);
   if (!Exec(db, cache.c_str())) return nullptr;
-  sqlite3_rollback_hook(
-      db, [](void* self) { ++static_cast<ObjectStore*>(self)->rollbacks_; }, store.get());
   return store;
 }
 
@@ -251,17 +234,15 @@ void ObjectStore::EnterRead() {
   // Inside a write transaction reads belong to it.
   if (!sqlite3_get_autocommit(db_)) return;
   if (!StepDone(stmts_->begin_read)) return;
-  // The first read takes the shared lock; the file cannot change until the
-  // shared read ends, so its data_version holds for the whole shared read.
-  const auto version = DataVersion();
-  if (!version || sqlite3_get_autocommit(db_)) {
+  // The first read takes the shared lock, which holds until the shared read
+  // ends.
+  if (!DataVersion() || sqlite3_get_autocommit(db_)) {
     // Busy or unreadable: leave each read to its own transaction and error.
     if (!sqlite3_get_autocommit(db_) && !StepDone(stmts_->commit)) StepDone(stmts_->rollback);
     return;
   }
   read_open_ = true;
   read_start_ = ReadClockNow();
-  read_version_ = *version;
 }
 
 bool ObjectStore::EnterWrite() {
@@ -294,7 +275,6 @@ bool ObjectStore::Prepare() {
       {&stmts_->read, "SELECT props FROM tv_records WHERE db_id = ?1 AND sort_key = ?2 AND seq = ?3"},
       {&stmts_->delete_record,
        "DELETE FROM tv_records WHERE db_id = ?1 AND sort_key = ?2 AND seq = ?3"},
-      {&stmts_->order, "SELECT sort_key, seq FROM tv_records WHERE db_id = ?1 ORDER BY sort_key, seq"},
       {&stmts_->count, "SELECT count(*) FROM tv_records WHERE db_id = ?1"},
       {&stmts_->data_version, "PRAGMA data_version"},
       {&stmts_->begin, "BEGIN IMMEDIATE"},
@@ -310,13 +290,14 @@ bool ObjectStore::Prepare() {
   return true;
 }
 
-bool ObjectStore::Exists(std::u16string_view name) {
+std::optional<bool> ObjectStore::FindDatabase(std::u16string_view name) {
   EnterRead();
   sqlite3_stmt* stmt = stmts_->exists;
   BindName(stmt, 1, name);
-  const bool found = sqlite3_step(stmt) == SQLITE_ROW;
+  const int rc = sqlite3_step(stmt);
   sqlite3_reset(stmt);
-  return found;
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) return std::nullopt;
+  return rc == SQLITE_ROW;
 }
 
 std::optional<uint32_t> ObjectStore::Create(std::u16string_view name, uint32_t type,
@@ -335,7 +316,6 @@ std::optional<uint32_t> ObjectStore::Create(std::u16string_view name, uint32_t t
   if (rc != SQLITE_DONE) return std::nullopt;
   const int64_t id = sqlite3_last_insert_rowid(db_);
   if (id <= 0 || id > UINT32_MAX) return std::nullopt;
-  Invalidate(static_cast<uint32_t>(id));
   return static_cast<uint32_t>(id);
 }
 
@@ -388,11 +368,9 @@ bool ObjectStore::DeleteDatabase(std::u16string_view name) {
     sqlite3_bind_int64(stmts_->delete_records, 1, *id);
     sqlite3_bind_int64(stmts_->delete_database, 1, *id);
     ok = StepDone(stmts_->delete_records) && StepDone(stmts_->delete_database);
-    Invalidate(*id);
     if (!ok || !RunSavepoint("RELEASE tv_delete")) {
       RunSavepoint("ROLLBACK TO tv_delete");
       RunSavepoint("RELEASE tv_delete");
-      ++rollbacks_;
       ok = false;
     }
   }
@@ -426,28 +404,11 @@ bool ObjectStore::Commit() {
 bool ObjectStore::Rollback() {
   transaction_begun_ = false;
   if (!InTransaction()) return false;
-  const bool ok = StepDone(stmts_->rollback);
-  ++rollbacks_;
-  return ok;
+  return StepDone(stmts_->rollback);
 }
 
 bool ObjectStore::InTransaction() const {
   return !read_open_ && sqlite3_get_autocommit(db_) == 0;
-}
-
-std::string ObjectStore::ExplainSeekPlan() {
-  const std::string sql = std::string("EXPLAIN QUERY PLAN ") + kSeekSql;
-  sqlite3_stmt* stmt = nullptr;
-  std::string plan;
-  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      const auto* detail = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3));
-      if (!plan.empty()) plan += '\n';
-      plan += detail ? detail : "";
-    }
-  }
-  sqlite3_finalize(stmt);
-  return plan;
 }
 
 std::optional<int64_t> ObjectStore::DataVersion() {
@@ -456,45 +417,6 @@ std::optional<int64_t> ObjectStore::DataVersion() {
   if (sqlite3_step(stmt) == SQLITE_ROW) version = sqlite3_column_int64(stmt, 0);
   sqlite3_reset(stmt);
   return version;
-}
-
-const std::vector<ObjectStore::OrderEntry>* ObjectStore::Order(uint32_t db_id) {
-  // Changes by other processes show in data_version; our own writes drop the
-  // cache of their database and rollbacks bump rollbacks_. A shared read
-  // read data_version when it began.
-  const auto version = InReadTransaction() ? std::optional<int64_t>(read_version_) : DataVersion();
-  if (!version) return nullptr;
-  auto it = order_.find(db_id);
-  if (it != order_.end() && it->second.data_version == *version &&
-      it->second.rollbacks == rollbacks_) {
-    return &it->second.entries;
-  }
-  // Not OpenById: its shared read check could end the shared read under the caller,
-  // whose cursor has already stepped.
-  sqlite3_bind_int64(stmts_->open_by_id, 1, db_id);
-  auto db = OpenWhere(stmts_->open_by_id);
-  if (!db) return nullptr;
-  const SortKind kind = db->Order().kind;
-  OrderCache cache{*version, rollbacks_, {}};
-  sqlite3_stmt* stmt = stmts_->order;
-  sqlite3_bind_int64(stmt, 1, db_id);
-  int rc;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    auto key = ColumnKey(stmt, 0, kind);
-    if (!key) {
-      rc = SQLITE_CORRUPT;
-      break;
-    }
-    cache.entries.push_back({std::move(*key), sqlite3_column_int64(stmt, 1)});
-  }
-  sqlite3_reset(stmt);
-  if (rc != SQLITE_DONE) {
-    order_.erase(db_id);
-    return nullptr;
-  }
-  auto& slot = order_[db_id];
-  slot = std::move(cache);
-  return &slot.entries;
 }
 
 sqlite3_stmt* ObjectStore::TakeCursor() {

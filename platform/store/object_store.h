@@ -64,48 +64,40 @@ class ObjectStore {
   bool InReadTransaction();
 
   // How long a statement waits for another process's lock before failing
-  // (2 seconds unless changed).
+  // (kBusyTimeout unless changed).
+  static constexpr std::chrono::milliseconds kBusyTimeout{2000};
   void SetBusyTimeout(std::chrono::milliseconds timeout);
 
-  bool Exists(std::u16string_view name);
+  // Whether a database of that name exists; nothing when the store cannot
+  // be read.
+  std::optional<bool> FindDatabase(std::u16string_view name);
+  // The same, a store that cannot be read counting as no database.
+  bool Exists(std::u16string_view name) { return FindDatabase(name).value_or(false); }
   // Creates an empty database; nothing if the name is taken or on failure.
-  std::optional<uint32_t> Create(std::u16string_view name, uint32_t type,
+  [[nodiscard]] std::optional<uint32_t> Create(std::u16string_view name, uint32_t type,
                                  SortOrder sort_order);
   std::optional<RecordDatabase> OpenByName(std::u16string_view name);
   std::optional<RecordDatabase> OpenById(uint32_t id);
   // Removes the database and all its records.
-  bool DeleteDatabase(std::u16string_view name);
+  [[nodiscard]] bool DeleteDatabase(std::u16string_view name);
 
   // One write transaction at a time; Begin fails inside one and ends a read
   // shared read first. A failed commit rolls the transaction back.
-  bool Begin();
-  bool Commit();
+  [[nodiscard]] bool Begin();
+  [[nodiscard]] bool Commit();
+  // Fails only when there is nothing to roll back or SQLite has ended the
+  // transaction itself; either way nothing of it is left.
   bool Rollback();
   // Whether a write transaction is open (a shared read does not count).
   bool InTransaction() const;
 
-  // The query plan of the key seek, as EXPLAIN QUERY PLAN describes it, so a
-  // test can check that the seek searches the key index.
-  std::string ExplainSeekPlan();
-
  private:
   friend class RecordDatabase;
   struct Statements;
-  struct OrderEntry {
-    std::string key;
-    int64_t seq;
-  };
-  struct OrderCache {
-    int64_t data_version = 0;
-    uint64_t rollbacks = 0;
-    std::vector<OrderEntry> entries;
-  };
 
   explicit ObjectStore(sqlite3* db);
   bool Prepare();
   std::optional<RecordDatabase> OpenWhere(sqlite3_stmt* stmt);
-  // Records of `db_id` in sort order, reloaded when the file changed.
-  const std::vector<OrderEntry>* Order(uint32_t db_id);
   // Called at the start of every read: ends a shared read past its limit and
   // begins one when no transaction is open.
   void EnterRead();
@@ -116,7 +108,6 @@ class ObjectStore {
   // Resets every statement still stepping, so that none holds a lock, and
   // tells handles their cursors no longer stand on their current record.
   void ReleaseCursors();
-  void Invalidate(uint32_t db_id) { order_.erase(db_id); }
   std::optional<int64_t> DataVersion();
   bool RunSavepoint(const char* sql);
   sqlite3_stmt* TakeCursor();
@@ -125,19 +116,14 @@ class ObjectStore {
   sqlite3* db_ = nullptr;
   std::unique_ptr<Statements> stmts_;
   std::vector<sqlite3_stmt*> free_cursors_;
-  std::unordered_map<uint32_t, OrderCache> order_;
-  // Bumped by every rollback, which may undo writes the caches saw.
-  uint64_t rollbacks_ = 0;
   int open_handles_ = 0;
   // Begin() succeeded and neither Commit() nor Rollback() has run since.
   bool transaction_begun_ = false;
 
-  // The shared read: whether this store's read transaction is open, when it
-  // began (on a coarse monotonic clock) and the file's data_version then (the
-  // file cannot change during it).
+  // The shared read: whether this store's read transaction is open and when
+  // it began (on a coarse monotonic clock).
   bool read_open_ = false;
   std::chrono::nanoseconds read_start_{0};
-  int64_t read_version_ = 0;
   // Bumped whenever ReleaseCursors() resets the handles' cursors.
   uint64_t cursor_epoch_ = 0;
 };
@@ -153,7 +139,7 @@ class Transaction {
   Transaction& operator=(const Transaction&) = delete;
 
   bool Active() const { return active_; }
-  bool Commit() {
+  [[nodiscard]] bool Commit() {
     if (!active_) return false;
     active_ = false;
     return store_.Commit();

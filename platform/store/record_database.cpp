@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <utility>
@@ -134,7 +133,6 @@ RecordDatabase& RecordDatabase::operator=(RecordDatabase&& other) noexcept {
   has_current_ = std::exchange(other.has_current_, false);
   current_key_ = std::move(other.current_key_);
   current_seq_ = other.current_seq_;
-  current_position_ = std::exchange(other.current_position_, -1);
   cursor_ = std::exchange(other.cursor_, nullptr);
   cursor_on_current_ = std::exchange(other.cursor_on_current_, false);
   cursor_epoch_ = other.cursor_epoch_;
@@ -166,93 +164,55 @@ void RecordDatabase::ResetCursor() {
 void RecordDatabase::ClearCurrent() {
   ResetCursor();
   has_current_ = false;
-  current_position_ = -1;
 }
 
-int32_t RecordDatabase::SeekFirstEqual(std::u16string_view key) {
-  if (!store_ || sort_order_.kind != SortKind::kTextNoCase) return -1;
+bool RecordDatabase::SeekFirstEqual(std::u16string_view key) {
+  if (!store_ || sort_order_.kind != SortKind::kTextNoCase) return false;
   store_->EnterRead();
   ClearCurrent();
   current_key_ = EncodeTextKey(key);
-  return SeekFirstEqualEncoded();
+  return StepCursorAfter(0);
 }
 
-int32_t RecordDatabase::SeekFirstEqual(int16_t key) {
-  if (!store_ || sort_order_.kind != SortKind::kInt16) return -1;
+bool RecordDatabase::SeekFirstEqual(int16_t key) {
+  if (!store_ || sort_order_.kind != SortKind::kInt16) return false;
   store_->EnterRead();
   ClearCurrent();
   current_key_ = EncodeIntKey(key);
-  return SeekFirstEqualEncoded();
+  return StepCursorAfter(0);
 }
 
-int32_t RecordDatabase::SeekFirstEqualEncoded() {
+bool RecordDatabase::StepCursorAfter(int64_t after) {
   if (!cursor_) cursor_ = store_->TakeCursor();
-  if (!cursor_) return -1;
+  if (!cursor_) return false;
+  sqlite3_reset(cursor_);
   sqlite3_bind_int64(cursor_, 1, db_id_);
   BindKey(cursor_, 2, sort_order_.kind, current_key_);
+  // Sequence numbers start at 1.
+  sqlite3_bind_int64(cursor_, 3, after);
   if (sqlite3_step(cursor_) != SQLITE_ROW) {
     ClearCurrent();
-    return -1;
-  }
-  const int64_t seq = sqlite3_column_int64(cursor_, 0);
-  // The first record of a key sits where the key would be inserted.
-  const auto* order = store_->Order(db_id_);
-  if (!order) {
-    ClearCurrent();
-    return -1;
-  }
-  const ObjectStore::OrderEntry probe{current_key_, seq};
-  const auto it = std::lower_bound(order->begin(), order->end(), probe,
-                                   [](const ObjectStore::OrderEntry& a,
-                                      const ObjectStore::OrderEntry& b) {
-                                     return a.key != b.key ? a.key < b.key : a.seq < b.seq;
-                                   });
-  if (it == order->end() || it->key != current_key_ || it->seq != seq) {
-    ClearCurrent();
-    return -1;
+    return false;
   }
   has_current_ = true;
-  current_seq_ = seq;
-  current_position_ = static_cast<int32_t>(it - order->begin());
+  current_seq_ = sqlite3_column_int64(cursor_, 0);
   cursor_on_current_ = true;
   cursor_epoch_ = store_->cursor_epoch_;
-  return current_position_;
+  return true;
 }
 
-int32_t RecordDatabase::SeekNextEqual() {
-  if (!store_ || !has_current_) return -1;
+bool RecordDatabase::SeekNextEqual() {
+  if (!store_ || !has_current_) return false;
   store_->EnterRead();
-  if (CursorOnCurrent()) {
-    // The cursor walks this key's records in insertion order, which is also
-    // their order by position, so the next one is one position further.
-    if (sqlite3_step(cursor_) != SQLITE_ROW) {
-      ClearCurrent();
-      return -1;
-    }
-    current_seq_ = sqlite3_column_int64(cursor_, 0);
-    return ++current_position_;
-  }
-  const auto* order = store_->Order(db_id_);
-  const auto next = static_cast<size_t>(current_position_) + 1;
-  if (!order || next >= order->size() || (*order)[next].key != current_key_) {
+  // The cursor walks this key's records in insertion order; once the store
+  // has reset it, it starts again after the current record.
+  if (!CursorOnCurrent()) return StepCursorAfter(current_seq_);
+  if (sqlite3_step(cursor_) != SQLITE_ROW) {
     ClearCurrent();
-    return -1;
+    return false;
   }
-  current_seq_ = (*order)[next].seq;
-  return ++current_position_;
-}
-
-int32_t RecordDatabase::SeekToPosition(int32_t position) {
-  if (!store_) return -1;
-  store_->EnterRead();
-  ClearCurrent();
-  const auto* order = store_->Order(db_id_);
-  if (!order || position < 0 || static_cast<size_t>(position) >= order->size()) return -1;
-  has_current_ = true;
-  current_key_ = (*order)[position].key;
-  current_seq_ = (*order)[position].seq;
-  current_position_ = position;
-  return position;
+  current_seq_ = sqlite3_column_int64(cursor_, 0);
+  return true;
 }
 
 std::optional<Record> RecordDatabase::ReadRecord() {
@@ -303,7 +263,6 @@ bool RecordDatabase::AppendRecord(const Record& record) {
     sqlite3_clear_bindings(s.insert);
     ok = rc == SQLITE_DONE;
   }
-  store_->Invalidate(db_id_);
   return ok;
 }
 
@@ -320,7 +279,6 @@ bool RecordDatabase::DeleteRecord() {
   const int rc = sqlite3_step(stmt);
   sqlite3_reset(stmt);
   const bool deleted = rc == SQLITE_DONE && sqlite3_changes(store_->db_) == 1;
-  store_->Invalidate(db_id_);
   return deleted;
 }
 

@@ -50,9 +50,7 @@ class Record {
 // fails quietly (-1, false or nothing) on a closed handle or a store error.
 // The ObjectStore must outlive its handles.
 //
-// A position is a record's zero-based index in the sort order; records with
-// equal keys keep their insertion order. Positions change when the database
-// changes.
+// Records with equal keys keep their insertion order.
 class RecordDatabase {
  public:
   RecordDatabase() = default;
@@ -67,25 +65,23 @@ class RecordDatabase {
   uint32_t Type() const { return type_; }
   SortOrder Order() const { return sort_order_; }
 
-  // Makes the first record (in sort order) whose key equals `key` current
-  // and returns its position, or -1 when there is none. A text key on an
-  // integer-sorted database (or the reverse) finds nothing.
-  int32_t SeekFirstEqual(std::u16string_view key);
-  int32_t SeekFirstEqual(int16_t key);
-  // Moves to the next record whose key equals the current record's key and
-  // returns its position, or -1 (the current record is then cleared).
-  int32_t SeekNextEqual();
-  // Makes the record at `position` current; returns the position or -1.
-  int32_t SeekToPosition(int32_t position);
+  // Makes the first record (in sort order) whose key equals `key` current;
+  // false when there is none. A text key on an integer-sorted database (or
+  // the reverse) finds nothing.
+  bool SeekFirstEqual(std::u16string_view key);
+  bool SeekFirstEqual(int16_t key);
+  // Moves to the next record whose key equals the current record's key;
+  // false when there is none (the current record is then cleared).
+  bool SeekNextEqual();
 
   // All properties of the current record.
   std::optional<Record> ReadRecord();
 
   // Writes a new record; it must carry the sort property with the sort
   // order's type. Clears the current record.
-  bool AppendRecord(const Record& record);
+  [[nodiscard]] bool AppendRecord(const Record& record);
   // Deletes the current record; there is no current record afterwards.
-  bool DeleteRecord();
+  [[nodiscard]] bool DeleteRecord();
 
   // Number of records, or -1 on failure.
   int32_t RecordCount();
@@ -97,7 +93,9 @@ class RecordDatabase {
   RecordDatabase(ObjectStore* store, uint32_t db_id, uint32_t type,
                  SortOrder sort_order);
 
-  int32_t SeekFirstEqualEncoded();
+  // Runs the cursor over the current key's records after sequence number
+  // `after`, making the first of them current.
+  bool StepCursorAfter(int64_t after);
   // Decodes a stored record; nothing if the blob does not parse.
   static std::optional<Record> RecordFromColumn(sqlite3_stmt* stmt, int column);
   // Whether `cursor_` still stands on the current record; the store resets
@@ -111,15 +109,14 @@ class RecordDatabase {
   uint32_t type_ = 0;
   SortOrder sort_order_;
 
-  // The current record: its encoded sort key, insertion sequence and
-  // position. `cursor_` walks the records of one key in insertion order and
-  // stays on the current record while it came from a key seek, so stepping
-  // through equal keys costs one step each. `cursor_epoch_` is the store's
-  // cursor epoch when it was placed there.
+  // The current record: its encoded sort key and insertion sequence.
+  // `cursor_` walks the records of one key in insertion order and stays on
+  // the current record while it came from a key seek, so stepping through
+  // equal keys costs one step each. `cursor_epoch_` is the store's cursor
+  // epoch when it was placed there.
   bool has_current_ = false;
   std::string current_key_;
   int64_t current_seq_ = 0;
-  int32_t current_position_ = -1;
   sqlite3_stmt* cursor_ = nullptr;
   bool cursor_on_current_ = false;
   uint64_t cursor_epoch_ = 0;

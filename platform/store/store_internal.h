@@ -24,7 +24,6 @@ struct ObjectStore::Statements {
   sqlite3_stmt* insert = nullptr;
   sqlite3_stmt* read = nullptr;
   sqlite3_stmt* delete_record = nullptr;
-  sqlite3_stmt* order = nullptr;
   sqlite3_stmt* count = nullptr;
   sqlite3_stmt* data_version = nullptr;
   sqlite3_stmt* begin = nullptr;
@@ -33,9 +32,10 @@ struct ObjectStore::Statements {
   sqlite3_stmt* rollback = nullptr;
 };
 
-// Looks up the records of one key in insertion order; the key seek.
+// Looks up the records of one key in insertion order, after sequence
+// number ?3: the key seek (from 0) and the step to the next equal key.
 inline constexpr char kSeekSql[] =
-    "SELECT seq, props FROM tv_records WHERE db_id = ?1 AND sort_key = ?2 "
+    "SELECT seq, props FROM tv_records WHERE db_id = ?1 AND sort_key = ?2 AND seq > ?3 "
     "ORDER BY seq";
 
 // Runs a statement that returns no rows and resets it.
@@ -49,8 +49,5 @@ std::string EncodeIntKey(int16_t value);
 // Binds an in-memory key as the stored column value (a blob for text, an
 // integer for int16).
 void BindKey(sqlite3_stmt* stmt, int index, SortKind kind, const std::string& key);
-// Reads the stored column back into the in-memory form; nothing if it does
-// not have the kind's type.
-std::optional<std::string> ColumnKey(sqlite3_stmt* stmt, int column, SortKind kind);
 
 }  // namespace tv::store

@@ -29,6 +29,20 @@ Widget* FindWidget(int id, std::string& error) {
   return widget;
 }
 
+std::string DescribeScrollBar(const ScrollInfo& info) {
+  return "{\"min\":" + std::to_string(info.min) + ",\"max\":" + std::to_string(info.max) +
+         ",\"page\":" + std::to_string(info.page) + ",\"pos\":" + std::to_string(info.pos) +
+         ",\"visible\":" + (info.visible ? "true" : "false") + "}";
+}
+
+// A window's own bars, a screen's or a control's alike.
+std::string DescribeScrollBars(const Window& window) {
+  return ",\"scrollbars\":{\"horizontal\":" +
+         DescribeScrollBar(window.GetScrollInfo(ScrollOrientation::kHorizontal)) +
+         ",\"vertical\":" + DescribeScrollBar(window.GetScrollInfo(ScrollOrientation::kVertical)) +
+         "}";
+}
+
 std::string DescribeWidget(const Widget& widget) {
   std::string out = "{\"id\":" + std::to_string(widget.Id()) + ",\"kind\":" +
                     JsonQuote(std::string_view(widget.KindName())) +
@@ -48,8 +62,8 @@ std::string DescribeWidget(const Widget& widget) {
   }
   out += "],\"selected\":" + std::to_string(widget.SelectedIndex());
   out += std::string(",\"enabled\":") + (widget.IsEnabled() ? "true" : "false");
-  out += std::string(",\"visible\":") + (widget.IsVisible() ? "true" : "false") + "}";
-  return out;
+  out += std::string(",\"visible\":") + (widget.IsVisible() ? "true" : "false");
+  return out + DescribeScrollBars(widget) + "}";
 }
 
 std::string DescribeText(const gfx::TextRecord& text) {
@@ -60,12 +74,6 @@ std::string DescribeText(const gfx::TextRecord& text) {
          ",\"weight\":" + std::to_string(text.font.weight) + "},\"color\":[" +
          std::to_string(text.color.r) + "," + std::to_string(text.color.g) + "," +
          std::to_string(text.color.b) + "]}";
-}
-
-std::string DescribeScrollBar(const ScrollInfo& info) {
-  return "{\"min\":" + std::to_string(info.min) + ",\"max\":" + std::to_string(info.max) +
-         ",\"page\":" + std::to_string(info.page) + ",\"pos\":" + std::to_string(info.pos) +
-         ",\"visible\":" + (info.visible ? "true" : "false") + "}";
 }
 
 std::string DescribeCommandBar(const CommandBar* bar) {
@@ -116,10 +124,7 @@ std::string DescribeWindow(const Window& window) {
     out += ",\"state\":" + DescribePairs(dialog->StateForDump());
     out += ",\"commandbar\":" + DescribeCommandBar(dialog->GetCommandBar());
   }
-  out += ",\"scrollbars\":{\"horizontal\":" +
-         DescribeScrollBar(window.GetScrollInfo(ScrollOrientation::kHorizontal)) +
-         ",\"vertical\":" + DescribeScrollBar(window.GetScrollInfo(ScrollOrientation::kVertical)) +
-         "}";
+  out += DescribeScrollBars(window);
   if (const auto* box = dynamic_cast<const MessageBoxWindow*>(&window)) {
     out += ",\"text\":" + JsonQuote(box->Message());
   }

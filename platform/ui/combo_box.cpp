@@ -14,7 +14,7 @@ namespace tv::ui {
 // since it closes from inside its own pen handlers.
 class ComboBox::DropList : public Window {
  public:
-  explicit DropList(ComboBox& owner) : owner_(owner) { rows_.AllowScrollBar(true); }
+  explicit DropList(ComboBox& owner) : owner_(owner), rows_(Scroller()) {}
 
   const char* KindName() const override { return "droplist"; }
 
@@ -52,7 +52,6 @@ class ComboBox::DropList : public Window {
 
  protected:
   void OnPaint(gfx::Canvas& canvas) override {
-    Layout();
     canvas.Save();
     canvas.SetPen({gfx::Pen::Style::kSolid, gfx::kBlack});
     canvas.SetBrush(gfx::Brush::Null());
@@ -66,15 +65,19 @@ class ComboBox::DropList : public Window {
       owner_.Cancel();
       return;
     }
-    MoveHotFromPen(rows_.PenDown(p));
+    OnPenMove(p);
   }
 
-  void OnPenMove(gfx::Point p) override { MoveHotFromPen(rows_.PenMove(p)); }
+  void OnPenMove(gfx::Point p) override {
+    const int index = rows_.ItemAt(p);
+    if (index >= 0 && index != hot_) {
+      hot_ = index;
+      Invalidate();
+    }
+  }
 
   void OnPenUp(gfx::Point p) override {
-    const bool bar = rows_.IsTrackingBar();
-    const int index = rows_.PenUp(p);
-    if (bar) Invalidate();
+    const int index = rows_.ItemAt(p);
     if (index >= 0) owner_.Confirm(index);
   }
 
@@ -86,16 +89,6 @@ class ComboBox::DropList : public Window {
     rows_.SetBounds(ClientRect().Inflate(-1));
     rows_.SetCount(owner_.Count());
     if (hot_ >= owner_.Count()) hot_ = owner_.Count() - 1;
-  }
-
-  // The pen is on the bar (the rows moved) or over item `index`.
-  void MoveHotFromPen(int index) {
-    if (rows_.IsTrackingBar()) {
-      Invalidate();
-    } else if (index >= 0 && index != hot_) {
-      hot_ = index;
-      Invalidate();
-    }
   }
 
   ComboBox& owner_;
@@ -133,18 +126,6 @@ void ComboBox::OnSelectionSet(int index) {
   if (dropped_ && index >= 0) drop_list_->MoveHot(index);
   Invalidate();
 }
-
-void ComboBox::ShowDropDown(bool show) {
-  if (show) {
-    OpenList();
-  } else if (dropped_) {
-    Cancel();
-  }
-}
-
-Window* ComboBox::DropDownWindow() const { return dropped_ ? drop_list_.get() : nullptr; }
-
-int ComboBox::HighlightIndex() const { return dropped_ ? drop_list_->Hot() : -1; }
 
 bool ComboBox::ChooseFromUser(int index) {
   if (index < 0 || index >= Count()) return false;

@@ -21,14 +21,7 @@ class ComboBox : public ItemListWidget {
   static constexpr int kMaxDroppedItems = 8;
 
   bool IsDroppedDown() const { return dropped_; }
-  // Opens the list (the parent hears notify::kDropDown), or closes it
-  // without a choice (notify::kSelEndCancel, then notify::kCloseUp).
-  void ShowDropDown(bool show);
   int ItemHeight() const { return ListItemHeight(); }
-  // The open list's window and its highlighted item, for tests and the
-  // automation; null and -1 while closed.
-  Window* DropDownWindow() const;
-  int HighlightIndex() const;
 
   bool ChooseFromUser(int index) override;
 

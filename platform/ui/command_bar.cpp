@@ -165,15 +165,6 @@ bool CommandBar::CheckMenuItem(int id, bool checked) {
   return false;
 }
 
-bool CommandBar::IsMenuItemChecked(int id) const {
-  for (const Menu& menu : menus_) {
-    for (const MenuItem& item : menu.items) {
-      if (item.id == id) return item.checked;
-    }
-  }
-  return false;
-}
-
 bool CommandBar::SetButtonChecked(int id, bool checked) {
   for (ToolButton& button : buttons_) {
     if (button.id != id) continue;

@@ -62,7 +62,6 @@ class CommandBar {
   // Return false when no item or button has `id`.
   bool CheckMenuItem(int id, bool checked);
   bool SetButtonChecked(int id, bool checked);
-  bool IsMenuItemChecked(int id) const;
   bool IsButtonChecked(int id) const;
   bool HasCommand(int id) const;
 

@@ -19,6 +19,14 @@ std::shared_ptr<const gfx::Font> DialogFont();
 int DialogLineHeight();
 // The height of one row of a list: a line plus one pixel of spacing.
 int ListItemHeight();
+// The white box of a text or list control, with a black one-pixel border
+// when `bordered`; the control's scroll bars and their silver corner are
+// drawn over it by its scroll host.
+void DrawControlBox(gfx::Canvas& canvas, const gfx::Rect& rect, bool bordered);
+// The area inside a control's border, where its bars go.
+inline gfx::Rect InsideBorder(const gfx::Rect& client, bool bordered) {
+  return bordered ? client.Inflate(-1) : client;
+}
 // A dotted one-pixel outline, the focus cue of buttons and list carets.
 void DrawFocusRect(gfx::Canvas& canvas, const gfx::Rect& rect, gfx::Color color);
 

@@ -64,7 +64,10 @@ void Desktop::RemoveTopLevel(Window* window) {
   if (capture_ != nullptr && FocusOwner(capture_) == window) capture_ = nullptr;
   if (pen_target_ != nullptr && FocusOwner(pen_target_) == window) pen_target_ = nullptr;
   if (pen_bar_window_ != nullptr && FocusOwner(pen_bar_window_) == window) {
+    // The bar lets go of the pen, so that a held arrow stops repeating.
+    Window* held = pen_bar_window_;
     pen_bar_window_ = nullptr;
+    held->scroll_->PenUp({-1, -1});
   }
   if (pen_command_bar_ == window) pen_command_bar_ = nullptr;
   bars_dirty_ = true;
@@ -113,8 +116,8 @@ void Desktop::RunTasks() {
 void Desktop::ProcessOneEvent() {
   RunTasks();
   if (queue_.empty()) {
-    // A paint may close its window (the installation screen does), so the
-    // work it queues is done, and painted, before the next input.
+    // Work queued meanwhile (a window closing itself) is done, and painted,
+    // before the next input.
     PaintPending();
     while (HasRunnableTask()) {
       RunTasks();
@@ -129,16 +132,62 @@ void Desktop::ProcessOneEvent() {
     queue_.pop_front();
   } else {
     for (const auto& hook : idle_hooks_) hook();
-    event = backend_.WaitEvent();
+    if (RunDueTimers()) return;
+    if (timers_.empty()) {
+      event = backend_.WaitEvent();
+    } else {
+      auto next = std::min_element(timers_.begin(), timers_.end(),
+                                   [](const Timer& a, const Timer& b) { return a.due < b.due; });
+      if (!backend_.WaitEventUntil(next->due, event)) {
+        RunDueTimers();
+        return;
+      }
+    }
   }
   Dispatch(event);
   RunTasks();
 }
 
+int Desktop::StartTimer(const Window* owner, std::chrono::milliseconds delay,
+                        std::chrono::milliseconds interval, std::function<void()> tick) {
+  const int id = next_timer_id_++;
+  timers_.push_back({id, owner, backend_.Now() + delay,
+                     std::max(interval, std::chrono::milliseconds(1)), std::move(tick)});
+  return id;
+}
+
+void Desktop::StopTimer(int id) {
+  std::erase_if(timers_, [id](const Timer& timer) { return timer.id == id; });
+}
+
+bool Desktop::RunDueTimers() {
+  const std::chrono::milliseconds now = backend_.Now();
+  std::vector<int> due;
+  for (const Timer& timer : timers_) {
+    if (timer.due <= now) due.push_back(timer.id);
+  }
+  // A tick may stop or start timers, so each is looked up again.
+  for (const int id : due) {
+    auto it = std::find_if(timers_.begin(), timers_.end(),
+                           [id](const Timer& timer) { return timer.id == id; });
+    if (it == timers_.end()) continue;
+    // A timer that fell behind skips the ticks it missed instead of
+    // running them all at once.
+    it->due += it->interval;
+    if (it->due <= now) it->due = now + it->interval;
+    std::function<void()> tick = it->tick;
+    tick();
+    RunTasks();
+  }
+  return !due.empty();
+}
+
 void Desktop::PostEvent(Event event) { queue_.push_back(std::move(event)); }
 
 void Desktop::PostTask(std::function<void()> task, const Window* owner) {
-  tasks_.push_back({owner, std::move(task), run_depth_});
+  // Work posted before any loop runs (while the first screen is made) waits
+  // for the first loop; otherwise no loop would ever count it as its own.
+  tasks_.push_back({owner, std::move(task), std::max(run_depth_, 1)});
 }
 
 void Desktop::Quit(int exit_code) {
@@ -177,6 +226,9 @@ void Desktop::Dispatch(const Event& event) {
     case Event::Type::kKey:
       DispatchKey(event.key);
       break;
+    case Event::Type::kWheel:
+      DispatchWheel(event.point, event.wheel);
+      break;
     case Event::Type::kQuit:
       Quit(0);
       break;
@@ -212,15 +264,17 @@ void Desktop::DispatchPen(const Event& event) {
       Window* target = active->ChildAt(p - active->ScreenOrigin());
       if (target == nullptr) target = active;
       if (!target->IsEnabled()) return;
-      // The window's own scroll bars lie outside its client area.
-      if (target->HasScrollBars() && target->ScrollBarPenDown(p - target->ScreenOrigin())) {
-        pen_bar_window_ = target;
-        return;
-      }
       if (target->AcceptsFocus()) SetFocus(target);
       pen_target_ = target;
     }
-    pen_target_->OnPenDown(p - pen_target_->ScreenOrigin());
+    // The pen on a window's scroll bar stays with the bar until it is lifted.
+    Window* target = pen_target_;
+    if (target->HasScrollBars() && target->scroll_->PenDown(p - target->ScreenOrigin())) {
+      pen_target_ = nullptr;
+      pen_bar_window_ = target;
+      return;
+    }
+    target->OnPenDown(p - target->ScreenOrigin());
     return;
   }
   if (pen_command_bar_ != nullptr) {
@@ -236,10 +290,10 @@ void Desktop::DispatchPen(const Event& event) {
   if (pen_bar_window_ != nullptr) {
     Window* window = pen_bar_window_;
     if (event.type == Event::Type::kPenMove) {
-      window->ScrollBarPenMove(p - window->ScreenOrigin());
+      window->scroll_->PenMove(p - window->ScreenOrigin());
     } else if (event.type == Event::Type::kPenUp) {
       pen_bar_window_ = nullptr;
-      window->ScrollBarPenUp(p - window->ScreenOrigin());
+      window->scroll_->PenUp(p - window->ScreenOrigin());
     }
     return;
   }
@@ -280,7 +334,17 @@ void Desktop::DispatchKey(Key key) {
     top = w;
   }
   // Keys nobody used scroll the window's own scroll bars.
-  top->ScrollBarKey(key);
+  if (top->BarsInFrame()) top->scroll_->Key(key);
+}
+
+void Desktop::DispatchWheel(gfx::Point p, int lines) {
+  Window* active = ActiveWindow();
+  if (active == nullptr || !active->ScreenRect().Contains(p)) return;
+  Window* target = active->ChildAt(p - active->ScreenOrigin());
+  // The innermost window under the pointer that scrolls takes the wheel.
+  for (Window* w = target != nullptr ? target : active; w != nullptr; w = w->Parent()) {
+    if (w->scroll_ && w->scroll_->Wheel(lines)) return;
+  }
 }
 
 void Desktop::SetFocus(Window* window) {
@@ -323,6 +387,7 @@ void Desktop::CycleFocus(bool forward) {
 }
 
 void Desktop::ForgetWindow(Window* window) {
+  if (pen_bar_window_ == window) pen_bar_window_ = nullptr;
   RemoveTopLevel(window);
   if (focus_ == window) focus_ = nullptr;
   if (capture_ == window) capture_ = nullptr;
@@ -334,6 +399,7 @@ void Desktop::ForgetWindow(Window* window) {
     return entry.first == window || entry.second == window;
   });
   std::erase_if(tasks_, [window](const Task& task) { return task.owner == window; });
+  std::erase_if(timers_, [window](const Timer& timer) { return timer.owner == window; });
 }
 
 gfx::Rect Desktop::OkButtonRect() { return NavigationOkRect(); }
@@ -397,19 +463,23 @@ void Desktop::PaintTree(Window* window, gfx::Region& painted) {
       window->last_texts_.clear();
       window->screen_texts_.clear();
       if (record_texts_) canvas.SetTextLog(&window->last_texts_);
+      canvas.Save();
       window->OnPaint(canvas);
+      canvas.Restore();
+      // A control's bars lie over what it draws.
+      if (window->scroll_ && !window->BarsInFrame()) window->scroll_->Paint(canvas);
       dirty_ = true;
     }
   }
   if (window->bars_invalid_) {
     window->bars_invalid_ = false;
-    if (window->HasScrollBars()) {
+    if (window->BarsInFrame() && window->HasScrollBars()) {
       gfx::Rect frame_clip = window->ScreenRect().Intersect(display_.Bounds());
       for (const Window* p = window->Parent(); p != nullptr; p = p->Parent()) {
         frame_clip = frame_clip.Intersect(p->VisibleClientScreenRect());
       }
       gfx::Canvas canvas(display_, origin, frame_clip);
-      window->PaintScrollBars(canvas);
+      window->scroll_->Paint(canvas);
       const gfx::Rect client = window->ClientRect().Offset(origin);
       std::vector<gfx::Rect> bars;
       gfx::SubtractRect(frame_clip, client, bars);

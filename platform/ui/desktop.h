@@ -61,6 +61,15 @@ class Desktop {
   // starts (a message box) does not run it.
   void PostTask(std::function<void()> task, const Window* owner = nullptr);
 
+  // Calls `tick` after `delay` and then every `interval` until StopTimer, or
+  // until `owner` is destroyed; returns the timer's number (never 0). Ticks
+  // come between events, on the backend's clock, while the program waits for
+  // input.
+  int StartTimer(const Window* owner, std::chrono::milliseconds delay,
+                 std::chrono::milliseconds interval, std::function<void()> tick);
+  // Stops a timer; 0 or a stopped timer's number does nothing.
+  void StopTimer(int id);
+
   // Runs `hook` each time the program has handled all its input and is about
   // to wait for more (the record stores release their file locks there).
   void AddIdleHook(std::function<void()> hook) { idle_hooks_.push_back(std::move(hook)); }
@@ -115,6 +124,7 @@ class Desktop {
   void Dispatch(const Event& event);
   void DispatchPen(const Event& event);
   void DispatchKey(Key key);
+  void DispatchWheel(gfx::Point p, int lines);
   // Paints a window's invalid area and then its children, adding what it
   // painted (display coordinates) to `painted`.
   void PaintTree(Window* window, gfx::Region& painted);
@@ -135,6 +145,17 @@ class Desktop {
   Window* FocusOwner(Window* window) const;
 
   std::deque<Task> tasks_;
+  struct Timer {
+    int id;
+    const Window* owner;
+    std::chrono::milliseconds due;
+    std::chrono::milliseconds interval;
+    std::function<void()> tick;
+  };
+  // Runs the ticks that are due; returns whether any ran.
+  bool RunDueTimers();
+  std::vector<Timer> timers_;
+  int next_timer_id_ = 1;
   std::vector<std::function<void()>> idle_hooks_;
   Window* capture_ = nullptr;
   Window* pen_target_ = nullptr;

@@ -4,23 +4,18 @@
 
 namespace tv::ui {
 
-bool ImageList::Create(int width, int height, bool masked, int initial, int grow) {
+bool ImageList::Create(int width, int height, bool masked) {
   if (created_) return false;
   if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
-  if (initial < 0 || grow < 0) return false;
   width_ = width;
   height_ = height;
   masked_ = masked;
-  grow_ = grow;
-  capacity_ = initial;
-  images_.reserve(static_cast<size_t>(initial));
   created_ = true;
   return true;
 }
 
 int ImageList::AddMasked(const gfx::Bitmap* bitmap, gfx::Color mask_color) {
   if (!created_ || bitmap == nullptr || bitmap->IsEmpty()) return -1;
-  if (Count() >= capacity_) capacity_ += std::max(1, grow_);
   Image image{gfx::Bitmap(width_, height_, gfx::PixelFormat::kRgb888),
               std::vector<bool>(static_cast<size_t>(width_) * height_, false)};
   const int w = std::min(width_, bitmap->Width());

@@ -19,11 +19,10 @@ class ImageList {
   ImageList(const ImageList&) = delete;
   ImageList& operator=(const ImageList&) = delete;
 
-  // Makes an empty list of `width` x `height` images with room for `initial`
-  // of them, growing by `grow` at a time. Fails (and stays unusable) for a
-  // size that is not positive or larger than kMaxImageSide, a negative
-  // initial or growth, or a list that already exists.
-  bool Create(int width, int height, bool masked, int initial, int grow);
+  // Makes an empty list of `width` x `height` images. Fails (and stays
+  // unusable) for a size that is not positive or larger than kMaxImageSide,
+  // or a list that already exists.
+  bool Create(int width, int height, bool masked);
   bool IsCreated() const { return created_; }
 
   static constexpr int kMaxImageSide = 256;
@@ -34,8 +33,6 @@ class ImageList {
   int AddMasked(const gfx::Bitmap* bitmap, gfx::Color mask_color);
 
   int Count() const { return static_cast<int>(images_.size()); }
-  // Room reserved so far: the initial size, then whole growth steps.
-  int Capacity() const { return capacity_; }
   gfx::Size ImageSize() const { return {width_, height_}; }
   bool IsMasked() const { return masked_; }
   // Whether the pixel of image `index` at (x, y) is drawn; false outside.
@@ -55,8 +52,6 @@ class ImageList {
   bool masked_ = false;
   int width_ = 0;
   int height_ = 0;
-  int grow_ = 0;
-  int capacity_ = 0;
   std::vector<Image> images_;
 };
 

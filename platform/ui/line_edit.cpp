@@ -7,30 +7,28 @@
 
 namespace tv::ui {
 
-LineEdit::LineEdit(const ControlTemplate& tmpl) : Widget(tmpl) { Sync(); }
+LineEdit::LineEdit(const ControlTemplate& tmpl) : Widget(tmpl) {
+  Scroller().SetLineStep(ScrollOrientation::kHorizontal, kHorizontalStep);
+  Scroller().PlaceInside(InsideBorder(ClientRect(), HasStyle(style::kBorder)));
+  OnTextChanged();
+}
 
 void LineEdit::SetText(std::u16string_view text) {
   Window::SetText(text);
-  x_offset_ = 0;
+  ScrollTo(0);
   Invalidate();
 }
 
 void LineEdit::OnTextChanged() {
-  Sync();
-  x_offset_ = 0;
-}
-
-void LineEdit::Sync() {
-  if (measured_text_ == Text()) return;
-  measured_text_ = Text();
   const std::shared_ptr<const gfx::Font> font = DialogFont();
-  text_width_ = font != nullptr ? font->Measure(measured_text_).width : 0;
-  x_offset_ = 0;
+  text_width_ = font != nullptr ? font->Measure(Text()).width : 0;
+  // The margins on both sides are not part of the page.
+  Scroller().SetContent(ScrollOrientation::kHorizontal, text_width_, 1, 2 * kLeftMargin);
+  ScrollTo(0);
 }
 
 gfx::Rect LineEdit::TextArea() const {
-  const gfx::Rect client = ClientRect();
-  gfx::Rect area = HasStyle(style::kBorder) ? client.Inflate(-1) : client;
+  gfx::Rect area = FindScroller()->Viewport();
   area.left += kLeftMargin;
   area.right -= kLeftMargin;
   area.right = std::max(area.left, area.right);
@@ -38,44 +36,29 @@ gfx::Rect LineEdit::TextArea() const {
 }
 
 int LineEdit::MaxHorizontalOffset() const {
-  return std::max(0, text_width_ - TextArea().Width());
-}
-
-void LineEdit::ScrollTo(int x_offset) {
-  x_offset = std::clamp(x_offset, 0, MaxHorizontalOffset());
-  if (x_offset == x_offset_) return;
-  x_offset_ = x_offset;
-  Invalidate();
+  return FindScroller()->MaxPos(ScrollOrientation::kHorizontal);
 }
 
 void LineEdit::OnPaint(gfx::Canvas& canvas) {
-  Sync();
   const gfx::Rect client = ClientRect();
-  canvas.Save();
-  if (HasStyle(style::kBorder)) {
-    canvas.SetPen({gfx::Pen::Style::kSolid, gfx::kBlack});
-    canvas.SetBrush(gfx::Brush::Solid(gfx::kWhite));
-    canvas.Rectangle(client);
-  } else {
-    canvas.FillRect(client, gfx::kWhite);
-  }
+  DrawControlBox(canvas, client, HasStyle(style::kBorder));
   const gfx::Rect area = TextArea();
+  canvas.Save();
   canvas.IntersectClip(area);
   canvas.SetFont(DialogFont());
   canvas.SetBackgroundMode(gfx::BackgroundMode::kTransparent);
   canvas.SetTextColor(IsEnabled() ? gfx::kBlack : gfx::kGrey);
   const int top = area.top + (area.Height() - DialogLineHeight()) / 2;
-  canvas.DrawText({area.left - x_offset_, top}, Text());
+  canvas.DrawText({area.left - HorizontalOffset(), top}, Text());
   canvas.Restore();
   const bool focused = Desktop::Exists() && Desktop::Get().Focus() == this;
   if (focused) DrawFocusRect(canvas, client.Inflate(-2), gfx::kGrey);
 }
 
 void LineEdit::OnPenDown(gfx::Point p) {
-  Sync();
   dragging_ = true;
   drag_start_x_ = p.x;
-  drag_start_offset_ = x_offset_;
+  drag_start_offset_ = HorizontalOffset();
 }
 
 void LineEdit::OnPenMove(gfx::Point p) {
@@ -90,20 +73,12 @@ void LineEdit::OnPenUp(gfx::Point p) {
 }
 
 bool LineEdit::OnKey(Key key) {
-  Sync();
   switch (key) {
     case Key::kHome:
-      ScrollTo(0);
-      return true;
     case Key::kEnd:
-      ScrollTo(MaxHorizontalOffset());
-      return true;
     case Key::kLeft:
-      ScrollTo(x_offset_ - kHorizontalStep);
-      return true;
     case Key::kRight:
-      ScrollTo(x_offset_ + kHorizontalStep);
-      return true;
+      return Scroller().Key(key);
     default:
       return false;
   }

@@ -11,7 +11,8 @@ namespace tv::ui {
 
 // A single-line, read-only text box. A text wider than the box is never cut
 // or wrapped: it scrolls sideways, by Left, Right, Home and End once the box
-// has the focus, and by dragging the stylus across it.
+// has the focus, and by dragging the stylus across it. It shows no bar; its
+// scroll host keeps the sideways position in pixels.
 class LineEdit : public Widget {
  public:
   static constexpr int kHorizontalStep = 8;
@@ -26,12 +27,12 @@ class LineEdit : public Widget {
 
   // The text's width in pixels.
   int TextWidth() const { return text_width_; }
-  int HorizontalOffset() const { return x_offset_; }
+  int HorizontalOffset() const { return GetScrollInfo(ScrollOrientation::kHorizontal).pos; }
   int MaxHorizontalOffset() const;
   // Where the text is drawn, in client coordinates.
   gfx::Rect TextArea() const;
   // Moves the view, clamped.
-  void ScrollTo(int x_offset);
+  void ScrollTo(int x_offset) { SetScrollPos(ScrollOrientation::kHorizontal, x_offset); }
 
  protected:
   void OnPaint(gfx::Canvas& canvas) override;
@@ -43,12 +44,7 @@ class LineEdit : public Widget {
   void OnTextChanged() override;
 
  private:
-  // Measures the text again when it changed.
-  void Sync();
-
-  std::u16string measured_text_;
   int text_width_ = 0;
-  int x_offset_ = 0;
   bool dragging_ = false;
   int drag_start_x_ = 0;
   int drag_start_offset_ = 0;

@@ -7,16 +7,13 @@
 
 namespace tv::ui {
 
-ListBox::ListBox(const ControlTemplate& tmpl) : ItemListWidget(tmpl) {
+ListBox::ListBox(const ControlTemplate& tmpl) : ItemListWidget(tmpl), rows_(Scroller()) {
   rows_.AllowScrollBar(HasStyle(style::kVScroll));
+  rows_.SetBounds(InsideBorder(ClientRect(), HasStyle(style::kBorder)));
   Layout();
 }
 
-void ListBox::Layout() {
-  const gfx::Rect client = ClientRect();
-  rows_.SetBounds(HasStyle(style::kBorder) ? client.Inflate(-1) : client);
-  rows_.SetCount(Count());
-}
+void ListBox::Layout() { rows_.SetCount(Count()); }
 
 void ListBox::OnItemInserted(int index) {
   // The caret follows its item once there is a selection; before that it
@@ -66,7 +63,6 @@ void ListBox::MoveCaret(int index) {
 }
 
 void ListBox::OnPaint(gfx::Canvas& canvas) {
-  Layout();
   if (HasStyle(style::kBorder)) {
     canvas.Save();
     canvas.SetPen({gfx::Pen::Style::kSolid, gfx::kBlack});
@@ -78,24 +74,11 @@ void ListBox::OnPaint(gfx::Canvas& canvas) {
   rows_.Paint(canvas, items_, selected_, focused && Count() > 0 ? caret_ : -1, IsEnabled());
 }
 
-void ListBox::OnPenDown(gfx::Point p) {
-  Layout();
-  const int index = rows_.PenDown(p);
-  if (rows_.IsTrackingBar()) {
-    Invalidate();
-  } else if (index >= 0) {
-    selected_ = index;
-    caret_ = index;
-    Invalidate();
-  }
-}
+void ListBox::OnPenDown(gfx::Point p) { OnPenMove(p); }
 
 void ListBox::OnPenMove(gfx::Point p) {
-  const bool bar = rows_.IsTrackingBar();
-  const int index = rows_.PenMove(p);
-  if (bar) {
-    Invalidate();
-  } else if (index >= 0 && index != selected_) {
+  const int index = rows_.ItemAt(p);
+  if (index >= 0 && index != selected_) {
     selected_ = index;
     caret_ = index;
     Invalidate();
@@ -103,16 +86,13 @@ void ListBox::OnPenMove(gfx::Point p) {
 }
 
 void ListBox::OnPenUp(gfx::Point p) {
-  const bool bar = rows_.IsTrackingBar();
-  const int index = rows_.PenUp(p);
-  if (bar) Invalidate();
+  const int index = rows_.ItemAt(p);
   // Released away from the items: the highlight stays, nobody is told.
   if (index >= 0) PickAndNotify(index);
 }
 
 bool ListBox::OnKey(Key key) {
   if (Count() == 0) return false;
-  Layout();
   const int page = std::max(1, rows_.FullRows() - 1);
   switch (key) {
     case Key::kUp:

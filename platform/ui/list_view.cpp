@@ -13,7 +13,11 @@ constexpr int kRowInset = 1;  // between the border and the images
 }  // namespace
 
 ListView::ListView(const ControlTemplate& tmpl) : Widget(tmpl) {
-  hbar_.SetLineStep(kHorizontalStep);
+  ScrollHost& scroller = Scroller();
+  scroller.SetPolicy(ScrollOrientation::kVertical, ScrollHost::Policy::kAsNeeded);
+  scroller.SetPolicy(ScrollOrientation::kHorizontal, ScrollHost::Policy::kAsNeeded);
+  scroller.SetLineStep(ScrollOrientation::kHorizontal, kHorizontalStep);
+  scroller.PlaceInside(InsideBorder(ClientRect(), HasStyle(style::kBorder)));
   Layout();
 }
 
@@ -56,10 +60,9 @@ int ListView::InsertItem(int index, std::u16string_view text, int image) {
 void ListView::DeleteAllItems() {
   rows_.clear();
   selected_ = -1;
-  top_ = 0;
-  x_offset_ = 0;
   content_width_ = 0;
   Layout();
+  ScrollTo(0, 0);
   Invalidate();
 }
 
@@ -97,96 +100,43 @@ void ListView::SelectAndNotify(int index) {
   if (changed) NotifyParent(notify::kSelChange);
 }
 
-gfx::Rect ListView::RowsArea() const {
-  const gfx::Rect client = ClientRect();
-  gfx::Rect area = HasStyle(style::kBorder) ? client.Inflate(-1) : client;
-  if (has_vbar_) area.right -= ScrollBar::kThickness;
-  if (has_hbar_) area.bottom -= ScrollBar::kThickness;
-  area.right = std::max(area.left, area.right);
-  area.bottom = std::max(area.top, area.bottom);
-  return area;
-}
-
-int ListView::VisibleRows() const { return std::max(1, RowsArea().Height() / ItemHeight()); }
+gfx::Rect ListView::RowsArea() const { return FindScroller()->Viewport(); }
 
 gfx::Rect ListView::RowRect(int index) const {
   const gfx::Rect area = RowsArea();
-  const int y = area.top + (index - top_) * ItemHeight();
+  const int y = area.top + (index - TopIndex()) * ItemHeight();
   return {area.left, y, area.right, y + ItemHeight()};
 }
 
 int ListView::ItemAt(gfx::Point p) const {
   const gfx::Rect area = RowsArea();
   if (!area.Contains(p)) return -1;
-  const int index = top_ + (p.y - area.top) / ItemHeight();
+  const int index = TopIndex() + (p.y - area.top) / ItemHeight();
   return index < Count() ? index : -1;
 }
 
 void ListView::Layout() {
-  const gfx::Rect client = ClientRect();
-  const gfx::Rect inner = HasStyle(style::kBorder) ? client.Inflate(-1) : client;
-  const int t = ScrollBar::kThickness;
-  // Each bar takes room from the other direction, so decide twice.
-  has_vbar_ = false;
-  has_hbar_ = false;
-  for (int pass = 0; pass < 2; ++pass) {
-    const int width = inner.Width() - (has_vbar_ ? t : 0);
-    const int height = inner.Height() - (has_hbar_ ? t : 0);
-    has_vbar_ = Count() > std::max(1, height / ItemHeight());
-    has_hbar_ = content_width_ > width;
-  }
-  vbar_.SetBounds(has_vbar_ ? gfx::Rect{inner.right - t, inner.top, inner.right,
-                                        inner.bottom - (has_hbar_ ? t : 0)}
-                            : gfx::Rect{});
-  hbar_.SetBounds(has_hbar_ ? gfx::Rect{inner.left, inner.bottom - t,
-                                        inner.right - (has_vbar_ ? t : 0), inner.bottom}
-                            : gfx::Rect{});
-  vbar_.SetRange(0, Count(), VisibleRows());
-  hbar_.SetRange(0, content_width_, RowsArea().Width());
-  top_ = std::clamp(top_, 0, vbar_.MaxPos());
-  x_offset_ = std::clamp(x_offset_, 0, hbar_.MaxPos());
-  vbar_.SetPos(top_);
-  hbar_.SetPos(x_offset_);
+  Scroller().SetContent(ScrollOrientation::kVertical, Count(), ItemHeight());
+  Scroller().SetContent(ScrollOrientation::kHorizontal, content_width_);
 }
 
 void ListView::ScrollTo(int top, int x_offset) {
-  top = std::clamp(top, 0, vbar_.MaxPos());
-  x_offset = std::clamp(x_offset, 0, hbar_.MaxPos());
-  vbar_.SetPos(top);
-  hbar_.SetPos(x_offset);
-  if (top == top_ && x_offset == x_offset_) return;
-  top_ = top;
-  x_offset_ = x_offset;
-  Invalidate();
+  SetScrollPos(ScrollOrientation::kVertical, top);
+  SetScrollPos(ScrollOrientation::kHorizontal, x_offset);
 }
 
 void ListView::ScrollIntoView(int index) {
   if (index < 0 || index >= Count()) return;
-  if (index < top_) {
-    ScrollTo(index, x_offset_);
-  } else if (index >= top_ + VisibleRows()) {
-    ScrollTo(index - VisibleRows() + 1, x_offset_);
+  const int top = TopIndex();
+  if (index < top) {
+    SetScrollPos(ScrollOrientation::kVertical, index);
+  } else if (index >= top + VisibleRows()) {
+    SetScrollPos(ScrollOrientation::kVertical, index - VisibleRows() + 1);
   }
 }
 
-void ListView::FollowBars() { ScrollTo(vbar_.Pos(), hbar_.Pos()); }
-
 void ListView::OnPaint(gfx::Canvas& canvas) {
-  const gfx::Rect client = ClientRect();
-  canvas.Save();
-  if (HasStyle(style::kBorder)) {
-    canvas.SetPen({gfx::Pen::Style::kSolid, gfx::kBlack});
-    canvas.SetBrush(gfx::Brush::Solid(gfx::kWhite));
-    canvas.Rectangle(client);
-  } else {
-    canvas.FillRect(client, gfx::kWhite);
-  }
-  if (has_vbar_ && has_hbar_) {
-    canvas.FillRect({vbar_.Bounds().left, hbar_.Bounds().top, vbar_.Bounds().right,
-                     hbar_.Bounds().bottom},
-                    gfx::kSilver);
-  }
-
+  DrawControlBox(canvas, ClientRect(), HasStyle(style::kBorder));
   const gfx::Rect area = RowsArea();
   const gfx::Rect dirty = area.Intersect(canvas.ClipBox());
   if (!dirty.IsEmpty() && Count() > 0) {
@@ -197,12 +147,14 @@ void ListView::OnPaint(gfx::Canvas& canvas) {
     const gfx::Size image = ImageSide();
     const int height = ItemHeight();
     const int text_top = (height - DialogLineHeight()) / 2;
+    const int top = TopIndex();
+    const int x_offset = HorizontalOffset();
     // Only the rows that meet the area being painted are drawn.
-    const int first = top_ + (dirty.top - area.top) / height;
-    const int last = std::min(Count(), top_ + (dirty.bottom - 1 - area.top) / height + 1);
+    const int first = top + (dirty.top - area.top) / height;
+    const int last = std::min(Count(), top + (dirty.bottom - 1 - area.top) / height + 1);
     for (int i = first; i < last; ++i) {
       const gfx::Rect row = RowRect(i);
-      const int x = row.left + kRowInset - x_offset_;
+      const int x = row.left + kRowInset - x_offset;
       if (images_ != nullptr) {
         images_->Draw(canvas, rows_[i].image, {x, row.top + (height - image.height) / 2});
       }
@@ -215,25 +167,9 @@ void ListView::OnPaint(gfx::Canvas& canvas) {
       if (selected && focused) DrawFocusRect(canvas, label, gfx::kWhite);
     }
   }
-  canvas.Restore();
-  if (has_vbar_) vbar_.Paint(canvas);
-  if (has_hbar_) hbar_.Paint(canvas);
 }
 
 void ListView::OnPenDown(gfx::Point p) {
-  Layout();
-  tracking_ = false;
-  tracked_bar_ = nullptr;
-  if (has_vbar_ && vbar_.PenDown(p)) {
-    tracked_bar_ = &vbar_;
-  } else if (has_hbar_ && hbar_.PenDown(p)) {
-    tracked_bar_ = &hbar_;
-  }
-  if (tracked_bar_ != nullptr) {
-    FollowBars();
-    Invalidate();
-    return;
-  }
   tracking_ = true;
   const int index = ItemAt(p);
   if (index >= 0 && index != selected_) {
@@ -243,12 +179,6 @@ void ListView::OnPenDown(gfx::Point p) {
 }
 
 void ListView::OnPenMove(gfx::Point p) {
-  if (tracked_bar_ != nullptr) {
-    tracked_bar_->PenMove(p);
-    FollowBars();
-    Invalidate();
-    return;
-  }
   if (!tracking_) return;
   const int index = ItemAt(p);
   if (index >= 0 && index != selected_) {
@@ -258,13 +188,6 @@ void ListView::OnPenMove(gfx::Point p) {
 }
 
 void ListView::OnPenUp(gfx::Point p) {
-  if (tracked_bar_ != nullptr) {
-    tracked_bar_->PenUp(p);
-    tracked_bar_ = nullptr;
-    FollowBars();
-    Invalidate();
-    return;
-  }
   if (!tracking_) return;
   tracking_ = false;
   const int index = ItemAt(p);
@@ -275,7 +198,6 @@ void ListView::OnPenUp(gfx::Point p) {
 }
 
 bool ListView::OnKey(Key key) {
-  Layout();
   const int page = std::max(1, VisibleRows() - 1);
   const int last = Count() - 1;
   switch (key) {
@@ -298,11 +220,8 @@ bool ListView::OnKey(Key key) {
       if (Count() > 0) SelectAndNotify(last);
       return true;
     case Key::kLeft:
-      ScrollTo(top_, x_offset_ - kHorizontalStep);
-      return true;
     case Key::kRight:
-      ScrollTo(top_, x_offset_ + kHorizontalStep);
-      return true;
+      return Scroller().Key(key);
     default:
       return false;
   }

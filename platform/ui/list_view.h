@@ -7,7 +7,6 @@
 #include "platform/gfx/canvas.h"
 #include "platform/gfx/geometry.h"
 #include "platform/ui/image_list.h"
-#include "platform/ui/scroll_bar.h"
 #include "platform/ui/widget.h"
 
 namespace tv::ui {
@@ -48,10 +47,10 @@ class ListView : public Widget {
   bool SetSelection(int index);
 
   int ItemHeight() const;
-  int TopIndex() const { return top_; }
-  int HorizontalOffset() const { return x_offset_; }
+  int TopIndex() const { return GetScrollInfo(ScrollOrientation::kVertical).pos; }
+  int HorizontalOffset() const { return GetScrollInfo(ScrollOrientation::kHorizontal).pos; }
   // Rows that fit whole (at least one).
-  int VisibleRows() const;
+  int VisibleRows() const { return GetScrollInfo(ScrollOrientation::kVertical).page; }
   // The widest row (image, gap and label), in pixels.
   int ContentWidth() const { return content_width_; }
   // Where the rows are drawn, in client coordinates.
@@ -59,8 +58,6 @@ class ListView : public Widget {
   gfx::Rect RowRect(int index) const;
   // The row under a client point, or -1.
   int ItemAt(gfx::Point p) const;
-  const ScrollBar* VerticalBar() const { return has_vbar_ ? &vbar_ : nullptr; }
-  const ScrollBar* HorizontalBar() const { return has_hbar_ ? &hbar_ : nullptr; }
   // Moves the view, clamped.
   void ScrollTo(int top, int x_offset);
 
@@ -87,24 +84,16 @@ class ListView : public Widget {
 
   gfx::Size ImageSide() const;
   int MeasureRow(std::u16string_view text) const;
-  // Decides which scroll bars are needed and sets their ranges.
+  // Gives the scroll host the rows' extent, which decides the bars.
   void Layout();
   void ScrollIntoView(int index);
   void SelectAndNotify(int index);
-  void FollowBars();
 
   std::vector<Row> rows_;
   const ImageList* images_ = nullptr;
   int selected_ = -1;
-  int top_ = 0;
-  int x_offset_ = 0;
   int content_width_ = 0;
-  bool has_vbar_ = false;
-  bool has_hbar_ = false;
   bool tracking_ = false;
-  ScrollBar vbar_{ScrollBar::Orientation::kVertical};
-  ScrollBar hbar_{ScrollBar::Orientation::kHorizontal};
-  ScrollBar* tracked_bar_ = nullptr;
 };
 
 }  // namespace tv::ui

@@ -57,12 +57,14 @@ MessageBoxWindow::MessageBoxWindow(std::u16string_view text, std::u16string_view
   const int top = kScreenArea.top + (kScreenArea.Height() - height) / 2;
   text_area_ = {kPadding, kTitleHeight + kPadding, width - kPadding - bar_room,
                 kTitleHeight + kPadding + text_height};
-  if (scrolls) {
-    bar_.SetBounds({width - kPadding - ScrollBar::kThickness, text_area_.top, width - kPadding,
-                    text_area_.bottom});
-    bar_.SetRange(0, static_cast<int>(lines_.size()), VisibleLines());
-  }
   SetFrame({left, top, left + width, top + height});
+  // The bar stands beside the lines, a gap away from them.
+  ScrollHost& scroller = Scroller();
+  scroller.SetPolicy(ScrollOrientation::kVertical,
+                     scrolls ? ScrollHost::Policy::kAlways : ScrollHost::Policy::kNever);
+  scroller.PlaceInside({text_area_.left, text_area_.top, width - kPadding, text_area_.bottom});
+  scroller.SetContent(ScrollOrientation::kVertical, static_cast<int>(lines_.size()),
+                      std::max(1, line_height_));
   std::unique_ptr<Widget> ok = CreateWidget(kOkTemplate);
   const int button_left = (width - kButtonWidth) / 2;
   const int button_top = height - kPadding - kButtonHeight;
@@ -85,51 +87,15 @@ void MessageBoxWindow::OnPaint(gfx::Canvas& canvas) {
   canvas.SetTextColor(gfx::kBlack);
   canvas.Save();
   canvas.IntersectClip(text_area_);
-  const int end = std::min(static_cast<int>(lines_.size()), first_line_ + VisibleLines());
+  const int first_line = FirstLine();
+  const int end = std::min(static_cast<int>(lines_.size()), first_line + VisibleLines());
   int y = text_area_.top;
-  for (int i = first_line_; i < end; ++i) {
+  for (int i = first_line; i < end; ++i) {
     const int w = font ? font->Measure(lines_[i]).width : 0;
     canvas.DrawText({text_area_.left + (text_area_.Width() - w) / 2, y}, lines_[i]);
     y += line_height_;
   }
   canvas.Restore();
-  if (!bar_.Bounds().IsEmpty()) bar_.Paint(canvas);
-}
-
-int MessageBoxWindow::VisibleLines() const {
-  return std::max(1, text_area_.Height() / std::max(1, line_height_));
-}
-
-void MessageBoxWindow::ScrollTo(int line) {
-  const int last = std::max(0, static_cast<int>(lines_.size()) - VisibleLines());
-  line = std::clamp(line, 0, last);
-  bar_.SetPos(line);
-  if (line == first_line_) return;
-  first_line_ = line;
-  Invalidate();
-}
-
-void MessageBoxWindow::OnPenDown(gfx::Point p) {
-  tracking_bar_ = !bar_.Bounds().IsEmpty() && bar_.PenDown(p);
-  if (tracking_bar_) {
-    ScrollTo(bar_.Pos());
-    Invalidate(bar_.Bounds());
-  }
-}
-
-void MessageBoxWindow::OnPenMove(gfx::Point p) {
-  if (!tracking_bar_) return;
-  bar_.PenMove(p);
-  ScrollTo(bar_.Pos());
-  Invalidate(bar_.Bounds());
-}
-
-void MessageBoxWindow::OnPenUp(gfx::Point p) {
-  if (!tracking_bar_) return;
-  tracking_bar_ = false;
-  bar_.PenUp(p);
-  ScrollTo(bar_.Pos());
-  Invalidate(bar_.Bounds());
 }
 
 bool MessageBoxWindow::OnKey(Key key) {
@@ -137,31 +103,8 @@ bool MessageBoxWindow::OnKey(Key key) {
     done_ = true;
     return true;
   }
-  switch (key) {
-    case Key::kTab:
-    case Key::kBackTab:
-      return true;
-    case Key::kUp:
-      ScrollTo(first_line_ - 1);
-      return true;
-    case Key::kDown:
-      ScrollTo(first_line_ + 1);
-      return true;
-    case Key::kPageUp:
-      ScrollTo(first_line_ - VisibleLines());
-      return true;
-    case Key::kPageDown:
-      ScrollTo(first_line_ + VisibleLines());
-      return true;
-    case Key::kHome:
-      ScrollTo(0);
-      return true;
-    case Key::kEnd:
-      ScrollTo(static_cast<int>(lines_.size()));
-      return true;
-    default:
-      return false;
-  }
+  if (key == Key::kTab || key == Key::kBackTab) return true;
+  return Scroller().Key(key);
 }
 
 void MessageBoxWindow::OnCommand(int id, int notification) {

@@ -4,7 +4,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/ui/scroll_bar.h"
 #include "platform/ui/window.h"
 
 namespace tv::ui {
@@ -26,32 +25,23 @@ class MessageBoxWindow : public Window {
 
   // The wrapped lines, the first one shown and how many fit.
   const std::vector<std::u16string>& Lines() const { return lines_; }
-  int FirstLine() const { return first_line_; }
-  int VisibleLines() const;
-  // Where the lines are drawn, and the text's scroll bar (empty bounds when
-  // the text fits).
+  int FirstLine() const { return GetScrollInfo(ScrollOrientation::kVertical).pos; }
+  int VisibleLines() const { return GetScrollInfo(ScrollOrientation::kVertical).page; }
+  // Where the lines are drawn; a text that does not fit has a scroll bar
+  // beside it.
   gfx::Rect TextArea() const { return text_area_; }
-  const ScrollBar& TextBar() const { return bar_; }
 
  protected:
   void OnPaint(gfx::Canvas& canvas) override;
-  void OnPenDown(gfx::Point p) override;
-  void OnPenMove(gfx::Point p) override;
-  void OnPenUp(gfx::Point p) override;
   bool OnKey(Key key) override;
   void OnCommand(int id, int notification) override;
 
  private:
-  void ScrollTo(int line);
-
   std::u16string caption_;
   std::u16string message_;
   std::vector<std::u16string> lines_;
   int line_height_ = 13;
   gfx::Rect text_area_;
-  int first_line_ = 0;
-  ScrollBar bar_{ScrollBar::Orientation::kVertical};
-  bool tracking_bar_ = false;
   bool done_ = false;
 };
 

@@ -75,41 +75,10 @@ gfx::Rect ScrollBar::DecrementArrowRect() const { return Span(Start(), Start() +
 
 gfx::Rect ScrollBar::IncrementArrowRect() const { return Span(End() - ArrowLength(), End()); }
 
-int ScrollBar::ShownPos() const {
-  return tracked_ == Part::kThumb && reporter_ ? track_pos_ : pos_;
-}
+int ScrollBar::ShownPos() const { return tracked_ == Part::kThumb ? track_pos_ : pos_; }
 
 void ScrollBar::Request(ScrollCode code, int pos) {
-  if (reporter_) {
-    reporter_(code, pos);
-    return;
-  }
-  switch (code) {
-    case ScrollCode::kLineUp:
-      LineStep(-1);
-      break;
-    case ScrollCode::kLineDown:
-      LineStep(1);
-      break;
-    case ScrollCode::kPageUp:
-      PageStep(-1);
-      break;
-    case ScrollCode::kPageDown:
-      PageStep(1);
-      break;
-    case ScrollCode::kThumbTrack:
-    case ScrollCode::kThumbPosition:
-      SetPos(pos);
-      break;
-    case ScrollCode::kTop:
-      SetPos(min_);
-      break;
-    case ScrollCode::kBottom:
-      SetPos(MaxPos());
-      break;
-    case ScrollCode::kEndScroll:
-      break;
-  }
+  if (reporter_) reporter_(code, pos);
 }
 
 void ScrollBar::ThumbSpan(int pos, int& from, int& to) const {
@@ -161,6 +130,7 @@ bool ScrollBar::PenDown(gfx::Point p) {
   if (!bounds_.Contains(p)) return false;
   tracked_ = HitTest(p);
   pressed_ = false;
+  pen_ = p;
   switch (tracked_) {
     case Part::kNone:
       break;
@@ -191,6 +161,7 @@ bool ScrollBar::PenDown(gfx::Point p) {
 }
 
 void ScrollBar::PenMove(gfx::Point p) {
+  pen_ = p;
   switch (tracked_) {
     case Part::kDecrementArrow:
     case Part::kIncrementArrow:
@@ -213,6 +184,29 @@ void ScrollBar::PenMove(gfx::Point p) {
     }
     default:
       break;
+  }
+}
+
+bool ScrollBar::IsHolding() const {
+  return tracked_ != Part::kNone && tracked_ != Part::kThumb;
+}
+
+bool ScrollBar::Repeat() {
+  switch (tracked_) {
+    case Part::kDecrementArrow:
+    case Part::kIncrementArrow:
+      if (!pressed_) return false;
+      Request(tracked_ == Part::kDecrementArrow ? ScrollCode::kLineUp : ScrollCode::kLineDown,
+              pos_);
+      return true;
+    case Part::kPageBack:
+    case Part::kPageForward:
+      // The track stops paging once the thumb has come under the pen.
+      if (HitTest(pen_) != tracked_) return false;
+      Request(tracked_ == Part::kPageBack ? ScrollCode::kPageUp : ScrollCode::kPageDown, pos_);
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 #include "platform/gfx/canvas.h"
@@ -28,20 +29,20 @@ enum class ScrollCode {
   kEndScroll,      // the pen left the bar
 };
 
-// A scroll bar part drawn and fed by the window that owns it: arrow boxes at
-// both ends, a track and a thumb sized by the visible share of the content.
-// The content runs from `min` to `max` (exclusive) and `page` units of it
-// are visible, so positions run from `min` to `max - page`. The pen calls
-// take points in the owner's client coordinates.
-//
-// Without a reporter the bar moves itself and the owner reads Pos() after
-// routing the pen. With one it only reports what the user asked for, and the
-// owner decides where the bar goes (a screen's own scroll bars work so).
+// A scroll bar part drawn and fed by the scroll host that owns it: arrow
+// boxes at both ends, a track and a thumb sized by the visible share of the
+// content. The content runs from `min` to `max` (exclusive) and `page` units
+// of it are visible, so positions run from `min` to `max - page`. The pen
+// calls take points in the owner's client coordinates. The bar only reports
+// what the user asked for; its owner decides where the bar goes.
 class ScrollBar {
  public:
   enum class Orientation { kVertical, kHorizontal };
   static constexpr int kThickness = 13;
   static constexpr int kMinThumbLength = 8;
+  // A held arrow or trough steps again after the delay, then at the interval.
+  static constexpr std::chrono::milliseconds kRepeatDelay{400};
+  static constexpr std::chrono::milliseconds kRepeatInterval{50};
   using Reporter = std::function<void(ScrollCode code, int pos)>;
 
   explicit ScrollBar(Orientation orientation) : orientation_(orientation) {}
@@ -64,9 +65,8 @@ class ScrollBar {
   bool CanScroll() const { return MaxPos() > min_; }
   // Moves to `pos`, clamped; returns whether the position changed.
   bool SetPos(int pos);
-  bool ScrollBy(int delta) { return SetPos(pos_ + delta); }
-  bool LineStep(int direction) { return ScrollBy(direction * line_step_); }
-  bool PageStep(int direction) { return ScrollBy(direction * PageStepSize()); }
+  int LineStepSize() const { return line_step_; }
+  int PageStepSize() const { return page_ < 1 ? 1 : page_; }
 
   // Starts tracking when `p` lies on the bar and returns whether it did: an
   // arrow steps a line, the track a page, the thumb starts a drag.
@@ -74,6 +74,11 @@ class ScrollBar {
   void PenMove(gfx::Point p);
   void PenUp(gfx::Point p);
   bool IsTracking() const { return tracked_ != Part::kNone; }
+  // Whether the pen holds an arrow or the track, which step again while held.
+  bool IsHolding() const;
+  // Steps again as the pen down did, while the pen still holds the arrow or
+  // the track beyond the thumb; returns whether it did.
+  bool Repeat();
 
   void Paint(gfx::Canvas& canvas) const;
 
@@ -86,7 +91,6 @@ class ScrollBar {
  private:
   enum class Part { kNone, kDecrementArrow, kIncrementArrow, kPageBack, kPageForward, kThumb };
 
-  int PageStepSize() const { return page_ < 1 ? 1 : page_; }
   int Along(gfx::Point p) const { return orientation_ == Orientation::kVertical ? p.y : p.x; }
   int Start() const;
   int End() const;
@@ -96,9 +100,8 @@ class ScrollBar {
   // The thumb's extent along the bar at `pos`; both zero when it is not shown.
   void ThumbSpan(int pos, int& from, int& to) const;
   Part HitTest(gfx::Point p) const;
-  // Moves the bar itself, or reports the request to the owner.
   void Request(ScrollCode code, int pos);
-  // Where the thumb is drawn: where the pen holds it during a reported drag.
+  // Where the thumb is drawn: where the pen holds it during a drag.
   int ShownPos() const;
 
   Orientation orientation_;
@@ -113,6 +116,7 @@ class ScrollBar {
   bool pressed_ = false;  // the pen is still over the tracked arrow
   int grab_offset_ = 0;   // where on the thumb the pen took hold
   int track_pos_ = 0;     // the dragged thumb's position
+  gfx::Point pen_;        // where the pen is
 };
 
 }  // namespace tv::ui

@@ -48,6 +48,18 @@ int DialogLineHeight() {
 
 int ListItemHeight() { return DialogLineHeight() + 1; }
 
+void DrawControlBox(gfx::Canvas& canvas, const gfx::Rect& rect, bool bordered) {
+  if (!bordered) {
+    canvas.FillRect(rect, gfx::kWhite);
+    return;
+  }
+  canvas.Save();
+  canvas.SetPen({gfx::Pen::Style::kSolid, gfx::kBlack});
+  canvas.SetBrush(gfx::Brush::Solid(gfx::kWhite));
+  canvas.Rectangle(rect);
+  canvas.Restore();
+}
+
 void DrawFocusRect(gfx::Canvas& canvas, const gfx::Rect& rect, gfx::Color color) {
   if (rect.IsEmpty()) return;
   // Every other pixel along the outline, walked clockwise so that the dots

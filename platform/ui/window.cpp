@@ -18,16 +18,14 @@ void Window::SetFrame(const gfx::Rect& frame) {
   if (frame == frame_) return;
   if (visible_ && parent_ != nullptr) parent_->Invalidate(frame_, true);
   frame_ = frame;
-  LayoutBars();
+  if (BarsInFrame()) scroll_->SetFrameSize(gfx::Size{frame_.Width(), frame_.Height()});
   Invalidate(true);
   if (parent_ == nullptr && Desktop::Exists()) Desktop::Get().MarkDirty();
 }
 
 gfx::Rect Window::ClientRect() const {
-  const int t = ScrollBar::kThickness;
-  const int width = frame_.Width() - (vbar_ && vbar_->visible ? t : 0);
-  const int height = frame_.Height() - (hbar_ && hbar_->visible ? t : 0);
-  return {0, 0, std::max(0, width), std::max(0, height)};
+  if (BarsInFrame()) return scroll_->Viewport();
+  return {0, 0, std::max(0, frame_.Width()), std::max(0, frame_.Height())};
 }
 
 gfx::Point Window::ScreenOrigin() const {
@@ -145,18 +143,7 @@ void Window::Invalidate(const gfx::Rect& client, bool erase) {
 
 void Window::InvalidateFrame(const gfx::Rect& area, bool erase) {
   Invalidate(area, erase);
-  for (const WindowBar* bar : {hbar_.get(), vbar_.get()}) {
-    if (bar != nullptr && bar->visible && !bar->part.Bounds().Intersect(area).IsEmpty()) {
-      bars_invalid_ = true;
-    }
-  }
-  // The corner between two bars is theirs to paint.
-  if (hbar_ && vbar_ && hbar_->visible && vbar_->visible &&
-      !area.Intersect({vbar_->part.Bounds().left, hbar_->part.Bounds().top, frame_.Width(),
-                       frame_.Height()})
-           .IsEmpty()) {
-    bars_invalid_ = true;
-  }
+  if (BarsInFrame() && scroll_->Meets(area)) bars_invalid_ = true;
 }
 
 void Window::Update() {
@@ -215,178 +202,69 @@ gfx::Bitmap Window::CreateCompatibleSurface(int width, int height) {
   return surface;
 }
 
-Window::WindowBar* Window::Bar(ScrollOrientation bar) const {
-  return bar == ScrollOrientation::kHorizontal ? hbar_.get() : vbar_.get();
-}
-
-Window::WindowBar& Window::MakeBar(ScrollOrientation bar) {
-  std::unique_ptr<WindowBar>& slot = bar == ScrollOrientation::kHorizontal ? hbar_ : vbar_;
-  if (!slot) {
-    slot = std::make_unique<WindowBar>(bar);
-    slot->part.SetReporter([this, bar](ScrollCode code, int pos) {
-      bars_invalid_ = true;
+ScrollHost& Window::Scroller() {
+  if (!scroll_) {
+    ScrollHost::Owner owner;
+    owner.request = [this](ScrollOrientation bar, ScrollCode code, int pos) {
       OnScroll(bar, code, pos);
-    });
-    SyncBar(*slot);
+    };
+    owner.bars_changed = [this] {
+      if (BarsInFrame()) {
+        bars_invalid_ = true;
+        if (Desktop::Exists() && IsShown()) Desktop::Get().MarkDirty();
+      } else if (scroll_) {
+        Invalidate(scroll_->BarsBounds(), false);
+      }
+    };
+    owner.moved = [this] { Invalidate(); };
+    owner.hold = [this](bool held) {
+      if (!Desktop::Exists()) return;
+      Desktop& desktop = Desktop::Get();
+      desktop.StopTimer(repeat_timer_);
+      repeat_timer_ = 0;
+      if (held) {
+        repeat_timer_ = desktop.StartTimer(this, ScrollBar::kRepeatDelay,
+                                           ScrollBar::kRepeatInterval,
+                                           [this] { scroll_->Repeat(); });
+      }
+    };
+    scroll_ = std::make_unique<ScrollHost>(std::move(owner));
+    scroll_->SetFrameSize(gfx::Size{frame_.Width(), frame_.Height()});
   }
-  return *slot;
+  return *scroll_;
 }
 
-bool Window::HasScrollBars() const {
-  return (hbar_ && hbar_->visible) || (vbar_ && vbar_->visible);
+void Window::OnScroll(ScrollOrientation bar, ScrollCode code, int pos) {
+  if (scroll_ && code != ScrollCode::kEndScroll) {
+    scroll_->SetPos(bar, scroll_->TargetPos(bar, code, pos));
+  }
 }
 
-void Window::LayoutBars() {
-  const int t = ScrollBar::kThickness;
-  const int w = frame_.Width();
-  const int h = frame_.Height();
-  const bool h_on = hbar_ && hbar_->visible;
-  const bool v_on = vbar_ && vbar_->visible;
-  if (vbar_) vbar_->part.SetBounds(v_on ? gfx::Rect{w - t, 0, w, h - (h_on ? t : 0)} : gfx::Rect{});
-  if (hbar_) hbar_->part.SetBounds(h_on ? gfx::Rect{0, h - t, w - (v_on ? t : 0), h} : gfx::Rect{});
-  bars_invalid_ = true;
-}
-
-void Window::SyncBar(WindowBar& bar) {
-  ScrollInfo& info = bar.info;
-  if (info.max < info.min) info.max = info.min;
-  info.page = std::max(0, info.page);
-  const int last = std::max(info.min, info.max - std::max(info.page - 1, 0));
-  info.pos = std::clamp(info.pos, info.min, last);
-  // The part's content ends after the last position plus a page.
-  bar.part.SetRange(info.min, last + std::max(info.page, 1), std::max(info.page, 1));
-  bar.part.SetPos(info.pos);
-  bars_invalid_ = true;
-  if (Desktop::Exists() && IsShown()) Desktop::Get().MarkDirty();
-}
-
-void Window::ShowScrollBar(ScrollOrientation orientation, bool show) {
-  if (!show && Bar(orientation) == nullptr) return;
-  WindowBar& bar = MakeBar(orientation);
-  if (bar.visible == show) return;
-  bar.visible = show;
-  LayoutBars();
+void Window::ShowScrollBar(ScrollOrientation bar, bool show) {
+  if (!show && !scroll_) return;
+  ScrollHost& host = Scroller();
+  if (host.IsVisible(bar) == show) return;
+  host.Show(bar, show);
   // The client area changed size.
   Invalidate(true);
   if (parent_ != nullptr && visible_) parent_->Invalidate(frame_, true);
 }
 
-void Window::SetScrollRange(ScrollOrientation orientation, int min, int max) {
-  WindowBar& bar = MakeBar(orientation);
-  bar.info.min = min;
-  bar.info.max = max;
-  SyncBar(bar);
+void Window::SetScrollRange(ScrollOrientation bar, int min, int max) {
+  Scroller().SetRange(bar, min, max);
 }
 
-void Window::SetScrollPage(ScrollOrientation orientation, int page) {
-  WindowBar& bar = MakeBar(orientation);
-  bar.info.page = page;
-  SyncBar(bar);
+void Window::SetScrollPage(ScrollOrientation bar, int page) { Scroller().SetPage(bar, page); }
+
+int Window::SetScrollPos(ScrollOrientation bar, int pos) { return Scroller().SetPos(bar, pos); }
+
+ScrollInfo Window::GetScrollInfo(ScrollOrientation bar) const {
+  return scroll_ ? scroll_->Info(bar) : ScrollInfo{};
 }
 
-int Window::SetScrollPos(ScrollOrientation orientation, int pos) {
-  WindowBar& bar = MakeBar(orientation);
-  const int old = bar.info.pos;
-  bar.info.pos = pos;
-  SyncBar(bar);
-  return old;
-}
-
-ScrollInfo Window::GetScrollInfo(ScrollOrientation orientation) const {
-  const WindowBar* bar = Bar(orientation);
-  if (bar == nullptr) return {};
-  ScrollInfo info = bar->info;
-  info.visible = bar->visible;
-  return info;
-}
-
-gfx::Rect Window::ScrollBarRect(ScrollOrientation orientation) const {
-  const WindowBar* bar = Bar(orientation);
-  return bar != nullptr && bar->visible ? bar->part.Bounds() : gfx::Rect{};
-}
-
-bool Window::ScrollBarPenDown(gfx::Point p) {
-  tracked_bar_ = nullptr;
-  for (WindowBar* bar : {vbar_.get(), hbar_.get()}) {
-    if (bar != nullptr && bar->visible && bar->part.Bounds().Contains(p)) {
-      tracked_bar_ = bar;
-      bars_invalid_ = true;
-      bar->part.PenDown(p);
-      return true;
-    }
-  }
-  return false;
-}
-
-void Window::ScrollBarPenMove(gfx::Point p) {
-  if (tracked_bar_ == nullptr) return;
-  bars_invalid_ = true;
-  tracked_bar_->part.PenMove(p);
-}
-
-void Window::ScrollBarPenUp(gfx::Point p) {
-  WindowBar* bar = tracked_bar_;
-  tracked_bar_ = nullptr;
-  if (bar == nullptr) return;
-  bars_invalid_ = true;
-  bar->part.PenUp(p);
-}
-
-bool Window::ScrollBarKey(Key key) {
-  const bool v_on = vbar_ && vbar_->visible;
-  const bool h_on = hbar_ && hbar_->visible;
-  if (!v_on && !h_on) return false;
-  // Up and down, the page keys and the ends move the vertical bar, or the
-  // horizontal one when the window has no other.
-  const ScrollOrientation main = v_on ? ScrollOrientation::kVertical : ScrollOrientation::kHorizontal;
-  ScrollOrientation bar = main;
-  ScrollCode code;
-  switch (key) {
-    case Key::kUp:
-      code = ScrollCode::kLineUp;
-      break;
-    case Key::kDown:
-      code = ScrollCode::kLineDown;
-      break;
-    case Key::kLeft:
-    case Key::kRight:
-      if (!h_on) return false;
-      bar = ScrollOrientation::kHorizontal;
-      code = key == Key::kLeft ? ScrollCode::kLineUp : ScrollCode::kLineDown;
-      break;
-    case Key::kPageUp:
-      code = ScrollCode::kPageUp;
-      break;
-    case Key::kPageDown:
-      code = ScrollCode::kPageDown;
-      break;
-    case Key::kHome:
-      code = ScrollCode::kTop;
-      break;
-    case Key::kEnd:
-      code = ScrollCode::kBottom;
-      break;
-    default:
-      return false;
-  }
-  if ((key == Key::kUp || key == Key::kDown) && !v_on) return false;
-  const int pos = Bar(bar)->info.pos;
-  bars_invalid_ = true;
-  OnScroll(bar, code, pos);
-  OnScroll(bar, ScrollCode::kEndScroll, Bar(bar)->info.pos);
-  return true;
-}
-
-void Window::PaintScrollBars(gfx::Canvas& canvas) const {
-  const bool h_on = hbar_ && hbar_->visible;
-  const bool v_on = vbar_ && vbar_->visible;
-  if (h_on) hbar_->part.Paint(canvas);
-  if (v_on) vbar_->part.Paint(canvas);
-  if (h_on && v_on) {
-    canvas.FillRect({vbar_->part.Bounds().left, hbar_->part.Bounds().top, frame_.Width(),
-                     frame_.Height()},
-                    gfx::kSilver);
-  }
+gfx::Rect Window::ScrollBarRect(ScrollOrientation bar) const {
+  const ScrollBar* part = scroll_ ? scroll_->VisibleBar(bar) : nullptr;
+  return part != nullptr ? part->Bounds() : gfx::Rect{};
 }
 
 void Window::ScrollWindow(int dx, int dy) {

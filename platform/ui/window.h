@@ -9,25 +9,12 @@
 #include "platform/gfx/geometry.h"
 #include "platform/gfx/region.h"
 #include "platform/ui/event.h"
-#include "platform/ui/scroll_bar.h"
+#include "platform/ui/scroll_host.h"
 
 namespace tv::ui {
 
 class CommandBar;
 class Desktop;
-
-using ScrollOrientation = ScrollBar::Orientation;
-
-// A window scroll bar as its owner sets and reads it. Positions run from
-// `min` to `max - max(page - 1, 0)`: with no page set the last position is
-// `max` itself.
-struct ScrollInfo {
-  int min = 0;
-  int max = 0;
-  int page = 0;
-  int pos = 0;
-  bool visible = false;
-};
 
 // A window: a rectangle of the display with children, an invalid area and
 // handlers. Top-level windows (screens, message boxes, pop-up lists) are
@@ -37,6 +24,8 @@ struct ScrollInfo {
 //
 // A window may show scroll bars along its right and bottom edges; they take
 // their room from the client area, whose top-left corner stays the frame's.
+// A control places its bars inside its client area instead. Either way one
+// ScrollHost keeps them.
 class Window {
  public:
   Window();
@@ -110,13 +99,16 @@ class Window {
 
   // Scroll bars of the window itself. The owner sets range, page and
   // position; pen and keys on a bar reach OnScroll, and the owner moves the
-  // bar (or not) with SetScrollPos.
+  // bar (or not) with SetScrollPos. A control sets its bars up through
+  // Scroller() instead.
   void ShowScrollBar(ScrollOrientation bar, bool show);
   void SetScrollRange(ScrollOrientation bar, int min, int max);
   void SetScrollPage(ScrollOrientation bar, int page);
   // Returns the position the bar had before; `pos` is clamped to the range.
   int SetScrollPos(ScrollOrientation bar, int pos);
   ScrollInfo GetScrollInfo(ScrollOrientation bar) const;
+  // The window's scroll bars; null when it never had any.
+  const ScrollHost* FindScroller() const { return scroll_.get(); }
   // The bar's rectangle in client coordinates; empty when hidden.
   gfx::Rect ScrollBarRect(ScrollOrientation bar) const;
   // Moves the client area's pixels (and the children) by (dx, dy) and
@@ -154,37 +146,23 @@ class Window {
   virtual void OnMenuOpening(int menu) { (void)menu; }
   // The text changed through SetText.
   virtual void OnTextChanged() {}
-  // A request from one of the window's own scroll bars; `pos` is the thumb's
-  // position for kThumbTrack and kThumbPosition.
-  virtual void OnScroll(ScrollOrientation bar, ScrollCode code, int pos) {
-    (void)bar;
-    (void)code;
-    (void)pos;
-  }
+  // A request from one of the window's own scroll bars (the pen, a key, the
+  // wheel); `pos` is the thumb's position for kThumbTrack and kThumbPosition.
+  // By default the bar goes where it was asked to.
+  virtual void OnScroll(ScrollOrientation bar, ScrollCode code, int pos);
+  // The window's scroll host, made on first use.
+  ScrollHost& Scroller();
 
  private:
-  struct WindowBar {
-    explicit WindowBar(ScrollOrientation orientation) : part(orientation) {}
-    ScrollBar part;
-    bool visible = false;
-    ScrollInfo info;
-  };
   // The client area on the display less what windows above cover.
   gfx::Region UncoveredRegion() const;
   // Whether a visible top-level window above this one overlaps it.
   bool IsCoveredByTopLevels() const;
-  WindowBar* Bar(ScrollOrientation bar) const;
-  WindowBar& MakeBar(ScrollOrientation bar);
-  // Lays the bars out after a change of frame or of which bars show.
-  void LayoutBars();
-  void SyncBar(WindowBar& bar);
-  // The pen and keys on the bars, for the Desktop.
-  bool ScrollBarPenDown(gfx::Point p);
-  void ScrollBarPenMove(gfx::Point p);
-  void ScrollBarPenUp(gfx::Point p);
-  bool ScrollBarKey(Key key);
-  bool HasScrollBars() const;
-  void PaintScrollBars(gfx::Canvas& canvas) const;
+  bool HasScrollBars() const { return scroll_ != nullptr && scroll_->HasVisibleBars(); }
+  // Whether the bars lie in the frame, outside the client area.
+  bool BarsInFrame() const {
+    return scroll_ != nullptr && scroll_->GetPlacement() == ScrollHost::Placement::kFrame;
+  }
 
   int id_ = 0;
   Window* parent_ = nullptr;
@@ -199,9 +177,8 @@ class Window {
   bool bars_invalid_ = false;
   std::vector<gfx::TextRecord> last_texts_;
   std::vector<gfx::TextRecord> screen_texts_;
-  std::unique_ptr<WindowBar> hbar_;
-  std::unique_ptr<WindowBar> vbar_;
-  WindowBar* tracked_bar_ = nullptr;
+  std::unique_ptr<ScrollHost> scroll_;
+  int repeat_timer_ = 0;
 };
 
 }  // namespace tv::ui

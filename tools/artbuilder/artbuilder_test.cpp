@@ -173,6 +173,13 @@ TEST(WorldMap, AtlasNamesFindTheirPlaces) {
   EXPECT_EQ(PlaceOfOverseasPart("France", guiana), u"French Guiana");
   EXPECT_FALSE(PlaceOfOverseasPart("France", metropole));
   EXPECT_FALSE(PlaceOfOverseasPart("Brazil", guiana));
+  // Crimea, a polygon of Russia's in the atlas, is Ukraine's; the rest of
+  // Russia, the Taman peninsula beside it included, stays Russia's.
+  const Polygon crimea = {Box(32.48, 44.38, 36.64, 46.22)};
+  const Polygon european_russia = {Box(19.6, 41.2, 66, 81.9)};
+  EXPECT_EQ(PlaceOfOverseasPart("Russia", crimea), u"Ukraine");
+  EXPECT_FALSE(PlaceOfOverseasPart("Russia", european_russia));
+  EXPECT_FALSE(PlaceOfOverseasPart("Russia", {Box(36.6, 44.9, 38.4, 45.5)}));  // Taman alone
 }
 
 // A feature covering whole map pixels x0..x1-1, y0..y1-1.

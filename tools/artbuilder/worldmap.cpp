@@ -144,6 +144,12 @@ constexpr OverseasPart kOverseasParts[] = {
     {"Norway", 3, 4, -55, -54, u"Bouvet Island"},
     {"Indian Ocean Ter.", 96, 97.5, -12.5, -11.5, u"Cocos (keeling) Islands"},
     {"Palestine", 34, 34.6, 31.2, 31.7, u"Gaza Strip"},
+    // Natural Earth draws Crimea, Sevastopol included, as a polygon of its
+    // own within Russia's feature (at 1:10m and 1:50m alike); the Factbook
+    // counts it in Ukraine's area, and so do our maps. No other polygon of
+    // Russia has its centre in this box: the Taman peninsula across the Kerch
+    // Strait is part of Russia's mainland polygon.
+    {"Russia", 32.5, 36.7, 44.3, 46.3, u"Ukraine"},
 };
 
 bool IsOtherPlace(std::u16string_view name) {
@@ -247,7 +253,6 @@ WorldMap BuildWorldMap(const std::vector<Feature>& countries) {
 
   for (const Feature& feature : countries) {
     const std::optional<std::u16string> place = PlaceOfAtlasName(feature.name);
-    const bool is_russia = place && *place == u"Russia";
     if (!place || terravue::FindRegionOfCountry(*place) < 0) {
       map.unassigned_features.push_back(feature.name);
     }
@@ -256,7 +261,8 @@ WorldMap BuildWorldMap(const std::vector<Feature>& countries) {
       if (!part_place) part_place = place;
       const std::string place_utf8 = part_place ? tv::Utf16ToUtf8(*part_place) : feature.name;
       const int region = part_place ? terravue::FindRegionOfCountry(*part_place) : -1;
-      if (is_russia) {
+      // Only Russia's own polygons are split between Europe and Asia.
+      if (part_place && *part_place == u"Russia") {
         const int europe = classes.Find(feature.name, place_utf8, 3);
         const int asia = classes.Find(feature.name, place_utf8, 1);
         RasterisePolygon(polygon, grid, [&](int i, int j) {

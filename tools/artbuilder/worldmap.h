@@ -40,7 +40,9 @@ std::span<const AtlasAlias> AtlasAliases();
 std::optional<std::u16string> PlaceOfAtlasName(std::string_view atlas_name);
 
 // The place that one polygon of a feature stands for when it differs from
-// the feature's own, as for the overseas departments of France.
+// the feature's own, as for the overseas departments of France, or for
+// Crimea, which the atlas draws within Russia and the Factbook counts in
+// Ukraine.
 std::optional<std::u16string> PlaceOfOverseasPart(std::string_view atlas_name,
                                                   const Polygon& polygon);
 

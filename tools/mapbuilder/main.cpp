@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -78,8 +79,8 @@ std::map<std::string, PlaceFacts> ReadCountryFile(const fs::path& path) {
 }
 
 // Places whose map is not framed about their own polygons: the poles'
-// places about their pole, the oceans about their Factbook point, each over
-// the waters it names.
+// places and the Southern Ocean about their pole, the other oceans about
+// their Factbook point, each over the waters it names.
 struct FixedFrame {
   const char* place;
   LonLat centre;
@@ -89,7 +90,9 @@ struct FixedFrame {
 constexpr FixedFrame kFixedFrames[] = {
     {"Antarctica", {0, -90}, 3400, 3400},
     {"Arctic Ocean", {0, 90}, 3400, 3400},
-    {"Southern Ocean", {0, -90}, 4600, 4600},
+    // About the pole turned so that the ocean's nominal point (60 S, 90 E)
+    // lies up and to the left, in the view the map opens on.
+    {"Southern Ocean", {135, -90}, 4600, 4600},
     {"Atlantic Ocean", {-25, 0}, 6000, 8000},
     {"Pacific Ocean", {-160, 0}, 10000, 7500},
 };
@@ -98,7 +101,8 @@ constexpr FixedFrame kFixedFrames[] = {
 // on their own map, as the check found them: the centre of an archipelago
 // falls on the sea between its islands, and a few Factbook points lie
 // outside their place (Kuwait's 45 45 E is west of its western border; San
-// Marino's 43 46 N is south of it). The points are left as the
+// Marino's 43 46 N is south of it; the Cocos Islands' 12 30 S is south of
+// the atoll). The points are left as the
 // Factbook gives them; the check fails on any other place that misses, and
 // on a place listed here that no longer does.
 constexpr const char* kPointsOffTheirLand[] = {
@@ -109,7 +113,6 @@ constexpr const char* kPointsOffTheirLand[] = {
     "Philippines",
     "Maldives",
     "Fiji",
-    "Kiribati",
     "Marshall Islands",
     "Tonga",
     "Tuvalu",
@@ -124,7 +127,25 @@ constexpr const char* kPointsOffTheirLand[] = {
     "Trinidad and Tobago",
     "Cayman Islands",
     "French Polynesia",
+    "Cocos (keeling) Islands",
 };
+
+// Island groups too small to see on their place's map, named so that a user
+// sees where the land is: Kiribati's atolls lie in three groups across
+// 4,000 km of ocean (Banaba, alone west of the Gilberts, is left unnamed).
+const std::vector<IslandGroup> kIslandGroups = {
+    {"Kiribati", "Gilbert Islands", 172, 177.5, -3.5, 3.5},
+    {"Kiribati", "Phoenix Islands", -175, -170.5, -5, -2.5},
+    {"Kiribati", "Line Islands", -161, -150, -12, 5},
+};
+
+// A place of fewer pixels than this on its own map is too small to show;
+// one of fewer than kRingBelowPixels is ringed, since a capital's marker
+// (7 x 7 pixels and a halo) would hide most of it.
+constexpr int kTooSmallPixels = 12;
+constexpr int kRingBelowPixels = 64;
+// Land that a ring can hold: at most this many pixels across.
+constexpr int kCompactLand = 12;
 
 // The capitals that check the world map's georeference.
 constexpr const char* kWorldCheckPlaces[] = {
@@ -140,6 +161,24 @@ std::vector<const City*> CitiesOf(const std::map<std::string, std::vector<const 
     if (found != by_code.end()) list.insert(list.end(), found->second.begin(), found->second.end());
   }
   return list;
+}
+
+// The middle of a place's pixels when they lie within a ring's width of
+// each other, else nothing.
+std::optional<LonLat> CompactLandCentre(const Classes& classes, const terravue::Georef& georef,
+                                        int place) {
+  int left = classes.width, top = classes.height, right = -1, bottom = -1;
+  for (int y = 0; y < classes.height; ++y) {
+    for (int x = 0; x < classes.width; ++x) {
+      if (classes.At(x, y) != place) continue;
+      left = std::min(left, x);
+      top = std::min(top, y);
+      right = std::max(right, x);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0 || right - left > kCompactLand || bottom - top > kCompactLand) return std::nullopt;
+  return georef.PixelToLonLat({(left + right) / 2.0, (top + bottom) / 2.0});
 }
 
 bool WriteText(const fs::path& path, const std::string& text) {
@@ -191,6 +230,9 @@ int main(int argc, char** argv) {
   std::ostringstream scales;
   int failures = 0;
   std::vector<std::string> on_land, near_land, ringed, off_land, not_found, no_cities;
+  int opening_in_view = 0;  // maps that open on their place's point
+  int opening_sized = 0;    // maps of exactly the opening view's size
+  int rings = 0;
   std::set<std::string> stems;
 
   auto finish = [&](const std::string& place, const Frame& frame, const tv::gfx::Bitmap& bitmap) {
@@ -227,8 +269,9 @@ int main(int argc, char** argv) {
       if (place == f.place) fixed = &f;
     }
     const bool ocean = place.find("Ocean") != std::string::npos;
-    const Frame frame = fixed ? AzimuthalFrame(fixed->centre, fixed->half_width_km * 1000,
-                                               fixed->half_height_km * 1000)
+    const Extent fixed_extent =
+        fixed ? Extent{fixed->half_width_km * 1000, fixed->half_height_km * 1000} : Extent{};
+    const Frame frame = fixed ? OpeningFrame(fixed->centre, fixed_extent, 0, fixed_extent, factbook)
                               : PlaceFrame(atlas, static_cast<int>(index), factbook);
     const Classes classes = Classify(atlas, frame);
     tv::gfx::Bitmap bitmap = PaintClasses(classes, ocean ? -1 : static_cast<int>(index));
@@ -254,7 +297,7 @@ int main(int argc, char** argv) {
         on_land.push_back(place);
       } else if (distance) {
         near_land.push_back(place);
-      } else if (own_pixels < 12) {
+      } else if (own_pixels < kTooSmallPixels) {
         ringed.push_back(place);
       } else {
         const auto far = DistanceToClass(classes, *georef, *factbook,
@@ -272,8 +315,32 @@ int main(int argc, char** argv) {
       }
     }
     // Places that show as a few pixels at most are ringed at their
-    // Factbook point.
-    if (!ocean && own_pixels < 12 && factbook) DrawRing(bitmap, *georef, *factbook);
+    // Factbook point. A place whose land the capital's marker would all but
+    // cover is ringed about that land, where it lies close together (a
+    // Factbook point beside the land, as San Marino's, would mislead).
+    std::optional<LonLat> ring_at;
+    if (!ocean && own_pixels < kTooSmallPixels) {
+      ring_at = factbook;
+    } else if (!ocean && own_pixels < kRingBelowPixels) {
+      ring_at = CompactLandCentre(classes, *georef, static_cast<int>(index));
+    }
+    if (ring_at) {
+      DrawRing(bitmap, *georef, *ring_at);
+      ++rings;
+    }
+    // The map opens on its top-left corner: the place's point, and its ring,
+    // must be in that first view.
+    std::string fault = factbook ? CheckOpeningView(*georef, *factbook, false) : "";
+    if (fault.empty() && ring_at) fault = CheckOpeningView(*georef, *ring_at, true);
+    if (!fault.empty()) {
+      std::fprintf(stderr, "error: %s: %s\n", place.c_str(), fault.c_str());
+      ++failures;
+    } else if (factbook) {
+      ++opening_in_view;
+    }
+    if (frame.width == kOpeningWidth && frame.height == kOpeningHeight) ++opening_sized;
+    const std::vector<tv::gfx::Rect> group_names =
+        DrawIslandGroups(bitmap, *georef, atlas, static_cast<int>(index), kIslandGroups);
 
     std::vector<Marker> markers;
     std::vector<const City*> own = CitiesOf(cities_by_code, fact.internet_code);
@@ -287,7 +354,7 @@ int main(int argc, char** argv) {
       markers.push_back({{c->lon, c->lat}, c->name, false});
     }
     if (!ocean && place != "Antarctica" && own.empty()) no_cities.push_back(place);
-    DrawMarkers(bitmap, *georef, markers);
+    DrawMarkers(bitmap, *georef, markers, group_names);
     if (ocean) DrawCentredName(bitmap, place);
     finish(place, frame, bitmap);
   }
@@ -330,6 +397,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "error: a place listed as lying off its land was found on it\n");
     ++failures;
   }
+  std::printf("Opening view check: %d points within the first %dx%d pixels (%d of them ringed), "
+              "%d maps of that size\n",
+              opening_in_view, kOpeningWidth, kOpeningHeight, rings, opening_sized);
   list("no cities for", no_cities);
   failures += static_cast<int>(not_found.size());
 

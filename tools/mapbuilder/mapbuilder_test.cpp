@@ -169,8 +169,8 @@ TEST(MapBuilderTest, PlacesAcrossTheAntimeridianAndAtThePoleAreWhole) {
   for (double lon : {179.5, -179.5}) {
     EXPECT_EQ(DistanceToClass(classes, frame.georef, {lon, -9.5}, 1, 0), 0) << lon;
   }
-  // A small place still shows its surroundings: at least the minimum extent.
-  EXPECT_GE(frame.georef.World().a * frame.width, 2 * kMinHalfExtentMetres - 1);
+  // A small place is drawn at the scale of the smallest area a map shows.
+  EXPECT_NEAR(frame.georef.World().a, 2 * kMinHalfExtentMetres / kLongSide, 1e-6);
 
   // A polar frame reaches every longitude around the pole.
   std::vector<artbuilder::Feature> polar = {
@@ -184,17 +184,76 @@ TEST(MapBuilderTest, PlacesAcrossTheAntimeridianAndAtThePoleAreWhole) {
   }
 }
 
-TEST(MapBuilderTest, FramesKeepTheirProportionsAndLongSide) {
-  // A long, thin place along a meridian.
-  const Atlas atlas = BuildAtlas({{"Chile", {Box(-71, -50, -70, -20)}}}, {}, {"Chile"});
-  const Frame frame = PlaceFrame(atlas, 0, LonLat{-70.5, -35});
-  EXPECT_EQ(frame.height, kLongSide);
-  EXPECT_GE(frame.width, kLongSide / 2 - 1);
-  const auto top = frame.georef.PixelToLonLat({(frame.width - 1) / 2.0, 0});
-  const auto bottom = frame.georef.PixelToLonLat({(frame.width - 1) / 2.0, frame.height - 1.0});
-  EXPECT_GT(top->lat, -20);
-  EXPECT_LT(bottom->lat, -50);
-  EXPECT_GT(frame.georef.KmPerPixelAtCentre(frame.width, frame.height), 0);
+TEST(MapBuilderTest, FramesShowTheirPlaceWholeAndOpenOnItsPoint) {
+  struct Case {
+    const char* what;
+    artbuilder::Polygon land;
+    LonLat point;
+    int width, height;  // 0: at most kLongSide
+    bool ringed;
+  };
+  const Case kCases[] = {
+      {"long and thin, the point in the middle", Box(-71, -50, -70, -20), {-70.5, -35}, 0, 0, false},
+      {"wide, the point in the middle", Box(0, 0, 20, 10), {10, 5}, 0, 0, false},
+      {"the point at the far east", Box(0, 0, 20, 10), {19.9, 0.1}, 0, 0, false},
+      {"the point at the far west", Box(0, 40, 12, 48), {0.1, 47.9}, 0, 0, false},
+      {"small: the map is the opening view", Box(7.4, 43.72, 7.44, 43.76), {7.42, 43.74},
+       kOpeningWidth, kOpeningHeight, true},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    const Atlas atlas = BuildAtlas({{"Chile", {c.land}}}, {}, {"Chile"});
+    const Frame frame = PlaceFrame(atlas, 0, c.point);
+    if (c.width > 0) {
+      EXPECT_EQ(frame.width, c.width);
+      EXPECT_EQ(frame.height, c.height);
+    }
+    EXPECT_LE(std::max(frame.width, frame.height), kLongSide);
+    EXPECT_EQ(CheckOpeningView(frame.georef, c.point, c.ringed), "");
+    // Every corner of the place is on the map.
+    for (const artbuilder::GeoPoint& g : c.land.front()) {
+      const auto p = frame.georef.LonLatToPixel({g.lon, g.lat});
+      ASSERT_TRUE(p.has_value());
+      EXPECT_GE(p->x, 0);
+      EXPECT_GE(p->y, 0);
+      EXPECT_LE(p->x, frame.width - 1);
+      EXPECT_LE(p->y, frame.height - 1);
+    }
+  }
+  // A polar map about its pole still opens on it.
+  const Frame pole = OpeningFrame({0, -90}, {3400000, 3400000}, 0, {3400000, 3400000}, LonLat{0, -90});
+  EXPECT_EQ(CheckOpeningView(pole.georef, {0, -90}, false), "");
+  // Beyond the opening view, or a ring reaching past it, is a fault.
+  const Frame wide = AzimuthalFrame({0, 0}, 400000, 300000);
+  const auto at = [&](double x, double y) { return *wide.georef.PixelToLonLat({x, y}); };
+  EXPECT_EQ(CheckOpeningView(wide.georef, at(226, 254), false), "");
+  EXPECT_NE(CheckOpeningView(wide.georef, at(227, 100), false), "");
+  EXPECT_NE(CheckOpeningView(wide.georef, at(100, 255), false), "");
+  EXPECT_NE(CheckOpeningView(wide.georef, at(220, 100), true), "");
+  EXPECT_NE(CheckOpeningView(wide.georef, at(4, 100), true), "");
+}
+
+TEST(MapBuilderTest, IslandGroupsAreFramedAndNamed) {
+  // Two atolls of one group and one of another place inside its box.
+  const Atlas atlas = BuildAtlas({{"Kiribati", {Box(173, 1, 173.1, 1.1), Box(174, 0, 174.1, 0.1)}},
+                                  {"Nauru", {Box(173.5, 0.5, 173.6, 0.6)}}},
+                                 {}, {"Kiribati", "Nauru"});
+  const Frame frame = AzimuthalFrame({173.5, 0.5}, 400000, 400000);
+  tv::gfx::Bitmap bitmap(frame.width, frame.height, tv::gfx::PixelFormat::kIndexed4);
+  bitmap.SetPalette(MapPalette());
+  const std::vector<IslandGroup> groups = {{"Kiribati", "Gilbert Islands", 172, 175, -1, 2},
+                                           {"Nauru", "Nowhere", 150, 151, 0, 1}};
+  const auto names = DrawIslandGroups(bitmap, frame.georef, atlas, 0, groups);
+  ASSERT_EQ(names.size(), 1u) << "only the place's own group with islands on the map";
+  // The frame lies just outside both atolls, and the name above it.
+  const auto west = *frame.georef.LonLatToPixel({173, 1.05});
+  const auto east = *frame.georef.LonLatToPixel({174.1, 0.05});
+  int ring = 0;
+  for (int x = 0; x < bitmap.Width(); ++x) ring += bitmap.Index(x, std::lround(west.y)) == kSmallPlaceRing;
+  EXPECT_EQ(ring, 2);
+  EXPECT_EQ(bitmap.Index(std::lround(west.x) - 5, std::lround(west.y)), kSmallPlaceRing);
+  EXPECT_EQ(bitmap.Index(std::lround(east.x) + 5, std::lround(west.y)), kSmallPlaceRing);
+  EXPECT_LT(names[0].bottom, west.y);
 }
 
 TEST(MapBuilderTest, GifsRoundTripWithASmallPalette) {
@@ -224,11 +283,13 @@ TEST(CommittedMapsTest, EveryPlaceHasAGeoreferencedMapOfItsScale) {
   std::ifstream in(source / "data" / "QuorvelCountriesTerravue.txt");
   ASSERT_TRUE(in) << "country file missing";
   std::map<std::string, std::pair<std::string, std::string>> maps;  // place -> (map, scale)
+  std::map<std::string, std::string> points;                         // place -> coordinates
   std::string line, place;
   while (std::getline(in, line)) {
     if (line.rfind("<country>", 0) == 0) place = line.substr(9);
     if (line.rfind("<map>", 0) == 0) maps[place].first = line.substr(5);
     if (line.rfind("<scale>", 0) == 0) maps[place].second = line.substr(7);
+    if (line.rfind("<coordinates>", 0) == 0) points[place] = line.substr(13);
   }
   ASSERT_EQ(maps.size(), 256u);
   const fs::path folder = source / "data" / "Terravue Maps";
@@ -240,7 +301,9 @@ TEST(CommittedMapsTest, EveryPlaceHasAGeoreferencedMapOfItsScale) {
     const auto image = ReadGif(gif.string());
     ASSERT_TRUE(image.has_value());
     EXPECT_LE(std::max(image->width, image->height), kLongSide);
-    EXPECT_GE(std::min(image->width, image->height), kLongSide / 2 - 1);
+    // Never much narrower than half its length, as the frame's
+    // surroundings are; cut west and north only to open on the place.
+    EXPECT_GE(std::min(image->width, image->height), kLongSide / 3);
     EXPECT_LE(image->colours, 16);
     const auto georef = terravue::ReadGeoref(gif);
     ASSERT_TRUE(georef.has_value());
@@ -248,6 +311,10 @@ TEST(CommittedMapsTest, EveryPlaceHasAGeoreferencedMapOfItsScale) {
                                                        : terravue::Projection::kAzimuthalEquidistant);
     const double scale = std::strtod(map.second.c_str(), nullptr);
     EXPECT_NEAR(scale, georef->KmPerPixelAtCentre(image->width, image->height), 0.0006);
+    // The screen opens on the map's top-left corner, which shows the place.
+    if (const auto point = ParseFactbookCoordinates(points[name])) {
+      EXPECT_EQ(CheckOpeningView(*georef, *point, false), "");
+    }
     bytes += fs::file_size(gif);
   }
   EXPECT_LT(bytes, 8u << 20);

@@ -39,6 +39,8 @@ constexpr double kMargin = 0.12;
 // most cells one map may use.
 constexpr double kCellsPerPixel = 2;
 constexpr double kMaxCells = 40e6;
+// The ring about a place too small to show reaches this far from its point.
+constexpr int kRingRadius = 9;
 
 const GeographicLib::AzimuthalEquidistant& Projector() {
   static const GeographicLib::AzimuthalEquidistant projector(GeographicLib::Geodesic::WGS84());
@@ -230,6 +232,47 @@ Frame AzimuthalFrame(LonLat centre, double half_width, double half_height) {
   return frame;
 }
 
+Frame OpeningFrame(LonLat centre, Extent place, double margin, Extent context,
+                   std::optional<LonLat> point) {
+  const double full_width = place.half_width * (1 + 2 * margin);
+  const double full_height = place.half_height * (1 + 2 * margin);
+  const double context_width = std::max(context.half_width, full_width);
+  const double context_height = std::max(context.half_height, full_height);
+  double metres = 2 * std::max(context_width, context_height) / kLongSide;
+  double px = 0, py = 0;  // the point, metres east and north of the centre
+  if (point) Forward(centre, *point, px, py);
+
+  Frame frame;
+  double left = 0, top = 0;  // metres from the centre to the map's edges
+  if (2 * full_width / metres <= kOpeningWidth - 2 * kPointInset &&
+      2 * full_height / metres <= kOpeningHeight - 2 * kPointInset) {
+    // The place and its margins fit the opening view: the map is the view.
+    frame.width = kOpeningWidth;
+    frame.height = kOpeningHeight;
+    left = -frame.width / 2.0 * metres;
+    top = frame.height / 2.0 * metres;
+  } else {
+    // The farthest the point may lie from the map's left and top edges.
+    const double reach_x = kOpeningWidth - 1 - kPointInset - kPlaceEdge;
+    const double reach_y = kOpeningHeight - 1 - kPointInset - kPlaceEdge;
+    metres = std::max({metres, (px + place.half_width) / reach_x, (place.half_height - py) / reach_y});
+    const double right = context_width;
+    const double bottom = -context_height;
+    // West of the place: the point in the middle of the view where the
+    // place leaves room, else the place's western edge and kPlaceEdge
+    // pixels, never more than kLongSide pixels in all.
+    left = std::min(-place.half_width - kPlaceEdge * metres,
+                    std::max(px - (kOpeningWidth - 1) / 2.0 * metres, right - kLongSide * metres));
+    top = std::max(place.half_height + kPlaceEdge * metres,
+                   std::min(py + (kOpeningHeight - 1) / 2.0 * metres, bottom + kLongSide * metres));
+    frame.width = std::clamp(static_cast<int>(std::lround((right - left) / metres)), 1, kLongSide);
+    frame.height = std::clamp(static_cast<int>(std::lround((top - bottom) / metres)), 1, kLongSide);
+  }
+  frame.georef = terravue::Georef::AzimuthalEquidistant(
+      centre, {metres, 0, 0, -metres, left + metres / 2, top - metres / 2});
+  return frame;
+}
+
 Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) {
   std::vector<const Shape*> own;
   double total = 0;
@@ -249,7 +292,7 @@ Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) 
     centre = {p.lon, p.lat};
   }
   if (main.empty()) {
-    return AzimuthalFrame(centre, kMinHalfExtentMetres, kMinHalfExtentMetres);
+    return OpeningFrame(centre, {}, kMargin, {kMinHalfExtentMetres, kMinHalfExtentMetres}, factbook);
   }
   // Extent of the main polygons and the Factbook point, projected about a
   // centre that moves to the middle of that extent.
@@ -273,13 +316,29 @@ Frame PlaceFrame(const Atlas& atlas, int place, std::optional<LonLat> factbook) 
     half_height = (y_max - y_min) / 2;
     centre = Reverse(centre, (x_min + x_max) / 2, (y_min + y_max) / 2);
   }
-  half_width = std::max(half_width * (1 + 2 * kMargin), kMinHalfExtentMetres);
-  half_height = std::max(half_height * (1 + 2 * kMargin), kMinHalfExtentMetres);
+  Extent context{std::max(half_width * (1 + 2 * kMargin), kMinHalfExtentMetres),
+                 std::max(half_height * (1 + 2 * kMargin), kMinHalfExtentMetres)};
   // Never narrower than half the length: a long thin place keeps room for
   // its neighbours on both sides.
-  half_width = std::max(half_width, half_height / 2);
-  half_height = std::max(half_height, half_width / 2);
-  return AzimuthalFrame(centre, half_width, half_height);
+  context.half_width = std::max(context.half_width, context.half_height / 2);
+  context.half_height = std::max(context.half_height, context.half_width / 2);
+  return OpeningFrame(centre, {half_width, half_height}, kMargin, context, factbook);
+}
+
+std::string CheckOpeningView(const terravue::Georef& georef, LonLat point, bool ringed) {
+  const auto pixel = georef.LonLatToPixel(point);
+  if (!pixel) return "its point has no place on the map";
+  const tv::gfx::Point c = Rounded(*pixel);
+  // The ring reaches kRingRadius pixels from the point.
+  const int reach = ringed ? kRingRadius : 0;
+  if (c.x - reach >= 0 && c.y - reach >= 0 && c.x + reach < kOpeningWidth &&
+      c.y + reach < kOpeningHeight) {
+    return "";
+  }
+  return std::string(ringed ? "the ring about its point" : "its point") + " at (" +
+         std::to_string(c.x) + ", " + std::to_string(c.y) + ") is not within the first " +
+         std::to_string(kOpeningWidth) + "x" + std::to_string(kOpeningHeight) +
+         " pixels that open";
 }
 
 Classes Classify(const Atlas& atlas, const Frame& frame) {
@@ -413,14 +472,13 @@ void DrawHaloText(tv::gfx::Canvas& canvas, tv::gfx::Point p, const std::u16strin
 }  // namespace
 
 std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef,
-                                     const std::vector<Marker>& markers) {
+                                     const std::vector<Marker>& markers, std::vector<tv::gfx::Rect> taken) {
   std::vector<std::string> drawn;
   const std::vector<tv::gfx::Color> palette = MapPalette();
   const auto font = tv::gfx::Font::Get({"Arial", 12, tv::gfx::kWeightNormal, false});
   const auto bold = tv::gfx::Font::Get({"Arial", 12, tv::gfx::kWeightBold, false});
   tv::gfx::Canvas canvas(bitmap);
   canvas.SetBackgroundMode(tv::gfx::BackgroundMode::kTransparent);
-  std::vector<tv::gfx::Rect> taken;
   for (const Marker& marker : markers) {
     const auto pixel = georef.LonLatToPixel(marker.where);
     if (!pixel) continue;
@@ -464,6 +522,83 @@ std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const terravue::Ge
   return drawn;
 }
 
+std::vector<tv::gfx::Rect> DrawIslandGroups(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef,
+                                        const Atlas& atlas, int place,
+                                        const std::vector<IslandGroup>& groups) {
+  std::vector<tv::gfx::Rect> names;
+  const auto font = tv::gfx::Font::Get({"Arial", 12, tv::gfx::kWeightBold, false});
+  if (!font || place < 0) return names;
+  const std::vector<tv::gfx::Color> palette = MapPalette();
+  tv::gfx::Canvas canvas(bitmap);
+  canvas.SetBackgroundMode(tv::gfx::BackgroundMode::kTransparent);
+  canvas.SetFont(font);
+  const tv::gfx::Rect map{0, 0, bitmap.Width(), bitmap.Height()};
+  std::vector<tv::gfx::Rect> frames;
+  for (const IslandGroup& group : groups) {
+    if (atlas.places[place] != group.place) continue;
+    // The pixels the group's islands reach, clipped to the map.
+    tv::gfx::Rect islands{bitmap.Width(), bitmap.Height(), -1, -1};
+    for (const Shape& shape : atlas.countries) {
+      if (shape.owner != place) continue;
+      const double lon = std::remainder((shape.lon_min + shape.lon_max) / 2, 360.0);
+      const double lat = (shape.lat_min + shape.lat_max) / 2;
+      if (lon < group.lon_min || lon > group.lon_max || lat < group.lat_min || lat > group.lat_max) {
+        continue;
+      }
+      for (const artbuilder::GeoPoint& g : shape.polygon.front()) {
+        const auto pixel = georef.LonLatToPixel({g.lon, g.lat});
+        if (!pixel) continue;
+        const tv::gfx::Point p = Rounded(*pixel);
+        if (p.x < 0 || p.y < 0 || p.x >= bitmap.Width() || p.y >= bitmap.Height()) continue;
+        islands = {std::min(islands.left, p.x), std::min(islands.top, p.y),
+                   std::max(islands.right, p.x + 1), std::max(islands.bottom, p.y + 1)};
+      }
+    }
+    if (islands.right < 0) continue;
+    // A frame four pixels clear of the islands, inside the map.
+    const tv::gfx::Rect frame{std::max(islands.left - 5, 0), std::max(islands.top - 5, 0),
+                          std::min(islands.right + 5, bitmap.Width()),
+                          std::min(islands.bottom + 5, bitmap.Height())};
+    for (int x = frame.left; x < frame.right; ++x) {
+      bitmap.SetIndex(x, frame.top, kSmallPlaceRing);
+      bitmap.SetIndex(x, frame.bottom - 1, kSmallPlaceRing);
+    }
+    for (int y = frame.top; y < frame.bottom; ++y) {
+      bitmap.SetIndex(frame.left, y, kSmallPlaceRing);
+      bitmap.SetIndex(frame.right - 1, y, kSmallPlaceRing);
+    }
+    frames.push_back(frame);
+    // The name above the frame, else below it, else beside it; centred on
+    // the frame and kept on the map.
+    const std::u16string text = tv::Utf8ToUtf16(group.name);
+    const tv::gfx::Size size = canvas.MeasureText(text);
+    const int centre_x = std::clamp((frame.left + frame.right - size.width) / 2, 1,
+                                    std::max(1, bitmap.Width() - size.width - 1));
+    const int centre_y = (frame.top + frame.bottom - size.height) / 2;
+    const tv::gfx::Point candidates[] = {
+        {centre_x, frame.top - 2 - size.height},
+        {centre_x, frame.bottom + 2},
+        {frame.right + 3, centre_y},
+        {frame.left - 3 - size.width, centre_y},
+    };
+    for (const tv::gfx::Point& at : candidates) {
+      const tv::gfx::Rect rect{at.x - 1, at.y - 1, at.x + size.width + 1, at.y + size.height + 1};
+      if (rect.left < map.left || rect.top < map.top || rect.right > map.right || rect.bottom > map.bottom) {
+        continue;
+      }
+      const auto clash = [&](const tv::gfx::Rect& r) { return Overlaps(r, rect); };
+      if (std::any_of(names.begin(), names.end(), clash) ||
+          std::any_of(frames.begin(), frames.end(), clash)) {
+        continue;
+      }
+      DrawHaloText(canvas, at, text, palette[kInk], palette[kHalo]);
+      names.push_back(rect);
+      break;
+    }
+  }
+  return names;
+}
+
 void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name) {
   const auto font = tv::gfx::Font::Get({"Arial", 14, tv::gfx::kWeightBold, false});
   if (!font) return;
@@ -481,8 +616,8 @@ void DrawRing(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef, LonLat po
   const auto pixel = georef.LonLatToPixel(point);
   if (!pixel) return;
   const tv::gfx::Point c = Rounded(*pixel);
-  for (int y = c.y - 9; y <= c.y + 9; ++y) {
-    for (int x = c.x - 9; x <= c.x + 9; ++x) {
+  for (int y = c.y - kRingRadius; y <= c.y + kRingRadius; ++y) {
+    for (int x = c.x - kRingRadius; x <= c.x + kRingRadius; ++x) {
       if (x < 0 || y < 0 || x >= bitmap.Width() || y >= bitmap.Height()) continue;
       const double r = std::hypot(x - c.x, y - c.y);
       if (r >= 6.5 && r <= 8.5) bitmap.SetIndex(x, y, kSmallPlaceRing);

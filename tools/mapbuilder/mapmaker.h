@@ -16,6 +16,16 @@ inline constexpr int kLongSide = 480;
 // Half the width of the smallest area a map shows, so that even the
 // smallest place is seen among its neighbours and coasts.
 inline constexpr double kMinHalfExtentMetres = 250000;
+// What the country map screen shows of a map when it opens: the map's
+// top-left corner, as much as its client area beside the two scroll bars
+// holds.
+inline constexpr int kOpeningWidth = 227;
+inline constexpr int kOpeningHeight = 255;
+// A place's point opens at least this many pixels inside the opening view,
+// so that the ring drawn about a place too small to show is seen whole.
+inline constexpr int kPointInset = 12;
+// The least room a map leaves west of and above its place.
+inline constexpr int kPlaceEdge = 10;
 
 // The first "DD MM H, DDD MM H" pair of a Factbook coordinates text
 // ("21 06 S, 55 36 E"), or nothing when the text holds none.
@@ -73,11 +83,39 @@ Frame WorldFrame();
 // `half_height` metres to either side, at most kLongSide pixels long.
 Frame AzimuthalFrame(terravue::LonLat centre, double half_width, double half_height);
 
+// Metres to either side of a frame's centre, east-west and north-south.
+struct Extent {
+  double half_width = 0;
+  double half_height = 0;
+};
+
+// The frame that opens on its place: an azimuthal equidistant frame about
+// `centre` that shows `place` (the place's land) whole and as much of
+// `context` (its surroundings) as kLongSide pixels hold, with `point` (which
+// lies within `place`) in the opening view, at least kPointInset pixels
+// inside it:
+// - a place that fits the opening view with its margins at the context's
+//   scale gets a map of exactly the view's size, about its middle;
+// - any other keeps the context's scale where it can: its map is cut at most
+//   to kPlaceEdge pixels west of and above the place so that the point opens
+//   in view, or as near the view's middle as the place allows; only where
+//   that is not enough is the scale made coarser.
+// `margin` is the share of the place's extent added to either side of it
+// where there is room.
+Frame OpeningFrame(terravue::LonLat centre, Extent place, double margin, Extent context,
+                   std::optional<terravue::LonLat> point);
+
 // The frame of a place: about the centre of its main polygons (those holding
-// at least a few percent of its area, and the others among them), wide
-// enough to hold them and its Factbook point with a margin, never narrower
-// than half its length nor smaller than kMinHalfExtentMetres to a side.
+// at least a few percent of its area, and the others among them), showing
+// them and its Factbook point with a margin, amid surroundings never
+// narrower than half their length nor smaller than kMinHalfExtentMetres to a
+// side, framed by OpeningFrame.
 Frame PlaceFrame(const Atlas& atlas, int place, std::optional<terravue::LonLat> factbook);
+
+// The faults of a map's opening view: its place's point must lie within the
+// first kOpeningWidth x kOpeningHeight pixels, and for a ringed place the
+// whole ring. Empty when the map opens on its place.
+std::string CheckOpeningView(const terravue::Georef& georef, terravue::LonLat point, bool ringed);
 
 // What each pixel of a frame shows.
 inline constexpr int kSeaCode = -1;
@@ -110,10 +148,29 @@ struct Marker {
 };
 
 // Draws the markers in order, each with its label beside it where it fits
-// without covering an earlier one; a city whose marker would fall on an
-// earlier label is left out. Returns the labels drawn.
+// without covering an earlier one or a rectangle of `taken`; a city whose
+// marker would fall on an earlier label is left out. Returns the labels
+// drawn.
 std::vector<std::string> DrawMarkers(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef,
-                                     const std::vector<Marker>& markers);
+                                     const std::vector<Marker>& markers,
+                                     std::vector<tv::gfx::Rect> taken = {});
+
+// A group of a place's islands, named on its map where the islands are too
+// small to be seen at the map's scale: the place's polygons whose centre
+// lies in the box belong to it.
+struct IslandGroup {
+  const char* place;
+  const char* name;
+  double lon_min, lon_max, lat_min, lat_max;
+};
+
+// Outlines each group's islands on the map (a frame a few pixels around
+// them, in the ring colour) and writes the group's name beside the frame.
+// Returns the rectangles the names take, for the markers to keep clear of;
+// a group without islands on the map is left out.
+std::vector<tv::gfx::Rect> DrawIslandGroups(tv::gfx::Bitmap& bitmap, const terravue::Georef& georef,
+                                        const Atlas& atlas, int place,
+                                        const std::vector<IslandGroup>& groups);
 
 // Writes a name across the middle of the map, for the oceans.
 void DrawCentredName(tv::gfx::Bitmap& bitmap, const std::string& name);
