@@ -160,13 +160,17 @@ void CountryInfoScreen::OnPaint(tv::gfx::Canvas& canvas) {
   std::u16string local_time;
   ZoneRecordStore::FormatCountryLocalTime(country_name, DaylightChangeOf(country_name), local_time);
 
-  // Texts fill their cells with the default white background.
+  // Texts fill their cells with the default white background. A text that
+  // would run off the screen ends at its last whole word with an ellipsis;
+  // the list keeps it whole.
   canvas.SetTextColor(tv::gfx::kBlack);
   canvas.SetFont(title_font_);
-  canvas.DrawText({TitleX(country_name.size()), kTitleY}, country_name);
+  canvas.DrawTextWithin({TitleX(country_name.size()), kTitleY}, country_name, kScreenWidth);
   canvas.SetFont(detail_font_);
-  if (capital != kNotAvailable) canvas.DrawText(kCapitalPosition, capital);
-  if (local_time != kNotAvailable) canvas.DrawText(kLocalTimePosition, local_time);
+  if (capital != kNotAvailable) canvas.DrawTextWithin(kCapitalPosition, capital, kScreenWidth);
+  if (local_time != kNotAvailable) {
+    canvas.DrawTextWithin(kLocalTimePosition, local_time, kScreenWidth);
+  }
 
   const std::u16string flag = Field(country_name, u"geography", u"flag");
   if (flag.empty() || flag == kNotAvailable) return;

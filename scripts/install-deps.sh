@@ -7,11 +7,12 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev libgif-dev libsqlite3-dev
-  fonts-dejavu-core fonts-liberation2
+  fonts-dejavu-core fonts-liberation2 fonts-wine
   libgtest-dev libbenchmark-dev nlohmann-json3-dev librsvg2-dev libimagequant-dev libxml2-dev
   libgeographiclib-dev
   xvfb xauth tzdata sqlite3 python3 xz-utils
   dpkg-dev desktop-file-utils
+  lintian devscripts help2man man-db appstream
 )
 missing=()
 for p in "${packages[@]}"; do

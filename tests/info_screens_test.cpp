@@ -16,6 +16,7 @@
 #include "info/country_info_screen.h"
 #include "info/glossary.h"
 #include "info/world_facts_screen.h"
+#include "places/places.h"
 #include "platform/base/utf.h"
 #include "platform/clock/clock.h"
 #include "platform/gfx/image_io.h"
@@ -24,6 +25,7 @@
 #include "platform/ui/json.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/line_edit.h"
+#include "platform/ui/list_sink.h"
 #include "platform/ui/list_view.h"
 #include "tests/program_run.h"
 
@@ -249,20 +251,37 @@ TEST(CountryInfoScreenTest, OpensOnGeographyWithWrappedRowsAndPaintsItsHeader) {
   tv::clock::SetFixedUtc(std::nullopt);
 }
 
-TEST(CountryInfoScreenTest, LongTitlesMoveToTheLeftEdgeAndNotAvailableLinesAreNotDrawn) {
-  for (const auto& [name, x] : std::vector<std::pair<std::u16string, int>>{
-           {std::u16string(34, u'M'), 1}, {std::u16string(35, u'M'), 0}, {u"", 120}}) {
+// Long titles move to the left edge; a title or capital that would run off
+// the screen ends at its last whole word that fits, with an ellipsis, drawn
+// where the whole text would start. "N/A" lines are not drawn.
+TEST(CountryInfoScreenTest, LongTitlesAndCapitalsEndWithAnEllipsisAtTheScreensEdge) {
+  struct Case {
+    std::u16string name, capital;
+    int x;
+    std::u16string title_drawn, capital_drawn;
+  };
+  for (const Case& c : std::vector<Case>{
+           {u"", u"N/A", 120, u"", u""},
+           {u"South Georgia and the South Sandwich Islands", u"N/A", 0,
+            u"South Georgia and the South Sandwich...", u""},
+           {u"Nauru", u"no official capital; government offices in Yaren District", 102,
+            u"Nauru", u"no official capital..."},
+           {u"Israel", u"Jerusalem; note - Israel proclaimed Jerusalem as its capital", 99,
+            u"Israel", u"Jerusalem; note..."},
+           // One word wider than the screen is cut between characters.
+           {std::u16string(35, u'M'), u"N/A", 0, std::u16string(22, u'M') + u"...", u""}}) {
     ProgramRun run;
-    Seed(run, {{name, u"government", u"capital", u"N/A"},
-               {name, u"geography", u"Timezone", u"N/A"}});
+    Seed(run, {{c.name, u"government", u"capital", c.capital},
+               {c.name, u"geography", u"Timezone", u"N/A"}});
     RecordingNavigator navigator;
-    run.Step([name = name, x = x] {
+    run.Step([&c] {
       const auto& texts = TopScreen<CountryInfoScreen>().LastPaintTexts();
-      ASSERT_EQ(texts.size(), 1u) << "capital and time are N/A";
-      EXPECT_EQ(texts[0].text, name);
-      EXPECT_EQ(texts[0].position, (Point{x, 5}));
+      ASSERT_EQ(texts.size(), c.capital == u"N/A" ? 1u : 2u);
+      EXPECT_EQ(texts[0].text, c.title_drawn);
+      EXPECT_EQ(texts[0].position, (Point{c.x, 5}));
+      if (texts.size() == 2) EXPECT_EQ(texts[1].text, c.capital_drawn);
     });
-    EXPECT_EQ(RunCountryInfo(run, navigator, name), 0);
+    EXPECT_EQ(RunCountryInfo(run, navigator, c.name), 0);
   }
 }
 
@@ -766,6 +785,43 @@ TEST(InfoScreensProgramTest, RealDataWrapsSoundlyAndWorldOpens) {
     EXPECT_EQ(list.ItemText(1), u"N/A");
     EXPECT_EQ(screen.LastPaintTexts()[0].text, u"World");
     EXPECT_EQ(screen.LastPaintTexts()[0].position, (Point{(240 - 35) / 2, 5}));
+  });
+  EXPECT_EQ(RunCountryInfo(run, navigator, u"World"), 0);
+}
+
+struct PlaceNames : tv::ui::ListSink {
+  int AddString(std::u16string_view text) override { return (names.emplace_back(text), 0); }
+  std::vector<std::u16string> names;
+};
+
+// The facts list was laid out for the handheld's system font: every line of
+// every category page of every place fits across the list, so no page needs
+// a horizontal scroll bar.
+TEST(InfoScreensProgramTest, EveryFactsPageFitsTheListsWidth) {
+  ProgramRun run;
+  ImportRealData(run);
+  RecordingNavigator navigator;
+  run.Step([] {
+    auto& screen = TopScreen<CountryInfoScreen>();
+    auto& selector = screen.Control<tv::ui::ComboBox>(kInfoCategorySelector);
+    const auto& list = screen.Control<tv::ui::ListView>(kInfoFieldList);
+    PlaceNames places;
+    AddAllPlaces(places);
+    ASSERT_EQ(places.names.size(), 256u);
+    int overflowing = 0;
+    std::string names;
+    for (const std::u16string& place : places.names) {
+      screen.country_name = place;
+      for (int c = 0; c < kCategoryCount; ++c) {
+        selector.SetCurSel(c);
+        screen.FillFieldList();
+        if (!list.GetScrollInfo(tv::ui::ScrollOrientation::kHorizontal).visible) continue;
+        ++overflowing;
+        names += " " + tv::Utf16ToUtf8(place) + "/" + tv::Utf16ToUtf8(CategoryTable[c]);
+      }
+    }
+    EXPECT_EQ(overflowing, 0) << "of 1,792 pages overflow:" << names;
+    Press(std::to_string(kInfoExitButton));
   });
   EXPECT_EQ(RunCountryInfo(run, navigator, u"World"), 0);
 }

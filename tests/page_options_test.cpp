@@ -2,6 +2,7 @@
 // page is checked by the same option parser as the program.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,20 @@ TEST(PageOptionsTest, OnlyTheDisplaysOptionsAndWellFormedOnes) {
   EXPECT_EQ(error, "--scale must be a whole number from 1 to 8");
   EXPECT_FALSE(ParseOptions(Args("?depth=32"), error).has_value());
   EXPECT_FALSE(ParseOptions(Args("?clock=tomorrow"), error).has_value());
+  // Without a scale the window or the page picks one that fits.
+  EXPECT_EQ(ParseOptions({}, error)->scale, 0);
+}
+
+TEST(PageOptionsTest, FitScaleIsTheLargestWholeScaleThatFits) {
+  // Usable width and height, the frame's, and the scale: a 768-pixel screen
+  // less its panel, with a title bar; 1080 pixels; 4K; exact and one short;
+  // never outside --scale's range.
+  for (const auto& [w, h, fw, fh, scale] : std::vector<std::array<int, 5>>{
+           {1366, 728, 2, 60, 2}, {1920, 1040, 0, 0, 3}, {1920, 1040, 0, 81, 2},
+           {3840, 2120, 0, 0, 6}, {960, 1280, 0, 0, 4}, {959, 1280, 0, 0, 3},
+           {7680, 4320, 0, 0, 8}, {200, 300, 0, 0, 1}}) {
+    EXPECT_EQ(FitScale(w, h, fw, fh), scale) << w << "x" << h << " less " << fw << "x" << fh;
+  }
 }
 
 }  // namespace

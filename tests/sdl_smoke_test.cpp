@@ -33,7 +33,8 @@ class WindowRun : public terravue::testing::ProgramRun {
 TEST(SdlSmokeTest, RealWindowShowsTheMainScreen) {
   if (std::getenv("DISPLAY") == nullptr) TV_SKIP_UNLESS_CI("no X display (run under xvfb-run)");
   std::string error;
-  auto sdl = tv::backend::SdlBackend::Create("Terravue", 2, error);
+  // No scale asked for: the largest whose window fits the 640x800 screen.
+  auto sdl = tv::backend::SdlBackend::Create("Terravue", 0, error);
   ASSERT_NE(sdl, nullptr) << error;
   WindowRun run(*sdl);
   run.Step([&] {
@@ -50,6 +51,11 @@ TEST(SdlSmokeTest, RealWindowShowsTheMainScreen) {
       EXPECT_EQ(shot->Load(2 * p.x, 2 * p.y), want) << p.x << "," << p.y;
       EXPECT_EQ(shot->Load(2 * p.x + 1, 2 * p.y + 1), want) << p.x << "," << p.y;
     }
+    // Ctrl+plus and Ctrl+minus step the scale, within 1 to 8.
+    sdl->StepScale(1);
+    EXPECT_EQ(sdl->CaptureWindow()->Width(), 720);
+    sdl->StepScale(-10);
+    EXPECT_EQ(sdl->CaptureWindow()->Height(), 320);
   });
   EXPECT_EQ(run.Run(), 0);
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/backend/options.h"
 #include "platform/ui/desktop.h"
 
 namespace tv::backend {
@@ -48,6 +49,14 @@ EM_JS(void, WakeProgram, (), {
   Module.terravueWake = null;
   if (wake) wake();
 });
+
+// The page's room around the canvas: the margins of its column and, below
+// the canvas, the status line (index.html).
+constexpr int kPageFrameWidth = 2 * 16;
+constexpr int kPageFrameHeight = 2 * 16 + 8 + 20;
+
+EM_JS(int, BrowserWindowWidth, (), { return window.innerWidth | 0; });
+EM_JS(int, BrowserWindowHeight, (), { return window.innerHeight | 0; });
 
 EM_JS(void, SetUpCanvas, (const char* selector, int width, int height, int scale), {
   var canvas = document.querySelector(UTF8ToString(selector));
@@ -229,8 +238,13 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* e, void* user_data) {
 
 }  // namespace
 
+// Without ?scale= the page shows the display at the largest whole scale that
+// fits the browser window, as the native window does with the screen.
 Html5Backend::Html5Backend(std::string canvas, int scale)
-    : canvas_(std::move(canvas)), scale_(scale) {
+    : canvas_(std::move(canvas)),
+      scale_(scale > 0 ? scale
+                       : FitScale(BrowserWindowWidth(), BrowserWindowHeight(), kPageFrameWidth,
+                                  kPageFrameHeight)) {
   SetUpCanvas(canvas_.c_str(), ui::kDisplayWidth, ui::kDisplayHeight, scale_);
   const char* target = canvas_.c_str();
   emscripten_set_mousedown_callback(target, this, EM_TRUE, OnMouse);

@@ -16,7 +16,8 @@ namespace tv::backend {
 // emscripten's asyncify, so the blocking loops stay as they are).
 class Html5Backend : public ui::Backend {
  public:
-  // `canvas` is the canvas's CSS selector ("#canvas").
+  // `canvas` is the canvas's CSS selector ("#canvas"); a `scale` of 0 picks
+  // the largest that fits the browser window.
   Html5Backend(std::string canvas, int scale);
   ~Html5Backend() override;
   Html5Backend(const Html5Backend&) = delete;

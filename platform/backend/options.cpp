@@ -1,7 +1,9 @@
 #include "platform/backend/options.h"
 
 #include "platform/clock/clock.h"
+#include "platform/ui/desktop.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tv::backend {
@@ -125,7 +127,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     } else if (arg == "--scale") {
       if (!value(text)) return std::nullopt;
       const auto scale = ParseInt(text);
-      if (!scale || *scale < 1 || *scale > 8) {
+      if (!scale || *scale < kMinScale || *scale > kMaxScale) {
         error = "--scale must be a whole number from 1 to 8";
         return std::nullopt;
       }
@@ -147,6 +149,12 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
   return options;
 }
 
+int FitScale(int usable_width, int usable_height, int frame_width, int frame_height) {
+  const int by_width = (usable_width - frame_width) / ui::kDisplayWidth;
+  const int by_height = (usable_height - frame_height) / ui::kDisplayHeight;
+  return std::clamp(std::min(by_width, by_height), kMinScale, kMaxScale);
+}
+
 std::string UsageText(std::string_view name, std::string_view description,
                       std::string_view screens, std::string_view own_options) {
   const std::string n(name);
@@ -154,7 +162,9 @@ std::string UsageText(std::string_view name, std::string_view description,
       "Usage: " + n + " [OPTIONS]\n" + std::string(description) + "\n" +
       "\n"
       "Options:\n"
-      "  --scale N              show the screen N times enlarged (1 to 8, default 2)\n"
+      "  --scale N              show the screen N times enlarged (1 to 8; default the\n"
+      "                         largest that fits the screen; Ctrl+plus and Ctrl+minus\n"
+      "                         change it in the window)\n"
       "  --display-depth 16|24  keep the display in 16-bit (default) or 24-bit colour\n"
       "  --device-root DIR      the folder that stands for the handheld's storage\n"
       "                         (default $TERRAVUE_DEVICE_ROOT, else\n"

@@ -15,9 +15,18 @@ struct Options {
   std::string script;       // "-" for standard input
   std::string device_root;  // empty: the environment or the default
   int display_depth = 16;
-  int scale = 2;
+  int scale = 0;             // 0: the largest that fits the screen (FitScale)
   std::string clock;        // a fixed UTC instant, "2027-03-04T21:05:00Z"
 };
+
+inline constexpr int kMinScale = 1;
+inline constexpr int kMaxScale = 8;
+
+// The largest whole scale, kMinScale to kMaxScale, at which the 240x320
+// display together with `frame` pixels around it (a window's borders and
+// title bar, a page's margins) fits in `usable` pixels, the part of the
+// screen windows may take; kMinScale when even that does not fit.
+int FitScale(int usable_width, int usable_height, int frame_width = 0, int frame_height = 0);
 
 // Turns a web page address's query ("?scale=3&depth=24&clock=...") into the
 // command line's options ("--scale 3 --display-depth 24 --clock ...").

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/backend/options.h"
 #include "platform/ui/desktop.h"
 
 namespace tv::backend {
@@ -26,6 +27,36 @@ struct SdlBackend::Impl {
   }
 
   gfx::Point ToStylus(int x, int y) const { return {x / scale, y / scale}; }
+
+  // Resizes the window to `new_scale` (kept within the options' range) and
+  // shows the last frame at that size.
+  void SetScale(int new_scale) {
+    new_scale = std::clamp(new_scale, kMinScale, kMaxScale);
+    if (new_scale == scale) return;
+    scale = new_scale;
+    SDL_SetWindowSize(window, ui::kDisplayWidth * scale, ui::kDisplayHeight * scale);
+    Redraw();
+  }
+
+  void Redraw() {
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
+  }
+
+  // Ctrl+plus (also Ctrl+= on keyboards whose plus needs Shift) and
+  // Ctrl+minus zoom the window a whole step, as desktop viewers do.
+  bool Zoom(const SDL_Keysym& keysym) {
+    if ((keysym.mod & KMOD_CTRL) == 0) return false;
+    switch (keysym.sym) {
+      case SDLK_PLUS:
+      case SDLK_EQUALS:
+      case SDLK_KP_PLUS: SetScale(scale + 1); return true;
+      case SDLK_MINUS:
+      case SDLK_KP_MINUS: SetScale(scale - 1); return true;
+      default: return false;
+    }
+  }
 
   // Translates one SDL event; returns false for events the program ignores.
   bool Translate(const SDL_Event& e, ui::Event& out) {
@@ -59,12 +90,14 @@ struct SdlBackend::Impl {
       }
       case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
-            e.window.event == SDL_WINDOWEVENT_RESTORED) {
+            e.window.event == SDL_WINDOWEVENT_RESTORED ||
+            e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
           out = ui::Event{};
           return true;
         }
         return false;
       case SDL_KEYDOWN: {
+        if (Zoom(e.key.keysym)) return false;
         ui::Key key = ui::Key::kNone;
         switch (e.key.keysym.sym) {
           case SDLK_ESCAPE: key = ui::Key::kEscape; break;
@@ -114,9 +147,29 @@ std::unique_ptr<SdlBackend> SdlBackend::Create(const std::string& title, int sca
     return nullptr;
   }
   auto impl = std::make_unique<Impl>();
+  // Without a scale asked for, the largest whose window fits the part of the
+  // screen windows may take; the title bar and borders are known only once
+  // the window is open, so the scale is checked again then.
+  SDL_Rect usable{0, 0, 0, 0};
+  const bool fit = scale <= 0;
+  const bool known = fit && SDL_GetDisplayUsableBounds(0, &usable) == 0;
+  if (fit) scale = known ? FitScale(usable.w, usable.h) : 2;
   impl->scale = scale;
   impl->window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                   ui::kDisplayWidth * scale, ui::kDisplayHeight * scale, 0);
+  int top = 0;
+  int left = 0;
+  int bottom = 0;
+  int right = 0;
+  if (known && impl->window != nullptr &&
+      SDL_GetWindowBordersSize(impl->window, &top, &left, &bottom, &right) == 0) {
+    const int framed = FitScale(usable.w, usable.h, left + right, top + bottom);
+    if (framed != scale) {
+      impl->scale = framed;
+      SDL_SetWindowSize(impl->window, ui::kDisplayWidth * framed, ui::kDisplayHeight * framed);
+      SDL_SetWindowPosition(impl->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+  }
   if (impl->window != nullptr) {
     impl->renderer = SDL_CreateRenderer(impl->window, -1, 0);
     if (impl->renderer == nullptr) {
@@ -173,10 +226,12 @@ void SdlBackend::Present(const gfx::Bitmap& frame) {
   }
   SDL_UpdateTexture(impl_->texture, nullptr, impl_->pixels.data(),
                     ui::kDisplayWidth * static_cast<int>(sizeof(uint32_t)));
-  SDL_RenderClear(impl_->renderer);
-  SDL_RenderCopy(impl_->renderer, impl_->texture, nullptr, nullptr);
-  SDL_RenderPresent(impl_->renderer);
+  impl_->Redraw();
 }
+
+int SdlBackend::Scale() const { return impl_->scale; }
+
+void SdlBackend::StepScale(int steps) { impl_->SetScale(impl_->scale + steps); }
 
 std::optional<gfx::Bitmap> SdlBackend::CaptureWindow() {
   int width = 0;

@@ -25,6 +25,10 @@ class SdlBackend : public ui::Backend {
   void SetIcon(const gfx::Bitmap& icon) override;
   // What the window shows now, at its scaled size.
   std::optional<gfx::Bitmap> CaptureWindow();
+  int Scale() const;
+  // Makes the window `steps` whole scales larger (smaller when negative),
+  // within --scale's range, as Ctrl+plus and Ctrl+minus do.
+  void StepScale(int steps);
 
  private:
   struct Impl;

@@ -138,6 +138,39 @@ void Canvas::Line(Point a, Point b) {
   });
 }
 
+std::u16string FitTextToWidth(const Font* font, std::u16string_view text, int max_width) {
+  constexpr std::u16string_view kEllipsis = u"...";
+  auto width = [font](std::u16string_view s) { return font->Measure(s).width; };
+  if (font == nullptr || width(text) <= max_width) return std::u16string(text);
+  auto with_ellipsis = [&](std::u16string_view kept) {
+    while (!kept.empty() && std::u16string_view(u" ,;:-").find(kept.back()) != kept.npos) {
+      kept.remove_suffix(1);
+    }
+    return kept.empty() ? std::u16string() : std::u16string(kept) + std::u16string(kEllipsis);
+  };
+  // The longest run of whole words that fits with the ellipsis after it.
+  for (size_t space = text.rfind(u' '); space != text.npos && space > 0;
+       space = text.rfind(u' ', space - 1)) {
+    const std::u16string fitted = with_ellipsis(text.substr(0, space));
+    if (!fitted.empty() && width(fitted) <= max_width) return fitted;
+  }
+  // A first word too long for the room is cut between characters, never
+  // inside a surrogate pair.
+  std::u16string best;
+  for (size_t end = 1; end < text.size(); ++end) {
+    if (text[end] >= 0xDC00 && text[end] <= 0xDFFF) continue;
+    const std::u16string fitted = with_ellipsis(text.substr(0, end));
+    if (fitted.empty()) continue;
+    if (width(fitted) > max_width) break;
+    best = fitted;
+  }
+  return best;
+}
+
+void Canvas::DrawTextWithin(Point p, std::u16string_view text, int right) {
+  DrawText(p, FitTextToWidth(state_.font.get(), text, right - p.x));
+}
+
 void Canvas::DrawText(Point p, std::u16string_view text) {
   // The log keeps what the program asked to show, visible or not.
   if (text_log_ != nullptr) {

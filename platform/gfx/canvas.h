@@ -47,6 +47,13 @@ struct TextRecord {
   Color color;
 };
 
+// The text as it fits in `max_width` pixels of `font`: whole when it fits,
+// else cut after the last word that fits with "..." in place of the rest
+// (the spaces and the , ; : - before the cut dropped), or after the last
+// character that fits when not even the first word does. Empty when not
+// even "..." fits; the text itself without a font.
+std::u16string FitTextToWidth(const Font* font, std::u16string_view text, int max_width);
+
 // A drawing context on a bitmap: origin, clip, pen, brush, font and text
 // colours, with Save/Restore. Coordinates given to the drawing calls are
 // logical: device = logical + origin. Every public primitive translates,
@@ -89,6 +96,10 @@ class Canvas {
   // Text with the top-left of its cell at `p`; with an opaque background the
   // cell is filled with the background colour first.
   void DrawText(Point p, std::u16string_view text);
+  // The same for a text that must end by x = `right` (logical), such as the
+  // screen's edge: where it would run past, it is drawn at the same place cut
+  // as FitTextToWidth cuts it, and recorded as drawn.
+  void DrawTextWithin(Point p, std::u16string_view text, int right);
   Size MeasureText(std::u16string_view text) const;
 
   // The colour as the target holds it (so 248 for a full red on a 16-bit

@@ -168,6 +168,12 @@ class FreeTypeFont final : public Font {
   mutable std::unordered_map<char32_t, Glyph> glyphs_;
 };
 
+#ifndef __EMSCRIPTEN__
+// Wine's free font made to Tahoma's metrics, the handheld's system font.
+constexpr const char* kWineTahomaFiles[] = {"/usr/share/wine/fonts/tahoma.ttf",
+                                            "/usr/share/wine/fonts/tahomabd.ttf"};
+#endif
+
 // FreeType's library and the fonts made so far. It lives until the process
 // ends (fonts may be held by objects destroyed after any static would be).
 struct FontSystem {
@@ -185,6 +191,13 @@ FontSystem& System() {
     s->fontconfig_ready = true;
 #else
     s->fontconfig_ready = FcInit() == FcTrue;
+    // Debian's fonts-wine keeps Wine's Tahoma outside fontconfig's folders;
+    // made known to this process, it answers the system font's face.
+    if (s->fontconfig_ready) {
+      for (const char* file : kWineTahomaFiles) {
+        FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(file));
+      }
+    }
     // Fontconfig keeps its configuration where leak checkers cannot see it;
     // releasing it at exit keeps sanitizer runs clean. No fontconfig object
     // outlives a lookup, so nothing refers to it by then.
@@ -196,11 +209,12 @@ FontSystem& System() {
 }
 
 #ifdef __EMSCRIPTEN__
-// The faces fontconfig picks on a Debian system with fonts-dejavu-core and
-// fonts-liberation2, whose files the page bundles under /fonts (or the folder
-// TERRAVUE_FONT_DIR names, where the program runs on the host's files):
-// Arial (and Helvetica) is Liberation Sans, every other face (Verdana,
-// Tahoma, ...) DejaVu Sans; both have real bold faces.
+// The faces fontconfig picks on a Debian system with fonts-dejavu-core,
+// fonts-liberation2 and fonts-wine, whose files the page bundles under /fonts
+// (or the folder TERRAVUE_FONT_DIR names, where the program runs on the
+// host's files): Arial (and Helvetica) is Liberation Sans, Tahoma is Wine's
+// Tahoma, every other face (Verdana, ...) DejaVu Sans; all have real bold
+// faces.
 bool MatchFontFile(const FontSpec& spec, std::string& file, int& index, bool& embolden) {
   auto is = [&spec](std::string_view name) {
     return spec.face.size() == name.size() &&
@@ -214,6 +228,8 @@ bool MatchFontFile(const FontSpec& spec, std::string& file, int& index, bool& em
   const bool bold = spec.weight >= 600;
   if (is("Arial") || is("Helvetica") || is("Liberation Sans")) {
     file += bold ? "/LiberationSans-Bold.ttf" : "/LiberationSans-Regular.ttf";
+  } else if (is("Tahoma")) {
+    file += bold ? "/tahomabd.ttf" : "/tahoma.ttf";
   } else {
     file += bold ? "/DejaVuSans-Bold.ttf" : "/DejaVuSans.ttf";
   }
@@ -299,7 +315,7 @@ std::shared_ptr<const Font> LoadFont(const FontSpec& spec) {
 
 }  // namespace
 
-FontSpec SystemFontSpec() { return {std::string(kSystemFontFace), 13, kWeightNormal, true}; }
+FontSpec SystemFontSpec() { return {std::string(kSystemFontFace), -11, kWeightNormal, true}; }
 
 std::shared_ptr<const Font> Font::Get(const FontSpec& spec) {
   FontSystem& system = System();

@@ -25,10 +25,14 @@ struct FontSpec {
   bool operator==(const FontSpec&) const = default;
 };
 
-// The face the dialogs and the default context use. The handheld's system
-// font was a narrow sans serif; "Arial" (Liberation Sans on Debian) keeps its
-// widths, so texts fit the boxes their screens were laid out for.
-inline constexpr std::string_view kSystemFontFace = "Arial";
+// The face the dialogs and the default context use: the handheld's system
+// font, Tahoma at 8 points. Wine's font made to Tahoma's metrics (Debian's
+// fonts-wine) answers it, so texts fit the boxes their screens were laid out
+// for, such as the 32-character lines of the facts list.
+inline constexpr std::string_view kSystemFontFace = "Tahoma";
+// Its character cell at 8 points (an 11-pixel em on the handheld's 96-dpi
+// screen), which layouts follow also where no font can be found.
+inline constexpr int kSystemFontCellHeight = 13;
 FontSpec SystemFontSpec();
 
 // A rasterising font. Fonts are shared and cached by spec; Get returns null

@@ -7,6 +7,13 @@
 #include "platform/ui/scroll_bar.h"
 
 namespace tv::ui {
+namespace {
+
+// Around an item's text in the dropped list: the list's border and the
+// rows' text inset, on both sides.
+constexpr int kDroppedItemPadding = 2 * (1 + 2);
+
+}  // namespace
 
 // The open list: a top-level pop-up that holds the pen capture while it is on
 // screen, so that a tap anywhere else reaches it and closes it. It lives as
@@ -156,7 +163,19 @@ gfx::Rect ComboBox::DropFrame() const {
       height = below;
     }
   }
-  return {field.left, top, field.right, top + height};
+  // The list may be wider than the field, as desktop combo boxes allow, so
+  // that every item can be read in it; it stays on the screen, moving left
+  // where it would run past the right edge.
+  int width = field.Width();
+  if (const std::shared_ptr<const gfx::Font> font = DialogFont()) {
+    int widest = 0;
+    for (const std::u16string& item : items_) widest = std::max(widest, font->Measure(item).width);
+    const int bar = Count() * ItemHeight() + 2 > height ? ScrollBar::kThickness : 0;
+    width = std::max(width, widest + kDroppedItemPadding + bar);
+  }
+  width = std::min(width, kScreenArea.Width());
+  const int left = std::clamp(field.left, kScreenArea.left, kScreenArea.right - width);
+  return {left, top, left + width, top + height};
 }
 
 void ComboBox::OpenList() {

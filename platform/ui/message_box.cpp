@@ -28,7 +28,7 @@ MessageBoxWindow::MessageBoxWindow(std::u16string_view text, std::u16string_view
     : caption_(caption), message_(text) {
   SetText(caption);
   const auto font = gfx::Font::Get(gfx::SystemFontSpec());
-  line_height_ = font ? font->CellHeight() : gfx::SystemFontSpec().height;
+  line_height_ = font ? font->CellHeight() : gfx::kSystemFontCellHeight;
   lines_ = WrapText(text, font.get(), kMaxTextWidth, LongWords::kBreak);
   int text_width = 0;
   for (const auto& line : lines_) {

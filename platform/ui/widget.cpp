@@ -43,7 +43,7 @@ int DialogLineHeight() {
   const std::shared_ptr<const gfx::Font> font = DialogFont();
   // Without a font the layout still follows the font's nominal cell height,
   // so that rows and scroll ranges do not depend on the machine's fonts.
-  return font != nullptr ? font->CellHeight() : gfx::SystemFontSpec().height;
+  return font != nullptr ? font->CellHeight() : gfx::kSystemFontCellHeight;
 }
 
 int ListItemHeight() { return DialogLineHeight() + 1; }

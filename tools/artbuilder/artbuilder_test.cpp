@@ -332,13 +332,18 @@ TEST(Globe, ShowsLandAtTheCentreAndWhiteBeyondTheRim) {
   EXPECT_TRUE(mask.IsLand(0, 0));
   EXPECT_FALSE(mask.IsLand(90, 0));
   EXPECT_FALSE(mask.IsLand(0, 60));
-  const tv::gfx::Bitmap globe = RenderGlobe(mask, 0, 0, 32);
-  const Color centre = globe.Load(16, 16);
-  EXPECT_GT(centre.g, centre.b);  // green land
-  const Color ocean = globe.Load(16, 4);
-  EXPECT_GT(ocean.b, ocean.g);    // blue sea towards the top
-  EXPECT_EQ(globe.Load(0, 0), tv::gfx::kWhite);
-  EXPECT_EQ(globe.Load(31, 31), tv::gfx::kWhite);
+  // The program's icon and every desktop size show the same globe.
+  for (const int size : kDesktopIconSizes) {
+    const tv::gfx::Bitmap globe = RenderGlobe(mask, 0, 0, size);
+    ASSERT_EQ(globe.Width(), size);
+    ASSERT_EQ(globe.Height(), size);
+    const Color centre = globe.Load(size / 2, size / 2);
+    EXPECT_GT(centre.g, centre.b) << size;  // green land
+    const Color ocean = globe.Load(size / 2, size / 8);
+    EXPECT_GT(ocean.b, ocean.g) << size;    // blue sea towards the top
+    EXPECT_EQ(globe.Load(0, 0), tv::gfx::kWhite) << size;
+    EXPECT_EQ(globe.Load(size - 1, size - 1), tv::gfx::kWhite) << size;
+  }
 }
 
 }  // namespace

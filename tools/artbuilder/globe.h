@@ -22,6 +22,9 @@ class LandMask {
   std::vector<bool> land_;
 };
 
+// The sizes of the desktop icons, in pixels (the hicolor theme's folders).
+inline constexpr int kDesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
+
 // The program icon: a globe in orthographic projection centred on
 // (lon0, lat0), land green and sea blue, lit from the upper left, with a dark
 // rim, on white. `size` is the bitmap's width and height.

@@ -299,18 +299,24 @@ int Run(const Options& options) {
   }
   std::printf("wrote the row images bullet.bmp (425) and blank.bmp (426)\n");
 
-  // The globe faces Europe and Africa, the middle of the world map.
+  // The globe faces Europe and Africa, the middle of the world map. The
+  // program's own icon and every size a desktop asks for are drawn from the
+  // one globe, so that they agree.
   const terravue::artbuilder::LandMask land(*countries, 0.1);
   const Bitmap icon = terravue::artbuilder::RenderGlobe(land, 15, 20, 32);
-  const Bitmap icon_large = terravue::artbuilder::RenderGlobe(land, 15, 20, 64);
   const fs::path icon_path = options.out / "icons" / "terravue.bmp";
-  const fs::path png_path = options.out / "icons" / "terravue.png";
   if (!WriteAndVerifyBmp(icon, icon_path)) return 1;
-  if (!tv::gfx::WritePngFile(icon_large, png_path.string())) {
-    std::fprintf(stderr, "error: cannot write %s\n", png_path.c_str());
-    return 1;
+  std::printf("wrote %s\n", icon_path.c_str());
+  for (const int size : terravue::artbuilder::kDesktopIconSizes) {
+    const fs::path png_path =
+        options.out / "icons" / ("terravue-" + std::to_string(size) + ".png");
+    const Bitmap desktop_icon = terravue::artbuilder::RenderGlobe(land, 15, 20, size);
+    if (!tv::gfx::WritePngFile(desktop_icon, png_path.string())) {
+      std::fprintf(stderr, "error: cannot write %s\n", png_path.c_str());
+      return 1;
+    }
+    std::printf("wrote %s\n", png_path.c_str());
   }
-  std::printf("wrote %s and %s\n", icon_path.c_str(), png_path.c_str());
 
   if (!options.flags.empty() && !BuildFlags(options)) return 1;
 
@@ -328,7 +334,6 @@ int Run(const Options& options) {
     }
     tv::gfx::WritePngFile(Enlarge(strip, 8), (options.preview / "faces-x8.png").string());
     tv::gfx::WritePngFile(Enlarge(icon, 8), (options.preview / "icon32-x8.png").string());
-    tv::gfx::WritePngFile(Enlarge(icon_large, 4), (options.preview / "icon64-x4.png").string());
     std::printf("previews in %s\n", options.preview.c_str());
   }
 

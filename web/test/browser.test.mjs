@@ -364,8 +364,10 @@ test('the WebAssembly build under Node draws what the native build draws', { ski
   const page = await browser.newPage();
   const fonts = fs.mkdtempSync(path.join(os.tmpdir(), 'terravue-web-fonts-'));
   try {
-    for (const f of ['dejavu/DejaVuSans.ttf', 'dejavu/DejaVuSans-Bold.ttf', 'liberation2/LiberationSans-Regular.ttf', 'liberation2/LiberationSans-Bold.ttf']) {
-      fs.copyFileSync(path.join('/usr/share/fonts/truetype', f), path.join(fonts, path.basename(f)));
+    for (const f of ['fonts/truetype/dejavu/DejaVuSans.ttf', 'fonts/truetype/dejavu/DejaVuSans-Bold.ttf',
+      'fonts/truetype/liberation2/LiberationSans-Regular.ttf', 'fonts/truetype/liberation2/LiberationSans-Bold.ttf',
+      'wine/fonts/tahoma.ttf', 'wine/fonts/tahomabd.ttf']) {
+      fs.copyFileSync(path.join('/usr/share', f), path.join(fonts, path.basename(f)));
     }
     const script = ['SHOT(main)', 'open continent-map 3', 'SHOT(europe)', 'key Escape',
       'open country-info "France"', 'SHOT(france)', 'key Escape', 'open day-night', 'SHOT(plot)',
