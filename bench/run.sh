@@ -17,7 +17,7 @@ executables=(main_screen_bench db_bench store_bench info_screens_bench picture_b
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DTERRAVUE_BENCHMARKS=ON \
       -DTERRAVUE_TESTS=OFF >/dev/null
-cmake --build "$build" --target "${executables[@]}" -j"${BENCH_JOBS:-2}"
+cmake --build "$build" --target "${executables[@]}" terravue first_frame_exit -j"${BENCH_JOBS:-2}"
 
 results="$build/bench-results"
 work="$build/bench-work"
@@ -34,6 +34,9 @@ for name in "${executables[@]}"; do
       >"$results/$name.txt" 2>&1 || echo "   $name failed (see $results/$name.txt)" >&2
 done
 cd "$source_dir"
+echo "== window_start" >&2
+bench/window_start.sh "$build" "$results/window_start.json" >&2 ||
+  echo "   window_start failed" >&2
 echo
 echo "Release build, $(nproc) CPUs, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end;"
 echo "medians of $repetitions repetitions; JSON in $results/."

@@ -15,7 +15,7 @@ fi
 # Emscripten's tools find Debian's JavaScript packages only through NODE_PATH.
 export NODE_PATH=/usr/share/nodejs
 # One compiler a core; xargs exits non-zero when any source fails.
-git ls-files '*.cpp' | grep -vE '^(tests|bench|fuzz|tools)/|/sdl_backend\.cpp$' |
+git ls-files '*.cpp' | grep -vE '^(tests|bench|fuzz|tools)/|/sdl_(backend|module)\.cpp$' |
   xargs -P "$(nproc)" -I{} sh -c '
     em++ -std=c++20 -fsyntax-only -I. -DTERRAVUE_VERSION="\"check\"" \
       -idirafter /usr/include/freetype2 -idirafter /usr/include "$1" ||

@@ -60,6 +60,19 @@ TEST(CliTest, HelpAndBadOptions) {
                              std::string(TERRAVUE_BINARY) + " --device-root cli_test_nodisplay 2>&1");
   EXPECT_EQ(headless.status, 1) << headless.out;
   EXPECT_NE(headless.out.find("no display found"), std::string::npos) << headless.out;
+  // A program whose window backend is missing says so and names the places
+  // it looked in.
+  const std::filesystem::path alone = "cli_test_alone_" + std::to_string(getpid());
+  std::filesystem::create_directories(alone);
+  std::filesystem::copy_file(TERRAVUE_BINARY, alone / "terravue",
+                             std::filesystem::copy_options::overwrite_existing);
+  Result no_module = RunShell("DISPLAY=:77 timeout 20 " + (alone / "terravue").string() +
+                              " --device-root cli_test_nodisplay 2>&1");
+  EXPECT_EQ(no_module.status, 1) << no_module.out;
+  EXPECT_NE(no_module.out.find("cannot load the window backend: terravue-sdl.so is not installed"),
+            std::string::npos)
+      << no_module.out;
+  std::filesystem::remove_all(alone);
 }
 
 TEST(CliTest, ScriptRunsAndDumps) {
@@ -182,6 +195,14 @@ TEST(CliTest, ScriptFromStandardInputAt24Bits) {
                             "--display-depth 24");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("\"template\":102"), std::string::npos);
+  // A run without a window never loads the window backend's libraries. The
+  // loader's own trace names every library it loads (SQLite among them).
+  const Result libs = RunShell(std::string("printf 'dump\\n' | LD_DEBUG=libs ") + TERRAVUE_BINARY +
+                               " --device-root cli_test_stdin_root --headless --script - 2>&1");
+  EXPECT_EQ(libs.status, 0);
+  EXPECT_NE(libs.out.find("libsqlite3"), std::string::npos) << libs.out;
+  EXPECT_EQ(libs.out.find("libSDL2"), std::string::npos) << libs.out;
+  EXPECT_EQ(libs.out.find("terravue-sdl"), std::string::npos) << libs.out;
 }
 
 }  // namespace

@@ -16,7 +16,9 @@
 
 #include "platform/backend/html5_backend.h"
 #else
-#include "platform/backend/sdl_backend.h"
+#include <dlfcn.h>
+
+#include "platform/backend/sdl_module.h"
 #endif
 #include "platform/clock/clock.h"
 #include "platform/files/files.h"
@@ -34,6 +36,43 @@ constexpr const char* kPageDeviceRoot = "/device";
 constexpr const char* kPageCanvas = "#canvas";
 
 EM_JS(int, InWebPage, (), { return (typeof window !== 'undefined' && typeof document !== 'undefined') ? 1 : 0; });
+
+}  // namespace
+#else
+namespace {
+
+// Opens a real window through the window backend's module, looked for beside
+// the program and then in the package's library folder. Only absolute paths
+// are opened, so the library search path plays no part.
+std::unique_ptr<ui::Backend> OpenWindow(const std::string& title, int scale, std::string& error) {
+  const std::filesystem::path folder = files::ProgramFolder();
+  std::string tried;
+  for (const std::filesystem::path& path :
+       {folder / kSdlModuleName,
+        (folder / TERRAVUE_MODULE_FROM_BIN / kSdlModuleName).lexically_normal()}) {
+    // The module stays loaded for the rest of the process: the backend's code
+    // lives in it.
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+      if (std::error_code ignored; !std::filesystem::exists(path, ignored)) {
+        tried += tried.empty() ? path.string() : " or " + path.string();
+        continue;
+      }
+      error = std::string("cannot load the window backend: ") + dlerror();
+      return nullptr;
+    }
+    auto create = reinterpret_cast<TvCreateSdlBackendFunction>(dlsym(module, kSdlModuleEntry));
+    if (create == nullptr) {
+      error = "cannot load the window backend: " + path.string() + " has no " + kSdlModuleEntry;
+      return nullptr;
+    }
+    return std::unique_ptr<ui::Backend>(create(title.c_str(), scale, &error));
+  }
+  error = "cannot load the window backend: " + std::string(kSdlModuleName) +
+          " is not installed (looked for " + tried + "); use --headless --script FILE to run "
+          "without a window";
+  return nullptr;
+}
 
 }  // namespace
 #endif
@@ -132,7 +171,7 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
     }
     backend = std::make_unique<Html5Backend>(kPageCanvas, options->scale);
 #else
-    backend = SdlBackend::Create(std::string(program.title), options->scale, error);
+    backend = OpenWindow(std::string(program.title), options->scale, error);
     if (!backend) {
       std::fprintf(stderr, "%s: %s\n", name.c_str(), error.c_str());
       return 1;
