@@ -1,6 +1,7 @@
 #include "platform/backend/launcher.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -45,6 +46,18 @@ namespace {
 // the program and then in the package's library folder. Only absolute paths
 // are opened, so the library search path plays no part.
 std::unique_ptr<ui::Backend> OpenWindow(const std::string& title, int scale, std::string& error) {
+  // Checked before the module is loaded: without a display SDL falls back to
+  // its offscreen driver and the program would run where nobody sees it. A
+  // driver named on purpose is honoured.
+  auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  };
+  if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("SDL_VIDEODRIVER")) {
+    error = "no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+            "use --headless --script FILE to run without one";
+    return nullptr;
+  }
   const std::filesystem::path folder = files::ProgramFolder();
   std::string tried;
   for (const std::filesystem::path& path :
