@@ -38,33 +38,47 @@ class NoInput : public tv::ui::Backend {
 // and polar night in the far south.
 void FixClock() { tv::clock::SetFixedUtc(tv::clock::ParseIsoUtc("2027-06-21T12:00:00Z")); }
 
+// What every benchmark of the plot starts from: the installed device, the
+// clock fixed at that noon and a desktop that is never waited on, with the
+// plot open and painted unless `open` is false. The clock runs free again
+// when it goes.
+struct PlotBench {
+  explicit PlotBench(bool open = true) {
+    if (!ok) return;
+    FixClock();
+    if (!open) return;
+    screen.CreateModeless();
+    screen.Show(true);
+    desktop.PaintPending();
+  }
+  ~PlotBench() { tv::clock::SetFixedUtc(std::nullopt); }
+
+  bool registered = (RegisterTerravueResources(), true);
+  InstalledDevice device;
+  bool ok = device.Ok();
+  NoInput backend;
+  tv::ui::Desktop desktop{backend, tv::gfx::PixelFormat::kRgb565};
+  terravue::DayNightScreen screen;
+};
+
 // The whole night shading of the plot: 5,760 points, each read from the
 // display, classified with a fresh clock reading and model, and darkened when
 // in night. The map is drawn again, untimed, before each shading.
 void BM_ShadeNight(benchmark::State& state) {
-  RegisterTerravueResources();
-  InstalledDevice device;
-  if (!device.Ok()) {
+  PlotBench plot;
+  if (!plot.ok) {
     state.SkipWithError("import failed");
     return;
   }
-  FixClock();
-  NoInput backend;
-  tv::ui::Desktop desktop(backend, tv::gfx::PixelFormat::kRgb565);
-  terravue::DayNightScreen screen;
-  screen.CreateModeless();
-  screen.Show(true);
-  desktop.PaintPending();
   const auto map = tv::res::LoadBitmap(376);
   for (auto _ : state) {
     state.PauseTiming();
-    tv::gfx::Canvas canvas = screen.GetScreenCanvas();
+    tv::gfx::Canvas canvas = plot.screen.GetScreenCanvas();
     canvas.SetBrush(tv::gfx::Brush::Pattern(map));
     canvas.Rectangle({0, 0, 240, 120});
     state.ResumeTiming();
-    if (!screen.ShadeNight()) state.SkipWithError("a map pixel could not be read");
+    if (!plot.screen.ShadeNight()) state.SkipWithError("a map pixel could not be read");
   }
-  tv::clock::SetFixedUtc(std::nullopt);
   state.SetItemsProcessed(state.iterations() * 5760);
 }
 BENCHMARK(BM_ShadeNight)->Unit(benchmark::kMillisecond);
@@ -73,30 +87,25 @@ BENCHMARK(BM_ShadeNight)->Unit(benchmark::kMillisecond);
 // with 256 places each, the three clocks read from the databases, the map
 // drawn and shaded and the clocks drawn.
 void BM_OpenToFirstPaint(benchmark::State& state) {
-  RegisterTerravueResources();
-  InstalledDevice device;
-  if (!device.Ok()) {
+  PlotBench plot(/*open=*/false);
+  if (!plot.ok) {
     state.SkipWithError("import failed");
     return;
   }
-  FixClock();
-  NoInput backend;
-  tv::ui::Desktop desktop(backend, tv::gfx::PixelFormat::kRgb565);
   for (auto _ : state) {
     auto screen = std::make_unique<terravue::DayNightScreen>();
     screen->CreateModeless();
     screen->Show(true);
-    desktop.PaintPending();
+    plot.desktop.PaintPending();
     state.PauseTiming();
     if (screen->StateForDump()[0].second.find("Time Database Error!") != std::string::npos) {
       state.SkipWithError("a clock found no zone");
     }
     screen.reset();
-    desktop.PaintPending();
+    plot.desktop.PaintPending();
     tv::store::ObjectStore::EndSharedReadTransactions();
     state.ResumeTiming();
   }
-  tv::clock::SetFixedUtc(std::nullopt);
 }
 BENCHMARK(BM_OpenToFirstPaint)->Unit(benchmark::kMillisecond);
 
@@ -104,25 +113,16 @@ BENCHMARK(BM_OpenToFirstPaint)->Unit(benchmark::kMillisecond);
 // and, every few minutes when the night side has moved by a plotted point,
 // the map repainted and shaded. It must fit in one frame at 60 Hz.
 void BM_MinuteTick(benchmark::State& state) {
-  RegisterTerravueResources();
-  InstalledDevice device;
-  if (!device.Ok()) {
+  PlotBench plot;
+  if (!plot.ok) {
     state.SkipWithError("import failed");
     return;
   }
-  FixClock();
-  NoInput backend;
-  tv::ui::Desktop desktop(backend, tv::gfx::PixelFormat::kRgb565);
-  terravue::DayNightScreen screen;
-  screen.CreateModeless();
-  screen.Show(true);
-  desktop.PaintPending();
   for (auto _ : state) {
     tv::clock::Advance(std::chrono::minutes(1));
-    screen.Tick();
-    desktop.PaintPending();
+    plot.screen.Tick();
+    plot.desktop.PaintPending();
   }
-  tv::clock::SetFixedUtc(std::nullopt);
 }
 BENCHMARK(BM_MinuteTick)->Unit(benchmark::kMillisecond);
 
