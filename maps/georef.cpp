@@ -1,16 +1,20 @@
 #include "maps/georef.h"
 
+#include <unistd.h>
+
 #include <GeographicLib/AzimuthalEquidistant.hpp>
 #include <GeographicLib/Geodesic.hpp>
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <sstream>
 #include <vector>
+
+#include "platform/files/files.h"
 
 namespace terravue {
 
@@ -325,17 +329,28 @@ std::optional<Georef> ParsePrj(std::string_view wkt, const WorldFile& world) {
 
 std::optional<Georef> ReadGeoref(const std::filesystem::path& image) {
   auto read = [](const std::filesystem::path& path) -> std::optional<std::string> {
-    // Only a regular file: a pipe in its place would block the opening.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    // Only a regular file: a pipe in its place would block the opening. The
+    // files layer opens it as it opens the map image (a page fetches both).
+    const int file = tv::files::OpenRegularFile(path);
+    if (file < 0) return std::nullopt;
     // A georeference is a few hundred bytes; one byte past the cap is
     // enough to tell that a file is not one, whatever its size.
     std::string text(kMaxGeorefFileSize + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad() || static_cast<size_t>(in.gcount()) > kMaxGeorefFileSize) return std::nullopt;
-    text.resize(static_cast<size_t>(in.gcount()));
+    size_t size = 0;
+    bool failed = false;
+    while (size < text.size()) {
+      const ssize_t n = ::read(file, text.data() + size, text.size() - size);
+      if (n == 0) break;
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        failed = true;
+        break;
+      }
+      size += static_cast<size_t>(n);
+    }
+    ::close(file);
+    if (failed || size > kMaxGeorefFileSize) return std::nullopt;
+    text.resize(size);
     return text;
   };
   std::filesystem::path gfw = image;

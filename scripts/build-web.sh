@@ -2,8 +2,10 @@
 # Builds Terravue for the browser with Debian's emscripten: first the
 # libraries it needs (zlib, libpng, giflib, FreeType, SQLite, GeographicLib,
 # each from its Debian source package, built once into build-web/deps), then
-# the page in build-web/: index.html, terravue.js, terravue.wasm and
-# terravue.data (the installation files, the maps and the fonts).
+# the page in build-web/: index.html, terravue.js, terravue.wasm,
+# terravue.data (the installation files and the system font) and the folders
+# "Terravue Maps" and "fonts", whose files the page fetches when it first
+# opens them.
 # Usage: scripts/build-web.sh [--node]
 #   --node  also builds build-web/node/terravue.js, the same program for Node
 #           with the host's files (headless scripts only), for the tests.
@@ -172,19 +174,36 @@ if [ ! -f "$stamp" ]; then
   touch "$stamp"
 fi
 
+# The C libraries' functions, which never wait for the browser, for Asyncify
+# to leave alone (the program's entry is never one of them).
+no_asyncify="$prefix/lib/asyncify-remove.txt"
+if [ ! -f "$no_asyncify" ] || [ "$stamp" -nt "$no_asyncify" ]; then
+  for lib in libsqlite3.a libfreetype.a libz.a libpng16.a libgif.a; do
+    emnm --defined-only "$prefix/lib/$lib" | awk '$2 == "T" || $2 == "t" { print $3 }'
+  done | sort -u | grep -vxE 'main|__main_argc_argv|__main_void|__original_main' >"$no_asyncify.new"
+  mv "$no_asyncify.new" "$no_asyncify"
+fi
+
 export EM_PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
 emcmake cmake -S "$top" -B "$out/cmake" -DCMAKE_BUILD_TYPE=Release \
   -DTERRAVUE_TESTS=OFF -DTERRAVUE_BENCHMARKS=OFF -DTERRAVUE_TOOLS=OFF \
+  -DTERRAVUE_WEB_ASYNCIFY_REMOVE="$no_asyncify" \
   -DCMAKE_FIND_ROOT_PATH="$prefix" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 targets=(terravue-web)
 if [ "$with_node" = 1 ]; then targets+=(terravue-node); fi
-cmake --build "$out/cmake" -j"$jobs" --target "${targets[@]}"
+# Binaryen names every listed function that the link left out (unused, or
+# inlined everywhere): expected, and a thousand lines long.
+cmake --build "$out/cmake" -j"$jobs" --target "${targets[@]}" 2>&1 |
+  { grep -v '^warning: Asyncify removelist contained a non-existing function name' || true; }
 
-# The page: the template and the three files the link made.
+# The page: the template, the three files the link made, and the maps and
+# fonts it fetches when first needed.
 cp web/index.html "$out/index.html"
 for f in terravue.js terravue.wasm terravue.data; do
   cp "$out/cmake/web/$f" "$out/$f"
 done
+rm -rf "$out/Terravue Maps" "$out/fonts"
+cp -R "$out/cmake/web/page-fetched/Terravue Maps" "$out/cmake/web/page-fetched/fonts" "$out/"
 if [ "$with_node" = 1 ]; then
   mkdir -p "$out/node"
   cp "$out/cmake/web/node/terravue.js" "$out/cmake/web/node/terravue.wasm" "$out/node/"

@@ -35,6 +35,11 @@ namespace {
 // files bundled with the page are placed by the program's first start.
 constexpr const char* kPageDeviceRoot = "/device";
 constexpr const char* kPageCanvas = "#canvas";
+// The maps and the fonts other than the system font's stay on the page's
+// server, in folders of these names beside the page, until first opened.
+constexpr const char* kPageMapsFolder = "Terravue Maps";
+constexpr const char* kPageFontsFolder = "/fonts";
+constexpr const char* kPageFontsAddress = "fonts";
 
 EM_JS(int, InWebPage, (), { return (typeof window !== 'undefined' && typeof document !== 'undefined') ? 1 : 0; });
 
@@ -134,6 +139,8 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
       ShowPageMessage("This browser keeps no files for the page: changes last until it is closed.");
     }
     files::SetDeviceRoot(std::filesystem::path(kPageDeviceRoot));
+    files::FetchFolderOnDemand(files::ProgramFolder() / kPageMapsFolder, kPageMapsFolder);
+    files::FetchFolderOnDemand(kPageFontsFolder, kPageFontsAddress);
   }
 #endif
   if (files::DeviceRoot().empty()) {

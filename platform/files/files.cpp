@@ -8,6 +8,12 @@
 #include <cstdlib>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 namespace tv::files {
 
@@ -25,7 +31,109 @@ std::optional<std::filesystem::path> FromEnv(const char* name) {
   return std::filesystem::path(value);
 }
 
+#ifdef __EMSCRIPTEN__
+struct OnDemandFolder {
+  std::filesystem::path folder;
+  std::string address;
+};
+
+std::vector<OnDemandFolder>& OnDemandFolders() {
+  static std::vector<OnDemandFolder> folders;
+  return folders;
+}
+
+// A server that does not answer within this time is taken for one that has
+// not got the file, so that opening a map cannot hang the program.
+constexpr double kFetchTimeoutMs = 20000;
+
+// Fetches `name` (a path relative to `address`) into `path`; 1 when the
+// whole file was written, 0 otherwise. The program waits meanwhile through
+// Asyncify, the browser going on with its work.
+EM_ASYNC_JS(int, FetchToFile, (const char* address, const char* name, const char* path,
+                               double timeout_ms), {
+  var url = (UTF8ToString(address) + '/' + UTF8ToString(name)).split('/').map(encodeURIComponent).join('/');
+  var file = UTF8ToString(path);
+  var controller = typeof AbortController === 'function' ? new AbortController() : null;
+  var timer = controller ? setTimeout(function() { controller.abort(); }, timeout_ms) : null;
+  try {
+    var response = await fetch(url, controller ? { signal: controller.signal } : {});
+    if (!response.ok) return 0;
+    var data = new Uint8Array(await response.arrayBuffer());
+    // Written whole under a temporary name and then renamed, so that no
+    // reader ever sees part of a file.
+    var part = file + '.part';
+    FS.writeFile(part, data);
+    FS.rename(part, file);
+    return 1;
+  } catch (e) {
+    console.warn('terravue: cannot fetch ' + url, e);
+    return 0;
+  } finally {
+    if (timer !== null) clearTimeout(timer);
+  }
+});
+
+// Copies with large reads and writes: this C++ library's copy_file goes a
+// character at a time without the host's copying calls, which made the first
+// start's copy of the installation files take a tenth of a second.
+bool CopyFileContents(const std::filesystem::path& source, const std::filesystem::path& target) {
+  const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  const int out = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (out < 0) {
+    close(in);
+    return false;
+  }
+  std::vector<char> buffer(1 << 16);
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = read(in, buffer.data(), buffer.size());
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = write(out, buffer.data() + done, static_cast<size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) {
+        ok = false;
+        break;
+      }
+      done += w;
+    }
+    if (!ok) break;
+  }
+  close(in);
+  return close(out) == 0 && ok;
+}
+#endif
+
 }  // namespace
+
+#ifdef __EMSCRIPTEN__
+void FetchFolderOnDemand(const std::filesystem::path& folder, std::string address) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  OnDemandFolders().push_back({folder.lexically_normal(), std::move(address)});
+}
+
+void FetchIfOnDemand(const std::filesystem::path& path) {
+  const std::filesystem::path file = path.lexically_normal();
+  for (const OnDemandFolder& on_demand : OnDemandFolders()) {
+    const std::filesystem::path name = file.lexically_relative(on_demand.folder);
+    // Only a file of the folder itself: nothing above it, nothing below.
+    if (name.empty() || name.has_parent_path() || name == "." || name == "..") continue;
+    std::error_code ec;
+    if (std::filesystem::symlink_status(file, ec).type() != std::filesystem::file_type::not_found) {
+      return;
+    }
+    FetchToFile(on_demand.address.c_str(), name.c_str(), file.c_str(), kFetchTimeoutMs);
+    return;
+  }
+}
+#endif
 
 void SetDeviceRoot(std::optional<std::filesystem::path> root) { ExplicitRoot() = std::move(root); }
 
@@ -65,6 +173,9 @@ std::optional<std::filesystem::path> MapDevicePath(std::string_view handheld_pat
 }
 
 int OpenRegularFile(const std::filesystem::path& path) {
+#ifdef __EMSCRIPTEN__
+  FetchIfOnDemand(path);
+#endif
   // Non-blocking, so that opening a named pipe does not wait for a writer.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
@@ -170,7 +281,11 @@ PlaceResult PlaceFile(const std::filesystem::path& source, const std::filesystem
   temporary_name += ".part";
   const std::filesystem::path temporary = target.parent_path() / temporary_name;
   std::filesystem::remove(temporary, ec);
+#ifdef __EMSCRIPTEN__
+  if (!CopyFileContents(source, temporary)) {
+#else
   if (!std::filesystem::copy_file(source, temporary, ec)) {
+#endif
     std::filesystem::remove(temporary, ec);
     return PlaceResult::kFailed;
   }

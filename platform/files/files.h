@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tv::files {
@@ -27,7 +28,24 @@ std::optional<std::filesystem::path> MapDevicePath(std::string_view handheld_pat
 // set) when it cannot be opened or is not a regular file. A pipe or a device
 // in a file's place is refused without waiting for a writer, so that reading
 // it can neither block nor go on forever.
+// In a web page a file of a folder fetched on demand (below) is fetched
+// first when it is not there yet.
 int OpenRegularFile(const std::filesystem::path& path);
+
+#ifdef __EMSCRIPTEN__
+// A web page bundles only what its first screen needs; the files of a folder
+// registered here (the maps, most fonts) stay on the page's server under
+// `address`, relative to the page, and each is fetched into the folder the
+// first time it is opened. The folder is created. Only a page registers
+// folders: the program under Node reads the host's files.
+void FetchFolderOnDemand(const std::filesystem::path& folder, std::string address);
+
+// Fetches `path` when it lies in a folder fetched on demand and is not there
+// yet, waiting for the server (the browser runs meanwhile). A file that
+// cannot be fetched (not on the server, no network, no answer within a
+// while) is left missing, as a missing file is natively.
+void FetchIfOnDemand(const std::filesystem::path& path);
+#endif
 
 // Creates the device root and its windows folder if they are missing.
 bool EnsureDeviceRoot();

@@ -19,6 +19,9 @@
 
 #include "platform/base/utf.h"
 #include "platform/gfx/bitmap.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/files/files.h"
+#endif
 
 namespace tv::gfx {
 
@@ -233,6 +236,9 @@ bool MatchFontFile(const FontSpec& spec, std::string& file, int& index, bool& em
   } else {
     file += bold ? "/DejaVuSans-Bold.ttf" : "/DejaVuSans.ttf";
   }
+  // A page bundles only the system font's files; it fetches the others
+  // when a screen first asks for their face.
+  files::FetchIfOnDemand(file);
   index = 0;
   embolden = false;
   return true;
