@@ -344,19 +344,7 @@ void Html5Backend::YieldIfDue() {
 }
 
 void Html5Backend::Present(const gfx::Bitmap& frame) {
-  rgba_.resize(static_cast<size_t>(frame.Width()) * frame.Height() * 4);
-  uint8_t* out = rgba_.data();
-  for (int y = 0; y < frame.Height(); ++y) {
-    for (int x = 0; x < frame.Width(); ++x) {
-      const gfx::Color c = frame.Load(x, y);
-      *out++ = c.r;
-      *out++ = c.g;
-      *out++ = c.b;
-      *out++ = 255;
-    }
-  }
-  frame_width_ = frame.Width();
-  frame_height_ = frame.Height();
+  frame_ = frame;
   frame_pending_ = true;
   // The page shows a frame only when the browser runs, so it is put on the
   // canvas then: before waiting for input, or when long work lets the
@@ -367,7 +355,18 @@ void Html5Backend::Present(const gfx::Bitmap& frame) {
 void Html5Backend::ShowFrame() {
   if (!frame_pending_) return;
   frame_pending_ = false;
-  DrawFrame(rgba_.data(), frame_width_, frame_height_);
+  rgba_.resize(static_cast<size_t>(frame_.Width()) * frame_.Height() * 4);
+  uint8_t* out = rgba_.data();
+  for (int y = 0; y < frame_.Height(); ++y) {
+    for (int x = 0; x < frame_.Width(); ++x) {
+      const gfx::Color c = frame_.Load(x, y);
+      *out++ = c.r;
+      *out++ = c.g;
+      *out++ = c.b;
+      *out++ = 255;
+    }
+  }
+  DrawFrame(rgba_.data(), frame_.Width(), frame_.Height());
 }
 
 bool MountDeviceStorage(const std::string& path) { return MountStorage(path.c_str()) != 0; }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gfx/bitmap.h"
 #include "platform/ui/backend.h"
 
 namespace tv::backend {
@@ -46,9 +47,10 @@ class Html5Backend : public ui::Backend {
   int scale_;
   bool pen_down_ = false;
   std::deque<ui::Event> queue_;
-  std::vector<uint8_t> rgba_;  // the last frame presented
-  int frame_width_ = 0;
-  int frame_height_ = 0;
+  // The last frame presented, kept as it was until the browser shows it:
+  // long work presents far more often than the browser gets to paint.
+  gfx::Bitmap frame_;
+  std::vector<uint8_t> rgba_;  // its pixels as the canvas takes them
   bool frame_pending_ = false;
   double last_yield_ms_ = 0;
 };

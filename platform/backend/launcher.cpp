@@ -139,7 +139,8 @@ int RunProgram(int argc, char** argv, const ProgramInfo& program) {
       ShowPageMessage("This browser keeps no files for the page: changes last until it is closed.");
     }
     files::SetDeviceRoot(std::filesystem::path(kPageDeviceRoot));
-    files::FetchFolderOnDemand(files::ProgramFolder() / kPageMapsFolder, kPageMapsFolder);
+    files::FetchFolderOnDemand(files::ProgramFolder() / kPageMapsFolder, kPageMapsFolder,
+                               {".gif", ".gfw", ".prj"});
     files::FetchFolderOnDemand(kPageFontsFolder, kPageFontsAddress);
   }
 #endif

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -35,6 +36,7 @@ std::optional<std::filesystem::path> FromEnv(const char* name) {
 struct OnDemandFolder {
   std::filesystem::path folder;
   std::string address;
+  std::vector<std::string> together;
 };
 
 std::vector<OnDemandFolder>& OnDemandFolders() {
@@ -46,28 +48,35 @@ std::vector<OnDemandFolder>& OnDemandFolders() {
 // not got the file, so that opening a map cannot hang the program.
 constexpr double kFetchTimeoutMs = 20000;
 
-// Fetches `name` (a path relative to `address`) into `path`; 1 when the
-// whole file was written, 0 otherwise. The program waits meanwhile through
-// Asyncify, the browser going on with its work.
-EM_ASYNC_JS(int, FetchToFile, (const char* address, const char* name, const char* path,
-                               double timeout_ms), {
-  var url = (UTF8ToString(address) + '/' + UTF8ToString(name)).split('/').map(encodeURIComponent).join('/');
-  var file = UTF8ToString(path);
+// Fetches the files `names` (one a line, relative to `address`) at once into
+// `folder`; 1 when the first was written whole, 0 otherwise. The program
+// waits meanwhile through Asyncify, the browser going on with its work.
+EM_ASYNC_JS(int, FetchToFolder, (const char* address, const char* names, const char* folder,
+                                 double timeout_ms), {
+  var base = UTF8ToString(address);
+  var into = UTF8ToString(folder);
   var controller = typeof AbortController === 'function' ? new AbortController() : null;
   var timer = controller ? setTimeout(function() { controller.abort(); }, timeout_ms) : null;
+  var fetchOne = async function(name) {
+    var url = (base + '/' + name).split('/').map(encodeURIComponent).join('/');
+    try {
+      var response = await fetch(url, controller ? { signal: controller.signal } : {});
+      if (!response.ok) return 0;
+      var data = new Uint8Array(await response.arrayBuffer());
+      // Written whole under a temporary name and then renamed, so that no
+      // reader ever sees part of a file.
+      var file = into + '/' + name;
+      FS.writeFile(file + '.part', data);
+      FS.rename(file + '.part', file);
+      return 1;
+    } catch (e) {
+      console.warn('terravue: cannot fetch ' + url, e);
+      return 0;
+    }
+  };
   try {
-    var response = await fetch(url, controller ? { signal: controller.signal } : {});
-    if (!response.ok) return 0;
-    var data = new Uint8Array(await response.arrayBuffer());
-    // Written whole under a temporary name and then renamed, so that no
-    // reader ever sees part of a file.
-    var part = file + '.part';
-    FS.writeFile(part, data);
-    FS.rename(part, file);
-    return 1;
-  } catch (e) {
-    console.warn('terravue: cannot fetch ' + url, e);
-    return 0;
+    var done = await Promise.all(UTF8ToString(names).split('\n').map(fetchOne));
+    return done[0];
   } finally {
     if (timer !== null) clearTimeout(timer);
   }
@@ -113,23 +122,38 @@ bool CopyFileContents(const std::filesystem::path& source, const std::filesystem
 }  // namespace
 
 #ifdef __EMSCRIPTEN__
-void FetchFolderOnDemand(const std::filesystem::path& folder, std::string address) {
+void FetchFolderOnDemand(const std::filesystem::path& folder, std::string address,
+                         std::vector<std::string> together) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
-  OnDemandFolders().push_back({folder.lexically_normal(), std::move(address)});
+  OnDemandFolders().push_back({folder.lexically_normal(), std::move(address), std::move(together)});
 }
 
 void FetchIfOnDemand(const std::filesystem::path& path) {
   const std::filesystem::path file = path.lexically_normal();
+  const auto missing = [](const std::filesystem::path& p) {
+    std::error_code ec;
+    return std::filesystem::symlink_status(p, ec).type() == std::filesystem::file_type::not_found;
+  };
   for (const OnDemandFolder& on_demand : OnDemandFolders()) {
     const std::filesystem::path name = file.lexically_relative(on_demand.folder);
     // Only a file of the folder itself: nothing above it, nothing below.
     if (name.empty() || name.has_parent_path() || name == "." || name == "..") continue;
-    std::error_code ec;
-    if (std::filesystem::symlink_status(file, ec).type() != std::filesystem::file_type::not_found) {
-      return;
+    if (!missing(file)) return;
+    std::string names = name.string();
+    const std::string extension = name.extension().string();
+    if (std::find(on_demand.together.begin(), on_demand.together.end(), extension) !=
+        on_demand.together.end()) {
+      for (const std::string& other : on_demand.together) {
+        std::filesystem::path companion = name;
+        companion.replace_extension(other);
+        if (other != extension && missing(on_demand.folder / companion)) {
+          names += '\n' + companion.string();
+        }
+      }
     }
-    FetchToFile(on_demand.address.c_str(), name.c_str(), file.c_str(), kFetchTimeoutMs);
+    FetchToFolder(on_demand.address.c_str(), names.c_str(), on_demand.folder.c_str(),
+                  kFetchTimeoutMs);
     return;
   }
 }

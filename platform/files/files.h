@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tv::files {
 
@@ -36,9 +37,12 @@ int OpenRegularFile(const std::filesystem::path& path);
 // A web page bundles only what its first screen needs; the files of a folder
 // registered here (the maps, most fonts) stay on the page's server under
 // `address`, relative to the page, and each is fetched into the folder the
-// first time it is opened. The folder is created. Only a page registers
-// folders: the program under Node reads the host's files.
-void FetchFolderOnDemand(const std::filesystem::path& folder, std::string address);
+// first time it is opened. Files of one name with the extensions `together`
+// (a map image and its georeference) are fetched at once, as the opening of
+// one is followed by the others'. The folder is created. Only a page
+// registers folders: the program under Node reads the host's files.
+void FetchFolderOnDemand(const std::filesystem::path& folder, std::string address,
+                         std::vector<std::string> together = {});
 
 // Fetches `path` when it lies in a folder fetched on demand and is not there
 // yet, waiting for the server (the browser runs meanwhile). A file that

@@ -1,18 +1,26 @@
-// Drives the Terravue page in headless Chromium: the first start imports and
-// shows the main screen, the databases survive a reload, and the screens it
-// opens draw the same pixels as the native build given the same clock, time
-// zone and taps (the native program's headless screenshots are the
-// reference).
+// Drives the Terravue page in headless Chromium and in Firefox: the first
+// start imports and shows the main screen, the databases survive a reload,
+// and the screens it opens draw the same pixels as the native build given
+// the same clock, time zone and taps (the native program's headless
+// screenshots are the reference).
 //
-// The times it prints (page open to main screen, tap to drawn map) are
-// measurements, not checks: they depend on the machine's load.
+// The times it measures (page open to main screen on the first visit and on
+// a later one, tap to drawn map for a map the page has not fetched yet) are
+// printed, not checked: they depend on the machine's load. Each browser's
+// three figures are printed on one line starting "terravue-page-figures ".
 //
-// TERRAVUE_PAGE    the page's folder (default: build-web beside the sources)
-// TERRAVUE_NATIVE  the native program (default: build/app/terravue)
-// CHROMIUM         the browser (default: /usr/bin/chromium)
-// TERRAVUE_NODE    the Node build (default: build-web/node/terravue.js;
-//                  its test is skipped when neither exists)
-import { test, before, after } from 'node:test';
+// TERRAVUE_PAGE     the page's folder (default: build-web beside the sources)
+// TERRAVUE_NATIVE   the native program (default: build/app/terravue)
+// TERRAVUE_BROWSERS the browsers to drive (default "chromium firefox"; a
+//                   browser not installed is skipped unless named here)
+// CHROMIUM          Chromium (default: /usr/bin/chromium)
+// FIREFOX           Firefox (default: /usr/bin/firefox-esr)
+// TERRAVUE_NODE     the Node build (default: build-web/node/terravue.js;
+//                   its test is skipped when neither exists)
+// TERRAVUE_PAGE_FIGURES  a file to write the figures to, as Google
+//                   Benchmark JSON for bench/table.py (benchmarks named
+//                   FirstVisit/BROWSER, LaterVisit/BROWSER, FirstMapOpen/BROWSER)
+import { test, describe, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -26,7 +34,17 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 const top = path.resolve(here, '..', '..');
 const pageDir = process.env.TERRAVUE_PAGE || path.join(top, 'build-web');
 const nativeProgram = process.env.TERRAVUE_NATIVE || path.join(top, 'build', 'app', 'terravue');
-const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
+const kBrowsers = {
+  chromium: {
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    options: { args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'] },
+  },
+  firefox: {
+    executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+    options: { browser: 'firefox' },
+  },
+};
+const browserNames = (process.env.TERRAVUE_BROWSERS || 'chromium firefox').split(/[\s,]+/).filter(Boolean);
 
 // A fixed instant and zone for every run, native and in the page.
 const kClock = '2027-03-04T21:05:00Z';
@@ -50,10 +68,21 @@ const scriptTap = (at) => `tap ${at.x} ${at.y - kCaption}`;
 
 let server;
 let address;
-let browser;
-// One browser profile for all the tests: the first imports, the others find
-// the databases in the browser's storage.
-let context;
+// Files the server answers 404 for, as if they were not on it.
+const refused = new Set();
+// The figures measured, by browser.
+const figures = {};
+
+// The page's own files: what a server of the page holds.
+function pageFiles(folder) {
+  const out = [];
+  for (const f of ['index.html', 'terravue.js', 'terravue.wasm', 'terravue.data']) out.push(path.join(folder, f));
+  for (const d of ['Terravue Maps', 'fonts']) {
+    const dir = path.join(folder, d);
+    if (fs.existsSync(dir)) for (const f of fs.readdirSync(dir)) out.push(path.join(dir, f));
+  }
+  return out;
+}
 
 function serve(folder) {
   const types = {
@@ -63,7 +92,7 @@ function serve(folder) {
   return http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
     const file = path.join(folder, name === '/' ? 'index.html' : name);
-    if (!file.startsWith(folder) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+    if (!file.startsWith(folder) || refused.has(name) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404);
       response.end();
       return;
@@ -80,17 +109,23 @@ before(async () => {
   server = serve(path.resolve(pageDir));
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   address = `http://127.0.0.1:${server.address().port}/`;
-  browser = await puppeteer.launch({
-    executablePath: chromium,
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-dev-shm-usage'],
-  });
-  context = await browser.createBrowserContext();
 });
 
 after(async () => {
-  if (browser) await browser.close();
   if (server) server.close();
+  if (process.env.TERRAVUE_PAGE_FIGURES) {
+    const names = { first_visit_ms: 'FirstVisit', later_visit_ms: 'LaterVisit', first_map_ms: 'FirstMapOpen' };
+    const benchmarks = [];
+    for (const [browser, measured] of Object.entries(figures)) {
+      for (const [key, name] of Object.entries(names)) {
+        if (measured[key] === undefined) continue;
+        const run = `${name}/${browser}`;
+        benchmarks.push({ name: run, run_name: run, run_type: 'iteration', iterations: 1,
+          real_time: measured[key], cpu_time: 0, time_unit: 'ms' });
+      }
+    }
+    fs.writeFileSync(process.env.TERRAVUE_PAGE_FIGURES, JSON.stringify({ benchmarks }, null, 1) + '\n');
+  }
 });
 
 // Waits until the program waits for input with everything drawn.
@@ -205,162 +240,248 @@ async function tap(page, at) {
   await page.mouse.click(box.x + (at.x + 0.5) * scale, box.y + (at.y + 0.5) * scale);
 }
 
-test('the page with its maps and fonts is less than 25 MB', () => {
+test('the page with its maps and fonts is less than 10 MB', () => {
   let total = 0;
-  for (const f of ['index.html', 'terravue.js', 'terravue.wasm', 'terravue.data']) total += fs.statSync(path.join(pageDir, f)).size;
-  console.log(`page files: ${(total / 1e6).toFixed(1)} MB`);
-  assert.ok(total < 25e6, `the page is ${total} bytes`);
+  for (const f of pageFiles(pageDir)) total += fs.statSync(f).size;
+  const bundled = fs.statSync(path.join(pageDir, 'terravue.data')).size + fs.statSync(path.join(pageDir, 'terravue.wasm')).size;
+  console.log(`page files: ${(total / 1e6).toFixed(1)} MB, of which the wasm and the bundled files ${(bundled / 1e6).toFixed(1)} MB`);
+  assert.ok(total < 10e6, `the page is ${total} bytes`);
 });
 
-test('the first start imports, shows the main screen, and keeps the databases over a reload', async () => {
-  const page = await openPage(context, `?scale=1&clock=${kClock}`);
-  try {
-    await idle(page, 120000);
-    const imported = await page.evaluate(() => ({ presents: Module.terravuePresents, at: Module.terravueLastPresent }));
-    console.log(`page open to main screen on the first start (with the import): ${imported.at.toFixed(0)} ms`);
-    const shown = await screenshot(page);
-    const native = await nativeScreens(page, ['SHOT(main)'], ['main']);
-    assert.deepEqual(differences(shown, native.main, spotsIn()), [], 'the main screen differs from the native one');
-    // The installation screen, its progress ("Loading <country>") at least
-    // once, the main screen.
-    assert.ok(imported.presents >= 3, 'the first start showed no import progress');
-    // Saved to the browser's storage: a reload finds the databases and does
-    // not import again, and the main screen comes within two seconds.
-    await page.waitForFunction(() => (Module.terravueSaved || 0) >= 1 && !Module.terravueSaving, { timeout: 30000 });
-    await page.reload();
-    await idle(page);
-    const timing = await page.evaluate(() => ({ presents: Module.terravuePresents, at: Module.terravueLastPresent }));
-    console.log(`page open to main screen after a reload: ${timing.at.toFixed(0)} ms`);
-    const again = await screenshot(page);
-    assert.deepEqual(differences(again, native.main, spotsIn()), []);
-    // Every start shows the installation screen; only an import draws its
-    // progress in between.
-    assert.ok(timing.presents <= 2, `the reloaded page imported again (${timing.presents} frames)`);
-  } finally {
-    await page.close();
-  }
-});
+for (const name of browserNames) {
+  const chosen = kBrowsers[name];
+  const installed = chosen !== undefined && fs.existsSync(chosen.executablePath);
+  const skip = !installed && !process.env.TERRAVUE_BROWSERS ? `${name} is not installed` : false;
+  describe(`in ${name}`, { skip }, () => {
+    let browser;
+    // One browser profile for all the tests: the first imports, the others
+    // find the databases in the browser's storage.
+    let context;
+    const measured = {};
 
-test('a tap on Europe opens its map, as the native build draws it', async () => {
-  const page = await openPage(context, `?scale=2&clock=${kClock}`);
-  try {
-    await idle(page);
-    // The map opens when the stylus touches it.
-    await page.evaluate(() => {
-      document.addEventListener('mousedown', () => { window.terravueTapAt = performance.now(); }, true);
+    before(async () => {
+      assert.ok(chosen, `no browser called ${name}`);
+      browser = await puppeteer.launch({ executablePath: chosen.executablePath, headless: true, ...chosen.options });
+      context = await browser.createBrowserContext();
     });
-    await tap(page, kEurope);
-    await page.waitForFunction(() => window.terravueTapAt !== undefined &&
-      Module.terravueLastPresent > window.terravueTapAt && Module.terravueWake != null, { polling: 10 });
-    const latency = await page.evaluate(() => Module.terravueLastPresent - window.terravueTapAt);
-    console.log(`tap on the world map to the drawn Continent Map: ${latency.toFixed(1)} ms`);
-    const shot = await screenshot(page);
-    const native = await nativeScreens(page, [scriptTap(kEurope), 'SHOT(europe)'], ['europe']);
-    assert.deepEqual(differences(shot, native.europe, spotsIn()), [], 'the Continent Map differs from the native one');
-  } finally {
-    await page.close();
-  }
-});
 
-test("a country's Country Info shows its flag as the native build does", async () => {
-  const page = await openPage(context, `?scale=1&clock=${kClock}`);
-  try {
-    await idle(page);
-    await tap(page, kFirstCountry);
-    await idle(page);
-    await tap(page, kCountryInfoButton);
-    await page.waitForFunction(() => Module.terravueWake != null, { polling: 10 });
-    await new Promise((resolve) => setTimeout(resolve, 100));
-    await idle(page);
-    const shot = await screenshot(page);
-    const native = await nativeScreens(page,
-      [scriptTap(kFirstCountry), scriptTap(kCountryInfoButton), 'SHOT(info)'], ['info']);
-    assert.deepEqual(differences(shot, native.info, spotsIn(kFlag)), [], 'the Country Info differs from the native one');
-    // The flag is there: the area holds more than one colour.
-    const colours = new Set();
-    for (let y = kFlag.top; y < kFlag.bottom; ++y) for (let x = kFlag.left; x < kFlag.right; ++x) colours.add(pixel(shot, x, y).join());
-    assert.ok(colours.size >= 3, 'no flag on the Country Info');
-  } finally {
-    await page.close();
-  }
-});
+    after(async () => {
+      if (browser) await browser.close();
+      const line = {};
+      for (const key of ['first_visit_ms', 'later_visit_ms', 'first_map_ms']) {
+        if (measured[key] !== undefined) line[key] = Math.round(measured[key] * 10) / 10;
+      }
+      figures[name] = line;
+      console.log(`terravue-page-figures ${JSON.stringify({ browser: name, ...line })}`);
+    });
 
-test('the Day/Night Plot at a fixed clock and time zone shades what the native build shades', async () => {
-  const page = await openPage(context, `?scale=1&depth=24&clock=${kClock}`);
-  try {
-    await idle(page);
-    await tap(page, kDayNightButton);
-    await new Promise((resolve) => setTimeout(resolve, 100));
-    await idle(page);
-    const shot = await screenshot(page);
-    const native = await nativeScreens(page, [scriptTap(kDayNightButton), 'SHOT(plot)'], ['plot'],
-      { args: ['--display-depth', '24'] });
-    assert.deepEqual(differences(shot, native.plot, spotsIn(kPlot)), [], 'the Day/Night Plot differs from the native one');
-  } finally {
-    await page.close();
-  }
-});
+    test('the first start imports, shows the main screen, and keeps the databases over a reload', async () => {
+      const page = await openPage(context, `?scale=1&clock=${kClock}`);
+      try {
+        await idle(page, 120000);
+        const imported = await page.evaluate(() => ({ presents: Module.terravuePresents, at: Module.terravueLastPresent }));
+        console.log(`${name}: page open to main screen on the first visit (with the import): ${imported.at.toFixed(0)} ms`);
+        measured.first_visit_ms = imported.at;
+        const shown = await screenshot(page);
+        const native = await nativeScreens(page, ['SHOT(main)'], ['main']);
+        assert.deepEqual(differences(shown, native.main, spotsIn()), [], 'the main screen differs from the native one');
+        // The installation screen, its progress ("Loading <country>") at least
+        // once, the main screen.
+        assert.ok(imported.presents >= 3, 'the first start showed no import progress');
+        // Saved to the browser's storage: a reload finds the databases and does
+        // not import again, and the main screen comes within two seconds.
+        await page.waitForFunction(() => (Module.terravueSaved || 0) >= 1 && !Module.terravueSaving, { timeout: 30000 });
+        await page.reload();
+        await idle(page);
+        const timing = await page.evaluate(() => ({ presents: Module.terravuePresents, at: Module.terravueLastPresent }));
+        console.log(`${name}: page open to main screen on a later visit (a reload): ${timing.at.toFixed(0)} ms`);
+        measured.later_visit_ms = timing.at;
+        const again = await screenshot(page);
+        assert.deepEqual(differences(again, native.main, spotsIn()), []);
+        // Every start shows the installation screen; only an import draws its
+        // progress in between.
+        assert.ok(timing.presents <= 2, `the reloaded page imported again (${timing.presents} frames)`);
+      } finally {
+        await page.close();
+      }
+    });
 
-test('a bad option in the address is shown on the page', async () => {
-  const page = await openPage(context, '?scale=9');
-  try {
-    await page.waitForFunction(() => document.getElementById('status').textContent.includes('--scale'), { timeout: 30000 });
-    const status = await page.$eval('#status', (e) => e.textContent);
-    assert.equal(status, 'terravue: --scale must be a whole number from 1 to 8');
-  } finally {
-    await page.close();
-  }
-});
+    test('a tap on Europe opens its map, as the native build draws it', async () => {
+      const page = await openPage(context, `?scale=2&clock=${kClock}`);
+      try {
+        await idle(page);
+        // The map opens when the stylus touches it.
+        await page.evaluate(() => {
+          document.addEventListener('mousedown', () => { window.terravueTapAt = performance.now(); }, true);
+        });
+        await tap(page, kEurope);
+        await page.waitForFunction(() => window.terravueTapAt !== undefined &&
+          Module.terravueLastPresent > window.terravueTapAt && Module.terravueWake != null, { polling: 10 });
+        const latency = await page.evaluate(() => Module.terravueLastPresent - window.terravueTapAt);
+        console.log(`${name}: tap on the world map to the drawn Continent Map: ${latency.toFixed(1)} ms`);
+        const shot = await screenshot(page);
+        const native = await nativeScreens(page, [scriptTap(kEurope), 'SHOT(europe)'], ['europe']);
+        assert.deepEqual(differences(shot, native.europe, spotsIn()), [], 'the Continent Map differs from the native one');
+      } finally {
+        await page.close();
+      }
+    });
 
-test('the distance unit chosen on a Country Map is kept over a reload', async () => {
-  const page = await openPage(context, `?scale=1&clock=${kClock}`);
-  const openMenu = async () => {
-    await tap(page, kDistanceMenu);
-    await idle(page);
-    return screenshot(page);
-  };
-  const openCountryMap = async () => {
-    await idle(page);
-    await tap(page, kFirstCountry);
-    await idle(page);
-  };
-  try {
-    await openCountryMap();
-    // The first unit follows the browser's language (miles for en-US):
-    // choose the other one.
-    const before = await openMenu();
-    let item = kKmsItem;
-    await tap(page, item);
-    await idle(page);
-    let chosen = await openMenu();
-    if (differences(before, chosen, spotsIn()).length === 0) {
-      item = kMilesItem;
-      await tap(page, item);
-      await idle(page);
-      chosen = await openMenu();
-    }
-    assert.notDeepEqual(differences(before, chosen, spotsIn()), [], 'choosing a unit changed nothing');
-    await tap(page, item);  // closes the menu, choosing the same unit again
-    await idle(page);
-    // The change was saved when the program went idle; wait for the save.
-    await page.waitForFunction(() => !Module.terravueSaving, { timeout: 30000 });
-    await page.reload();
-    await openCountryMap();
-    const after = await openMenu();
-    assert.deepEqual(differences(after, chosen, spotsIn()), [], 'the unit was not kept');
-    // Back to the first unit.
-    await tap(page, item === kKmsItem ? kMilesItem : kKmsItem);
-    await idle(page);
-    await page.waitForFunction(() => !Module.terravueSaving, { timeout: 30000 });
-  } finally {
-    await page.close();
-  }
-});
+    test('a tap on a country opens its map, fetched when first opened, as the native build draws it', async () => {
+      const page = await openPage(context, `?scale=1&clock=${kClock}`);
+      try {
+        await idle(page);
+        const fetchedBefore = await page.evaluate(() => performance.getEntriesByType('resource')
+          .filter((e) => e.name.includes('Terravue%20Maps/')).length);
+        assert.equal(fetchedBefore, 0, 'the page fetched a map before any was opened');
+        await page.evaluate(() => {
+          document.addEventListener('mousedown', () => { window.terravueTapAt = performance.now(); }, true);
+        });
+        await tap(page, kFirstCountry);
+        await page.waitForFunction(() => window.terravueTapAt !== undefined &&
+          Module.terravueLastPresent > window.terravueTapAt && Module.terravueWake != null, { polling: 10 });
+        const latency = await page.evaluate(() => Module.terravueLastPresent - window.terravueTapAt);
+        console.log(`${name}: tap on a country to its drawn Country Map, the map fetched: ${latency.toFixed(1)} ms`);
+        measured.first_map_ms = latency;
+        const fetched = await page.evaluate(() => performance.getEntriesByType('resource')
+          .map((e) => decodeURIComponent(e.name.split('/').pop())).filter((n) => n.startsWith('Afghanistan.')));
+        assert.deepEqual(fetched.sort(), ['Afghanistan.gfw', 'Afghanistan.gif', 'Afghanistan.prj']);
+        const shot = await screenshot(page);
+        const native = await nativeScreens(page, [scriptTap(kFirstCountry), 'SHOT(map)'], ['map']);
+        assert.deepEqual(differences(shot, native.map, spotsIn()), [], 'the Country Map differs from the native one');
+      } finally {
+        await page.close();
+      }
+    });
+
+    test('a map the server does not have is reported as the native build reports a missing map', async () => {
+      const page = await openPage(context, `?scale=1&clock=${kClock}`);
+      refused.add('/Terravue Maps/Afghanistan.gif');
+      const program = fs.mkdtempSync(path.join(os.tmpdir(), 'terravue-web-nomaps-'));
+      try {
+        await idle(page);
+        await tap(page, kFirstCountry);
+        await idle(page);
+        const shot = await screenshot(page);
+        // The native program copied to a folder without maps.
+        fs.copyFileSync(nativeProgram, path.join(program, 'terravue'));
+        fs.chmodSync(path.join(program, 'terravue'), 0o755);
+        const native = await nativeScreens(page, [scriptTap(kFirstCountry), 'SHOT(missing)'], ['missing'],
+          { program: [path.join(program, 'terravue')] });
+        assert.deepEqual(differences(shot, native.missing, spotsIn()), [], 'the page does not report the missing map as the native build does');
+        assert.ok(page.terravueMessages.every((m) => !/Aborted|RuntimeError|unreachable/.test(m)), page.terravueMessages.join('\n'));
+      } finally {
+        refused.clear();
+        fs.rmSync(program, { recursive: true, force: true });
+        await page.close();
+      }
+    });
+
+    test("a country's Country Info shows its flag as the native build does", async () => {
+      const page = await openPage(context, `?scale=1&clock=${kClock}`);
+      try {
+        await idle(page);
+        await tap(page, kFirstCountry);
+        await idle(page);
+        await tap(page, kCountryInfoButton);
+        await page.waitForFunction(() => Module.terravueWake != null, { polling: 10 });
+        await new Promise((resolve) => setTimeout(resolve, 100));
+        await idle(page);
+        const shot = await screenshot(page);
+        const native = await nativeScreens(page,
+          [scriptTap(kFirstCountry), scriptTap(kCountryInfoButton), 'SHOT(info)'], ['info']);
+        assert.deepEqual(differences(shot, native.info, spotsIn(kFlag)), [], 'the Country Info differs from the native one');
+        // The flag is there: the area holds more than one colour.
+        const colours = new Set();
+        for (let y = kFlag.top; y < kFlag.bottom; ++y) for (let x = kFlag.left; x < kFlag.right; ++x) colours.add(pixel(shot, x, y).join());
+        assert.ok(colours.size >= 3, 'no flag on the Country Info');
+      } finally {
+        await page.close();
+      }
+    });
+
+    test('the Day/Night Plot at a fixed clock and time zone shades what the native build shades', async () => {
+      const page = await openPage(context, `?scale=1&depth=24&clock=${kClock}`);
+      try {
+        await idle(page);
+        await tap(page, kDayNightButton);
+        await new Promise((resolve) => setTimeout(resolve, 100));
+        await idle(page);
+        const shot = await screenshot(page);
+        const native = await nativeScreens(page, [scriptTap(kDayNightButton), 'SHOT(plot)'], ['plot'],
+          { args: ['--display-depth', '24'] });
+        assert.deepEqual(differences(shot, native.plot, spotsIn(kPlot)), [], 'the Day/Night Plot differs from the native one');
+      } finally {
+        await page.close();
+      }
+    });
+
+    test('a bad option in the address is shown on the page', async () => {
+      const page = await openPage(context, '?scale=9');
+      try {
+        await page.waitForFunction(() => document.getElementById('status').textContent.includes('--scale'), { timeout: 30000 });
+        const status = await page.$eval('#status', (e) => e.textContent);
+        assert.equal(status, 'terravue: --scale must be a whole number from 1 to 8');
+      } finally {
+        await page.close();
+      }
+    });
+
+    test('the distance unit chosen on a Country Map is kept over a reload', async () => {
+      const page = await openPage(context, `?scale=1&clock=${kClock}`);
+      const openMenu = async () => {
+        await tap(page, kDistanceMenu);
+        await idle(page);
+        return screenshot(page);
+      };
+      const openCountryMap = async () => {
+        await idle(page);
+        await tap(page, kFirstCountry);
+        await idle(page);
+      };
+      try {
+        await openCountryMap();
+        // The first unit follows the browser's language (miles for en-US):
+        // choose the other one.
+        const before = await openMenu();
+        let item = kKmsItem;
+        await tap(page, item);
+        await idle(page);
+        let chosen = await openMenu();
+        if (differences(before, chosen, spotsIn()).length === 0) {
+          item = kMilesItem;
+          await tap(page, item);
+          await idle(page);
+          chosen = await openMenu();
+        }
+        assert.notDeepEqual(differences(before, chosen, spotsIn()), [], 'choosing a unit changed nothing');
+        await tap(page, item);  // closes the menu, choosing the same unit again
+        await idle(page);
+        // The change was saved when the program went idle; wait for the save.
+        await page.waitForFunction(() => !Module.terravueSaving, { timeout: 30000 });
+        await page.reload();
+        await openCountryMap();
+        const after = await openMenu();
+        assert.deepEqual(differences(after, chosen, spotsIn()), [], 'the unit was not kept');
+        // Back to the first unit.
+        await tap(page, item === kKmsItem ? kMilesItem : kKmsItem);
+        await idle(page);
+        await page.waitForFunction(() => !Module.terravueSaving, { timeout: 30000 });
+      } finally {
+        await page.close();
+      }
+    });
+  });
+}
 
 // The same program built for Node on the host's files runs the native
 // build's scripts and draws the same screens.
 const nodeProgram = process.env.TERRAVUE_NODE || path.join(top, 'build-web', 'node', 'terravue.js');
 test('the WebAssembly build under Node draws what the native build draws', { skip: !fs.existsSync(nodeProgram) && !process.env.TERRAVUE_NODE }, async () => {
+  // A browser only decodes the screenshots.
+  const decoder = browserNames.map((n) => kBrowsers[n]).find((b) => b && fs.existsSync(b.executablePath));
+  assert.ok(decoder, 'no browser to decode the screenshots with');
+  const browser = await puppeteer.launch({ executablePath: decoder.executablePath, headless: true, ...decoder.options });
   const page = await browser.newPage();
   const fonts = fs.mkdtempSync(path.join(os.tmpdir(), 'terravue-web-fonts-'));
   try {
@@ -382,6 +503,6 @@ test('the WebAssembly build under Node draws what the native build draws', { ski
     }
   } finally {
     fs.rmSync(fonts, { recursive: true, force: true });
-    await page.close();
+    await browser.close();
   }
 });
