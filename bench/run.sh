@@ -6,6 +6,11 @@
 # Usage: bench/run.sh [BUILD_DIR]   (default build-bench)
 # Environment: BENCH_REPETITIONS (default 5), BENCH_FILTER (a regular
 # expression of the benchmarks to run, default all).
+# The page's figures (first visit, later visit, first map opening, in
+# Chromium and in Firefox) come from the browser test, run once when the
+# page has been built (scripts/build-web.sh; its packages are installed with
+# npm ci when missing), with this build's program as the native reference;
+# without a page those rows say "not measured". BENCH_PAGE=0 skips it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir="$(pwd)"
@@ -37,6 +42,15 @@ cd "$source_dir"
 echo "== window_start" >&2
 bench/window_start.sh "$build" "$results/window_start.json" >&2 ||
   echo "   window_start failed" >&2
+if [ "${BENCH_PAGE:-1}" != 0 ] && [ -f build-web/terravue.wasm ] && [ -f build-web/terravue.data ]; then
+  echo "== page (web/test/browser.test.mjs)" >&2
+  if [ ! -d web/test/node_modules ]; then
+    (cd web/test && npm ci --no-audit --no-fund >/dev/null)
+  fi
+  TERRAVUE_NATIVE="$build/app/terravue" TERRAVUE_PAGE="$source_dir/build-web" \
+    TERRAVUE_PAGE_FIGURES="$results/page.json" node --test web/test/browser.test.mjs \
+    >"$results/page.txt" 2>&1 || echo "   the browser test failed (see $results/page.txt)" >&2
+fi
 echo
 echo "Release build, $(nproc) CPUs, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end;"
 echo "medians of $repetitions repetitions; JSON in $results/."

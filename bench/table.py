@@ -6,9 +6,10 @@ Usage: table.py FIGURES_TSV JSON_DIR
 JSON_DIR holds one EXECUTABLE.json per benchmark executable. Where a
 benchmark ran repetitions, its median is read; the "meets" column compares
 the wall-clock time (or the counter) with the target, and says when only the
-CPU time meets it (a machine busy with other work). Exits 1 when a figure
-is missing from the results, 0 otherwise (a missed target is reported, not
-an error).
+CPU time meets it (a machine busy with other work). An executable written
+"?NAME" in FIGURES_TSV is optional: when JSON_DIR has no NAME.json its rows
+say "not measured". Exits 1 when any other figure is missing from the
+results, 0 otherwise (a missed target is reported, not an error).
 """
 
 import json
@@ -78,10 +79,15 @@ def main():
             if not line or line.startswith("#"):
                 continue
             figure, executable, run_name, what, target_text = line.split("\t")
+            optional = executable.startswith("?")
+            executable = executable.lstrip("?")
             target = parse_target(target_text)
             results = load_results(json_dir, executable)
             entry = pick(results, run_name) if results is not None else None
             shown_target = target_text.replace(" us", " µs")
+            if optional and results is None:
+                rows.append((figure, "not measured", "", shown_target, "-"))
+                continue
             if entry is None or entry.get("error_occurred"):
                 why = entry.get("error_message", "failed") if entry else "not run"
                 rows.append((figure, why, "", shown_target, "no"))
