@@ -369,8 +369,6 @@ void Html5Backend::ShowFrame() {
   DrawFrame(rgba_.data(), frame_.Width(), frame_.Height());
 }
 
-bool MountDeviceStorage(const std::string& path) { return MountStorage(path.c_str()) != 0; }
-
 namespace {
 
 // What the files under the folder are now: names, sizes and times.
@@ -390,13 +388,26 @@ std::string FolderSignature(const std::string& path) {
   return signature;
 }
 
+// What the browser's storage holds, as FolderSignature sees it.
+std::string& SavedSignature() {
+  static std::string saved;
+  return saved;
+}
+
 }  // namespace
 
+bool MountDeviceStorage(const std::string& path) {
+  if (MountStorage(path.c_str()) == 0) return false;
+  // What was just loaded is what the storage holds: a later visit that
+  // changes nothing writes nothing back.
+  SavedSignature() = FolderSignature(path);
+  return true;
+}
+
 void SaveDeviceStorage(const std::string& path) {
-  static std::string saved;
   std::string now = FolderSignature(path);
-  if (now == saved) return;
-  saved = std::move(now);
+  if (now == SavedSignature()) return;
+  SavedSignature() = std::move(now);
   SaveStorage();
 }
 
