@@ -29,28 +29,27 @@ LineReader::~LineReader() { Close(); }
 void LineReader::Close() {
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
+  std::free(line_);
+  line_ = nullptr;
+  line_capacity_ = 0;
 }
 
 std::optional<std::u16string> LineReader::ReadLine() {
   if (file_ == nullptr || failed_) return std::nullopt;
-  std::string bytes;
-  int c = 0;
-  bool any = false;
-  while ((c = std::getc(file_)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-    // A line far beyond the buffer is still read to its end, but only what
-    // can fit is kept (four bytes per character at most).
-    if (bytes.size() < 4 * kTextBufferChars) bytes.push_back(static_cast<char>(c));
-  }
+  const ssize_t read = getline(&line_, &line_capacity_, file_);
   if (std::ferror(file_)) {
     failed_ = true;
     return std::nullopt;
   }
-  if (!any) return std::nullopt;
-  if (at_start_ && bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
+  if (read <= 0) return std::nullopt;
+  std::string_view bytes(line_, static_cast<size_t>(read));
+  if (bytes.back() == '\n') bytes.remove_suffix(1);
+  // A line far beyond the buffer is still read to its end, but only what
+  // can fit is kept (four bytes per character at most).
+  if (bytes.size() > 4 * kTextBufferChars) bytes = bytes.substr(0, 4 * kTextBufferChars);
+  if (at_start_ && bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   at_start_ = false;
-  if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+  if (!bytes.empty() && bytes.back() == '\r') bytes.remove_suffix(1);
   return BoundedText(tv::Utf8ToUtf16(bytes));
 }
 

@@ -32,6 +32,9 @@ class LineReader {
 
  private:
   std::FILE* file_ = nullptr;
+  // getline's buffer, reused from line to line.
+  char* line_ = nullptr;
+  size_t line_capacity_ = 0;
   bool failed_ = false;
   bool at_start_ = true;
 };

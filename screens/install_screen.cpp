@@ -60,7 +60,8 @@ void InstallScreen::CountryLoaded(std::u16string_view country) {
   canvas.SetTextColor(tv::gfx::kWhite);
   canvas.DrawText(kProgressAt, kProgressEraser);
   canvas.SetTextColor(tv::gfx::kBlack);
-  canvas.DrawText(kProgressAt, u"Loading " + std::u16string(country));
+  // A long name ends in "..." at the screen's edge rather than running off.
+  canvas.DrawTextWithin(kProgressAt, u"Loading " + std::u16string(country), ClientRect().right);
   // Long work: show the line now and keep the window alive.
   tv::ui::Desktop::Get().Pump();
 }

@@ -194,6 +194,37 @@ TEST_F(StoreTest, AppendAndDeleteThroughTwoHandles) {
   EXPECT_EQ(Values(*db, u"Peru"), std::vector<std::u16string>{u"peru"});
 }
 
+// Inside a transaction a run of one key is appended without looking up its
+// sequence; equal keys must stay unique and in the order appended, across
+// handles, deletions and another connection's appends between transactions.
+TEST_F(StoreTest, AppendsInTransactionsKeepEqualKeysInOrder) {
+  auto store = ObjectStore::Open(path_);
+  auto second = ObjectStore::Open(path_);
+  ASSERT_TRUE(store && second);
+  ASSERT_TRUE(store->Create(u"Countries List", 12347, kByCountry));
+  auto db = store->OpenByName(u"Countries List");
+  auto other = store->OpenByName(u"Countries List");
+  {
+    Transaction transaction(*store);
+    ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", u"1")));
+    ASSERT_TRUE(other->AppendRecord(Fact(u"Peru", u"", u"", u"2")));
+    ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", u"3")));
+    ASSERT_TRUE(db->SeekFirstEqual(u"Peru") && db->SeekNextEqual() && db->SeekNextEqual());
+    ASSERT_TRUE(db->DeleteRecord());
+    ASSERT_TRUE(other->AppendRecord(Fact(u"Peru", u"", u"", u"4")));
+    ASSERT_TRUE(transaction.Commit());
+  }
+  store->EndReadTransaction();
+  ASSERT_TRUE(second->OpenByName(u"Countries List")->AppendRecord(Fact(u"Peru", u"", u"", u"5")));
+  second->EndReadTransaction();
+  {
+    Transaction transaction(*store);
+    ASSERT_TRUE(db->AppendRecord(Fact(u"Peru", u"", u"", u"6")));
+    ASSERT_TRUE(transaction.Commit());
+  }
+  EXPECT_EQ(Values(*db, u"Peru"), (std::vector<std::u16string>{u"1", u"2", u"4", u"5", u"6"}));
+}
+
 TEST_F(StoreTest, RecordsKeepTypesAndOrderOfProperties) {
   auto store = ObjectStore::Open(path_);
   ASSERT_TRUE(store->Create(u"Timezones List", 12348, kByZone));

@@ -126,6 +126,20 @@ class ObjectStore {
   std::chrono::nanoseconds read_start_{0};
   // Bumped whenever ReleaseCursors() resets the handles' cursors.
   uint64_t cursor_epoch_ = 0;
+
+  // The record last appended inside the open write transaction. A record of
+  // the same database and key takes the next sequence number without a
+  // look-up: a bulk import appends runs of records of one key. While the
+  // transaction holds the write lock only this connection writes, and its
+  // other writes (deletions, a database made under a freed id) never leave
+  // a higher number behind, so the next is still above every record of the
+  // key. Each transaction's begin and end forget it.
+  struct LastAppend {
+    uint32_t db_id = 0;
+    std::string key;
+    int64_t seq = 0;
+  };
+  std::optional<LastAppend> last_append_;
 };
 
 // Begins a transaction and rolls it back on destruction unless committed.

@@ -25,7 +25,13 @@ void PutU16(std::string& out, uint16_t v) {
 }
 
 std::string EncodeProperties(const std::vector<Property>& properties) {
+  size_t size = 0;
+  for (const Property& p : properties) {
+    const auto* text = std::get_if<std::u16string>(&p.value);
+    size += text ? 7 + 2 * text->size() : 5;
+  }
   std::string out;
+  out.reserve(size);
   for (const Property& p : properties) {
     PutU16(out, p.id);
     if (const auto* text = std::get_if<std::u16string>(&p.value)) {
@@ -245,14 +251,22 @@ bool RecordDatabase::AppendRecord(const Record& record) {
   }
   const std::string props = EncodeProperties(record.Properties());
   auto& s = *store_->stmts_;
-  // The look-up of the next sequence number also checks that the database
-  // still exists.
-  sqlite3_bind_int64(s.next_seq, 1, db_id_);
-  BindKey(s.next_seq, 2, sort_order_.kind, key);
-  bool ok = sqlite3_step(s.next_seq) == SQLITE_ROW &&
-            sqlite3_column_type(s.next_seq, 0) == SQLITE_INTEGER;
-  const int64_t seq = ok ? sqlite3_column_int64(s.next_seq, 1) : 0;
-  sqlite3_reset(s.next_seq);
+  auto& last = store_->last_append_;
+  int64_t seq = 0;
+  bool ok = true;
+  if (store_->transaction_begun_ && last && last->db_id == db_id_ && last->key == key) {
+    seq = last->seq + 1;
+  } else {
+    // The look-up of the next sequence number also checks that the database
+    // still exists.
+    sqlite3_bind_int64(s.next_seq, 1, db_id_);
+    BindKey(s.next_seq, 2, sort_order_.kind, key);
+    ok = sqlite3_step(s.next_seq) == SQLITE_ROW &&
+         sqlite3_column_type(s.next_seq, 0) == SQLITE_INTEGER;
+    seq = ok ? sqlite3_column_int64(s.next_seq, 1) : 0;
+    sqlite3_reset(s.next_seq);
+  }
+  last.reset();
   if (ok) {
     sqlite3_bind_int64(s.insert, 1, db_id_);
     BindKey(s.insert, 2, sort_order_.kind, key);
@@ -262,6 +276,9 @@ bool RecordDatabase::AppendRecord(const Record& record) {
     sqlite3_reset(s.insert);
     sqlite3_clear_bindings(s.insert);
     ok = rc == SQLITE_DONE;
+  }
+  if (ok && store_->transaction_begun_) {
+    last = ObjectStore::LastAppend{db_id_, std::move(key), seq};
   }
   return ok;
 }
