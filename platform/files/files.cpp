@@ -141,6 +141,8 @@ void FetchIfOnDemand(const std::filesystem::path& path) {
     if (name.empty() || name.has_parent_path() || name == "." || name == "..") continue;
     if (!missing(file)) return;
     std::string names = name.string();
+    // The names go to the fetch one a line.
+    if (names.find('\n') != std::string::npos) return;
     const std::string extension = name.extension().string();
     if (std::find(on_demand.together.begin(), on_demand.together.end(), extension) !=
         on_demand.together.end()) {
