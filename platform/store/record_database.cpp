@@ -39,7 +39,11 @@ std::string EncodeProperties(const std::vector<Property>& properties) {
       const auto n = static_cast<uint32_t>(text->size());
       PutU16(out, static_cast<uint16_t>(n & 0xffff));
       PutU16(out, static_cast<uint16_t>(n >> 16));
-      for (char16_t c : *text) PutU16(out, c);
+      if constexpr (std::endian::native == std::endian::little) {
+        out.append(reinterpret_cast<const char*>(text->data()), 2 * text->size());
+      } else {
+        for (char16_t c : *text) PutU16(out, c);
+      }
     } else {
       out.push_back(static_cast<char>(kInt16Type));
       PutU16(out, static_cast<uint16_t>(std::get<int16_t>(p.value)));
