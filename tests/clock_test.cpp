@@ -98,7 +98,9 @@ TEST(ClockTest, ParseIsoUtcRejectsMalformedText) {
         "2027-13-01T00:00:00Z", "2027-03-04T24:00:00Z", "2027-03-04T21:60:00Z",
         "2027-03-04T21:05:60Z", "2027-03-04T21:05:00ZZ", "2027-03-04T21:05:00.Z",
         "2027-03-04T21:05:00.1234Z", "+027-03-04T21:05:00Z", "2027-03-04T21:05:0xZ",
-        "2027-03-04t21:05:00z"}) {
+        "2027-03-04t21:05:00z",
+        // Beyond the years the clock can hold.
+        "1699-12-31T23:59:59Z", "2201-01-01T00:00:00Z", "9999-01-01T00:00:00Z"}) {
     EXPECT_FALSE(ParseIsoUtc(text)) << text;
   }
 }
@@ -106,6 +108,10 @@ TEST(ClockTest, ParseIsoUtcRejectsMalformedText) {
 TEST(FixedClockTest, FixedClockIsHonoured) {
   SetFixedUtc(ParseIsoUtc("2027-03-04T21:05:00Z"));
   EXPECT_EQ(UtcNow(), (SystemTime{2027, 3, 4, 4, 21, 5, 0, 0}));
+  // However long a script waits, the clock stops at the end of its years.
+  SetFixedUtc(ParseIsoUtc("2200-12-31T23:59:59Z"));
+  for (int i = 0; i < 300; ++i) Advance(std::chrono::hours(24 * 365));
+  EXPECT_EQ(UtcNow(), (SystemTime{2201, 1, 4, 1, 0, 0, 0, 0}));
   SetFixedUtc(std::nullopt);
 }
 

@@ -121,7 +121,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     } else if (arg == "--clock") {
       if (!value(options.clock)) return std::nullopt;
       if (!tv::clock::ParseIsoUtc(options.clock)) {
-        error = "--clock needs a UTC time such as 2027-03-04T21:05:00Z";
+        error = "--clock needs a UTC time from the years " +
+                std::to_string(tv::clock::kFirstClockYear) + " to " +
+                std::to_string(tv::clock::kLastClockYear) + ", such as 2027-03-04T21:05:00Z";
         return std::nullopt;
       }
     } else if (arg == "--scale") {

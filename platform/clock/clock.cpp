@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <charconv>
 
 namespace tv::clock {
@@ -75,6 +76,11 @@ std::chrono::milliseconds& Advanced() {
   return advanced;
 }
 
+// The first instant after kLastClockYear.
+TimePoint ClockEnd() {
+  return TimePoint(std::chrono::seconds(DaysFromCivil(kLastClockYear + 1, 1, 1) * 86400));
+}
+
 }  // namespace
 
 TimePoint Now() {
@@ -85,6 +91,10 @@ TimePoint Now() {
 void SetFixedUtc(std::optional<TimePoint> instant) { FixedInstant() = instant; }
 
 void Advance(std::chrono::milliseconds by) {
+  // How far the clock may still move; the difference of two instants within
+  // the representable years cannot overflow.
+  const auto room = std::chrono::floor<std::chrono::milliseconds>(ClockEnd() - Now());
+  by = std::max(std::chrono::milliseconds(0), std::min(by, room));
   if (FixedInstant()) {
     *FixedInstant() += by;
   } else {
@@ -123,7 +133,8 @@ std::optional<TimePoint> ParseIsoUtc(std::string_view text) {
     for (size_t i = digits; i < 3; ++i) millisecond *= 10;
   }
   if (pos + 1 != text.size() || text[pos] != 'Z') return std::nullopt;
-  if (!IsValidDate(year, month, day) || hour > 23 || minute > 59 || second > 59) {
+  if (!IsValidDate(year, month, day) || year < kFirstClockYear || year > kLastClockYear ||
+      hour > 23 || minute > 59 || second > 59) {
     return std::nullopt;
   }
   const int64_t days = DaysFromCivil(year, month, day);

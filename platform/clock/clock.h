@@ -29,7 +29,8 @@ TimePoint Now();
 // real clock.
 void SetFixedUtc(std::optional<TimePoint> instant);
 // Moves the clock on by `by`: the fixed instant, or else the real clock as
-// the program sees it (a script's wait).
+// the program sees it (a script's wait); never past the end of
+// kLastClockYear.
 void Advance(std::chrono::milliseconds by);
 
 // The current date and time in UTC. Nothing the program shows depends on
@@ -38,8 +39,16 @@ SystemTime UtcNow();
 
 SystemTime ToUtc(TimePoint instant);
 
+// The years the clock itself can be in. TimePoint counts nanoseconds in 64
+// bits, which reaches only from 1677 to 2262; a fixed clock is kept within
+// these years and a script's waits stop at the end of the last, so that no
+// arithmetic on the current instant can overflow.
+inline constexpr int kFirstClockYear = 1700;
+inline constexpr int kLastClockYear = 2200;
+
 // Parses "YYYY-MM-DDTHH:MM:SSZ" (seconds may carry a fraction of up to three
-// digits); nothing for any other form or a date that does not exist.
+// digits); nothing for any other form, a date that does not exist, or a
+// year outside kFirstClockYear to kLastClockYear.
 std::optional<TimePoint> ParseIsoUtc(std::string_view text);
 
 // Proleptic Gregorian calendar, as the OLE automation dates count it. The
