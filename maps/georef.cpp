@@ -1,12 +1,9 @@
 #include "maps/georef.h"
 
-#include <unistd.h>
-
 #include <GeographicLib/AzimuthalEquidistant.hpp>
 #include <GeographicLib/Geodesic.hpp>
 
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -328,29 +325,13 @@ std::optional<Georef> ParsePrj(std::string_view wkt, const WorldFile& world) {
 }
 
 std::optional<Georef> ReadGeoref(const std::filesystem::path& image) {
+  // Only a regular file: a pipe in its place would block the opening. The
+  // files layer opens it as it opens the map image (a page fetches both).
+  // A georeference is a few hundred bytes; one byte past the cap is enough
+  // to tell that a file is not one, whatever its size.
   auto read = [](const std::filesystem::path& path) -> std::optional<std::string> {
-    // Only a regular file: a pipe in its place would block the opening. The
-    // files layer opens it as it opens the map image (a page fetches both).
-    const int file = tv::files::OpenRegularFile(path);
-    if (file < 0) return std::nullopt;
-    // A georeference is a few hundred bytes; one byte past the cap is
-    // enough to tell that a file is not one, whatever its size.
-    std::string text(kMaxGeorefFileSize + 1, '\0');
-    size_t size = 0;
-    bool failed = false;
-    while (size < text.size()) {
-      const ssize_t n = ::read(file, text.data() + size, text.size() - size);
-      if (n == 0) break;
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        failed = true;
-        break;
-      }
-      size += static_cast<size_t>(n);
-    }
-    ::close(file);
-    if (failed || size > kMaxGeorefFileSize) return std::nullopt;
-    text.resize(size);
+    std::optional<std::string> text = tv::files::ReadRegularFile(path, kMaxGeorefFileSize);
+    if (text && text->size() > kMaxGeorefFileSize) return std::nullopt;
     return text;
   };
   std::filesystem::path gfw = image;

@@ -97,22 +97,12 @@ bool CopyFileContents(const std::filesystem::path& source, const std::filesystem
   bool ok = true;
   for (;;) {
     const ssize_t n = read(in, buffer.data(), buffer.size());
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0 || !WriteAll(out, std::string_view(buffer.data(), static_cast<size_t>(n)))) {
+      ok = ok && n == 0;
       break;
     }
-    for (ssize_t done = 0; done < n;) {
-      const ssize_t w = write(out, buffer.data() + done, static_cast<size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) {
-        ok = false;
-        break;
-      }
-      done += w;
-    }
-    if (!ok) break;
   }
   close(in);
   return close(out) == 0 && ok;
@@ -214,6 +204,41 @@ int OpenRegularFile(const std::filesystem::path& path) {
   const int flags = fcntl(fd, F_GETFL);
   if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   return fd;
+}
+
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, size_t max_size) {
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return std::nullopt;
+  std::string text;
+  char chunk[4096];
+  int error = 0;
+  while (text.size() <= max_size) {
+    const ssize_t n = read(fd, chunk, std::min(sizeof chunk, max_size + 1 - text.size()));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;
+    text.append(chunk, static_cast<size_t>(n));
+  }
+  close(fd);
+  if (error != 0) {
+    errno = error;
+    return std::nullopt;
+  }
+  return text;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    // A disk that takes nothing more is full.
+    if (n == 0) return false;
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
 }
 
 bool EnsureDeviceRoot() {

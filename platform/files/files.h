@@ -33,6 +33,15 @@ std::optional<std::filesystem::path> MapDevicePath(std::string_view handheld_pat
 // first when it is not there yet.
 int OpenRegularFile(const std::filesystem::path& path);
 
+// The bytes of a regular file opened as OpenRegularFile opens it, read up to
+// `max_size` + 1 bytes so that a caller can tell a file past its cap by the
+// size. Nothing (errno set) when the file cannot be opened or a read fails.
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, size_t max_size);
+
+// Writes all of `data` to `fd`, going on after interrupted and short
+// writes; false on an error or when the disk takes nothing more.
+bool WriteAll(int fd, std::string_view data);
+
 #ifdef __EMSCRIPTEN__
 // A web page bundles only what its first screen needs; the files of a folder
 // registered here (the maps, most fonts) stay on the page's server under

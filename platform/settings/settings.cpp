@@ -172,39 +172,14 @@ std::string Serialize(const Registry& registry) {
 std::optional<Registry> Read() {
   const std::filesystem::path path = RegistryPath();
   if (path.empty()) return Registry{};
-  const int fd = files::OpenRegularFile(path);
-  if (fd < 0) {
+  const std::optional<std::string> text =
+      files::ReadRegularFile(path, static_cast<size_t>(kMaxFileSize));
+  if (!text) {
     if (errno == ENOENT || errno == ENOTDIR) return Registry{};
     return std::nullopt;
   }
-  std::string text;
-  char chunk[4096];
-  bool failed = false;
-  while (text.size() <= static_cast<size_t>(kMaxFileSize)) {
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) failed = true;
-    if (n <= 0) break;
-    text.append(chunk, static_cast<size_t>(n));
-  }
-  close(fd);
-  if (failed) return std::nullopt;
-  if (text.size() > static_cast<size_t>(kMaxFileSize)) return Registry{};
-  return Parse(text).value_or(Registry{});
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    // A disk that takes nothing more is full.
-    if (n == 0) return false;
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
+  if (text->size() > static_cast<size_t>(kMaxFileSize)) return Registry{};
+  return Parse(*text).value_or(Registry{});
 }
 
 // Replaces the file whole: the new text goes to a temporary file beside it,
@@ -220,7 +195,7 @@ bool Write(const Registry& registry) {
   temp += ".tmp" + std::to_string(getpid());
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  const bool written = WriteAll(fd, Serialize(registry)) && fsync(fd) == 0;
+  const bool written = files::WriteAll(fd, Serialize(registry)) && fsync(fd) == 0;
   const bool closed = close(fd) == 0;
   if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
     std::filesystem::remove(temp, ec);
